@@ -1,0 +1,6 @@
+#include "catalogues/catalogue.h"
+
+// PLACEHOLDER: rows not written yet.
+namespace catalogues {
+constexpr std::array<Row, 22> music{};
+} // namespace catalogues
