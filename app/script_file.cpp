@@ -1,0 +1,261 @@
+#include "app/script_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace scriptfile {
+namespace {
+
+constexpr char16_t kUnassigned = 0xFFFF;
+constexpr char16_t kReplacement = 0xFFFD;
+constexpr char16_t CR = u'\r';
+constexpr char16_t LF = u'\n';
+
+constexpr bool isLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+constexpr bool isTrail(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+// Code page 932 as lookup tables, taken once from Qt's converter.
+//
+// The tables, rather than the converter itself, do the work for two
+// reasons. The converter behind "windows-31j" swaps three control codes
+// (0x1A, 0x1C and 0x7F come back as other controls), so bytes 0x00 to
+// 0x7F are mapped one to one here as Windows does. And a table walk knows
+// where every byte sequence starts, which the error messages need, and
+// cannot hold back a lead byte at the end of the data.
+struct Tables {
+    std::array<char16_t, 256> single{};  // kUnassigned for lead and unassigned bytes
+    std::vector<char16_t> pair;          // by (lead << 8 | trail)
+    std::vector<std::uint16_t> encode;   // by UTF-16 unit; 0 when it has no bytes
+
+    Tables() : pair(0x10000, kUnassigned), encode(0x10000, 0)
+    {
+        single.fill(kUnassigned);
+        for (int b = 0; b < 0x80; ++b)
+            single[b] = char16_t(b);
+
+        QByteArray kana;
+        for (int b = 0xA1; b <= 0xDF; ++b)
+            kana.append(char(b));
+        const QString kanaText = decodeWhole(kana);
+        for (int b = 0xA1; b <= 0xDF; ++b)
+            single[b] = kanaText.size() == kana.size() ? kanaText[b - 0xA1].unicode() : decodeOne(QByteArray(1, char(b)));
+
+        QByteArray pairs;
+        std::vector<int> codes;
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!isLead(lead))
+                continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                if (!isTrail(trail))
+                    continue;
+                pairs.append(char(lead)).append(char(trail));
+                codes.push_back(lead << 8 | trail);
+            }
+        }
+        // One call for all pairs: every structurally valid pair decodes to
+        // exactly one unit (U+FFFD when unassigned). Should a converter ever
+        // break that, fall back to one call per pair.
+        const QString pairText = decodeWhole(pairs);
+        const bool aligned = pairText.size() == qsizetype(codes.size());
+        for (std::size_t i = 0; i < codes.size(); ++i) {
+            const char16_t c = aligned ? pairText[i].unicode() : decodeOne(pairs.mid(2 * i, 2));
+            if (c != kReplacement && c != kUnassigned)
+                pair[codes[i]] = c;
+        }
+
+        for (int b = 0xA1; b <= 0xDF; ++b)
+            if (single[b] != kUnassigned)
+                encode[single[b]] = std::uint16_t(b);
+        // Where several byte pairs decode to one character, the converter
+        // names the pair that Windows writes; ask it, and keep only answers
+        // that read back as the same character.
+        QStringEncoder encoder("windows-31j");
+        for (int code : codes) {
+            const char16_t c = pair[code];
+            if (c == kUnassigned || encode[c] != 0)
+                continue;
+            const QByteArray bytes = encoder(QStringView(&c, 1));
+            if (encoder.hasError() || bytes.size() != 2) {
+                encoder.resetState();
+                continue;
+            }
+            const int preferred = (static_cast<unsigned char>(bytes[0]) << 8) | static_cast<unsigned char>(bytes[1]);
+            encode[c] = std::uint16_t(pair[preferred] == c ? preferred : code);
+        }
+    }
+
+    static QString decodeWhole(const QByteArray &bytes)
+    {
+        QStringDecoder decoder("windows-31j");
+        return decoder(bytes);
+    }
+
+    static char16_t decodeOne(const QByteArray &bytes)
+    {
+        QStringDecoder decoder("windows-31j");
+        const QString s = decoder(bytes);
+        return !decoder.hasError() && s.size() == 1 ? s[0].unicode() : kUnassigned;
+    }
+};
+
+const Tables &tables()
+{
+    static const Tables instance;
+    return instance;
+}
+
+} // namespace
+
+Decoded decode(QByteArrayView bytes)
+{
+    const Tables &t = tables();
+    Decoded result;
+    const auto *in = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+
+    // Every byte gives at most one unit, except a lone CR, which becomes CR LF.
+    QString text(n + 16, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    qsizetype w = 0;
+    qsizetype line = 1;
+    bool endsWithBreak = false;
+
+    for (qsizetype i = 0; i < n;) {
+        if (w + 2 > text.size()) {
+            text.resize(text.size() + text.size() / 2 + 16);
+            out = reinterpret_cast<char16_t *>(text.data());
+        }
+        const unsigned char b = in[i];
+        endsWithBreak = false;
+        if (b == '\r') {
+            out[w++] = CR;
+            out[w++] = LF;
+            i += (i + 1 < n && in[i + 1] == '\n') ? 2 : 1;
+            ++line;
+            endsWithBreak = true;
+            continue;
+        }
+        char16_t c;
+        if (isLead(b)) {
+            if (i + 1 < n && isTrail(in[i + 1])) {
+                c = t.pair[b << 8 | in[i + 1]];
+                i += 2;
+            } else {
+                c = kUnassigned;  // the next byte is decoded on its own
+                i += 1;
+            }
+        } else {
+            c = t.single[b];
+            i += 1;
+        }
+        if (c == kUnassigned) {
+            c = kReplacement;
+            if (result.firstBadLine == 0)
+                result.firstBadLine = line;
+        }
+        out[w++] = c;
+    }
+    if (endsWithBreak)
+        w -= 2;
+    text.truncate(w);
+    result.text = std::move(text);
+    return result;
+}
+
+namespace {
+
+Unencodable locate(QStringView text, qsizetype at)
+{
+    Unencodable where{0, 1, 1};
+    for (qsizetype i = 0; i < at; ++i) {
+        if (text[i] == CR && i + 1 < text.size() && text[i + 1] == LF) {
+            ++where.line;
+            where.column = 1;
+            ++i;
+        } else if (!(text[i].isHighSurrogate() && i + 1 < at && text[i + 1].isLowSurrogate())) {
+            ++where.column;
+        }
+    }
+    const QChar c = text[at];
+    if (c.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+        where.character = QChar::surrogateToUcs4(c, text[at + 1]);
+    else
+        where.character = c.unicode();
+    return where;
+}
+
+} // namespace
+
+Encoded encode(QStringView text)
+{
+    const Tables &t = tables();
+    Encoded result;
+    QByteArray bytes(2 * text.size() + 2, Qt::Uninitialized);
+    auto *out = reinterpret_cast<unsigned char *>(bytes.data());
+    qsizetype w = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            out[w++] = static_cast<unsigned char>(c);
+            continue;
+        }
+        const std::uint16_t code = t.encode[c];
+        if (code == 0) {
+            result.error = locate(text, i);
+            return result;
+        }
+        if (code > 0xFF)
+            out[w++] = static_cast<unsigned char>(code >> 8);
+        out[w++] = static_cast<unsigned char>(code & 0xFF);
+    }
+    out[w++] = '\r';
+    out[w++] = '\n';
+    bytes.truncate(w);
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+Loaded load(const QString &path)
+{
+    Loaded result;
+    QFile file(path);
+    if (QFileInfo(path).isDir()) {
+        result.error = IoError{QStringLiteral(u"ファイルではなくフォルダーです")};
+        return result;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = IoError{file.errorString()};
+        return result;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.error = IoError{file.errorString()};
+        return result;
+    }
+    result.script = decode(bytes);
+    return result;
+}
+
+std::optional<IoError> save(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return IoError{file.errorString()};
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return IoError{reason};
+    }
+    if (!file.commit())
+        return IoError{file.errorString()};
+    return std::nullopt;
+}
+
+} // namespace scriptfile

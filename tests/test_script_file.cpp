@@ -1,0 +1,270 @@
+// Script files, byte for byte: decoding with the line-end rules, encoding,
+// and the atomic write.
+#include "app/script_file.h"
+#include "markup/markup.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace scriptfile;
+
+namespace {
+
+QByteArray sjis(const char *hex) { return QByteArray::fromHex(hex); }
+
+QString readable(const QString &s)
+{
+    QString out;
+    for (QChar c : s)
+        out += c.unicode() < 0x20 || c.unicode() > 0x7E ? QStringLiteral("<%1>").arg(c.unicode(), 4, 16, QLatin1Char('0'))
+                                                       : QString(c);
+    return out;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class TestScriptFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void decodesLinesAndCharacters_data();
+    void decodesLinesAndCharacters();
+    void flagsBytesOutsideTheCodePage_data();
+    void flagsBytesOutsideTheCodePage();
+    void encodesTextThenOneLineBreak_data();
+    void encodesTextThenOneLineBreak();
+    void refusesCharactersTheCodePageCannotHold_data();
+    void refusesCharactersTheCodePageCannotHold();
+    void everyCharacterOfTheCodePageRoundTrips();
+    void startingDocumentIs335BytesAndComesBack();
+    void loadReportsWhatCannotBeRead();
+    void saveReplacesTheTargetWhole();
+    void failedSaveLeavesTargetAndNoStrayFile_data();
+    void failedSaveLeavesTargetAndNoStrayFile();
+};
+
+void TestScriptFile::decodesLinesAndCharacters_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("no bytes: empty text") << QByteArray() << QString();
+    QTest::newRow("only CR LF: empty text") << sjis("0d0a") << QString();
+    QTest::newRow("last line needs no break") << QByteArray("A\r\nB") << QStringLiteral("A\r\nB");
+    QTest::newRow("one final CR LF is dropped") << QByteArray("A\r\nB\r\n") << QStringLiteral("A\r\nB");
+    QTest::newRow("empty last line survives") << QByteArray("A\r\n\r\n") << QStringLiteral("A\r\n");
+    QTest::newRow("lone CR ends a line") << QByteArray("A\rB") << QStringLiteral("A\r\nB");
+    QTest::newRow("lone CR at the end is dropped") << QByteArray("A\r") << QStringLiteral("A");
+    QTest::newRow("lone CR before CR LF") << QByteArray("A\r\r\nB") << QStringLiteral("A\r\n\r\nB");
+    QTest::newRow("lone LF stays in its line") << QByteArray("A\nB\n") << QStringLiteral("A\nB\n");
+    QTest::newRow("LF CR is LF then a break") << QByteArray("A\n\rB") << QStringLiteral("A\n\r\nB");
+    QTest::newRow("mixed line ends") << QByteArray("a\r\nb\rc\nd") << QStringLiteral("a\r\nb\r\nc\nd");
+    QTest::newRow("backslash and tilde are ASCII") << QByteArray("\\~") << QStringLiteral("\\~");
+    QTest::newRow("control codes stay themselves") << sjis("1a1c7f00") << QString::fromUtf16(u"\x1a\x1c\x7f\0", 4);
+    QTest::newRow("kanji and kana") << sjis("8a bf 8e9a 82a9 83 4a") << QStringLiteral(u"漢字かカ");
+    QTest::newRow("half-width katakana") << sjis("b1 dd df a1") << QStringLiteral(u"ｱﾝﾟ｡");
+    QTest::newRow("trail byte that looks like a letter") << sjis("8141") << QStringLiteral(u"、");
+    QTest::newRow("trail byte that looks like a backslash") << sjis("955c") << QStringLiteral(u"表");
+    QTest::newRow("NEC special: circled one") << sjis("8740") << QStringLiteral(u"①");
+    QTest::newRow("IBM extension kanji") << sjis("fbfc") << QStringLiteral(u"髙");
+    QTest::newRow("user-defined area") << sjis("f040") << QString(QChar(0xE000));
+    QTest::newRow("wave dash is the full-width tilde") << sjis("8160") << QStringLiteral(u"～");
+}
+
+void TestScriptFile::decodesLinesAndCharacters()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const Decoded decoded = decode(bytes);
+    QCOMPARE(readable(decoded.text), readable(text));
+    QCOMPARE(decoded.firstBadLine, 0);
+}
+
+void TestScriptFile::flagsBytesOutsideTheCodePage_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("firstBadLine");
+
+    // U+FFFD stands where the bytes were not code page 932.
+    QTest::newRow("lead byte at the very end") << sjis("41 81") << QStringLiteral(u"A\uFFFD") << 1;
+    QTest::newRow("lead byte at the end of a line") << sjis("410d0a 42 81 0d0a 43") << QStringLiteral(u"A\r\nB\uFFFD\r\nC") << 2;
+    QTest::newRow("lead byte then an invalid trail byte") << sjis("81 ff 41") << QStringLiteral(u"\uFFFD\uFFFDA") << 1;
+    QTest::newRow("lead byte then CR keeps the break") << sjis("81 0d 41") << QStringLiteral(u"\uFFFD\r\nA") << 1;
+    QTest::newRow("unassigned pair") << sjis("0d0a 8540") << QStringLiteral(u"\r\n\uFFFD") << 2;
+    QTest::newRow("unassigned single bytes") << sjis("80 a0 fd fe ff") << QStringLiteral(u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD") << 1;
+    QTest::newRow("first of several is reported") << sjis("0d0a0d0a 80 0d0a 80") << QStringLiteral(u"\r\n\r\n\uFFFD\r\n\uFFFD") << 3;
+}
+
+void TestScriptFile::flagsBytesOutsideTheCodePage()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(int, firstBadLine);
+    const Decoded decoded = decode(bytes);
+    QCOMPARE(readable(decoded.text), readable(text));
+    QCOMPARE(decoded.firstBadLine, firstBadLine);
+}
+
+void TestScriptFile::encodesTextThenOneLineBreak_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("empty text is one CR LF") << QString() << sjis("0d0a");
+    QTest::newRow("two lines") << QStringLiteral("A\r\nB") << QByteArray("A\r\nB\r\n");
+    QTest::newRow("text ending in a break gains another") << QStringLiteral("A\r\n") << QByteArray("A\r\n\r\n");
+    QTest::newRow("lone LF written as it is") << QStringLiteral("A\nB") << QByteArray("A\nB\r\n");
+    QTest::newRow("kanji and kana") << QStringLiteral(u"漢字かカ") << sjis("8abf8e9a82a9834a0d0a");
+    QTest::newRow("half-width katakana one byte each") << QStringLiteral(u"ｱﾝ") << sjis("b1dd0d0a");
+    QTest::newRow("full-width tilde") << QStringLiteral(u"～") << sjis("81600d0a");
+    QTest::newRow("IBM kanji written as Windows does") << QStringLiteral(u"髙") << sjis("fbfc0d0a");
+    QTest::newRow("because: JIS row, not NEC row 13") << QStringLiteral(u"∵") << sjis("81e60d0a");
+}
+
+void TestScriptFile::encodesTextThenOneLineBreak()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    const Encoded encoded = encode(text);
+    QVERIFY(!encoded.error);
+    QCOMPARE(encoded.bytes.toHex(' '), bytes.toHex(' '));
+}
+
+void TestScriptFile::refusesCharactersTheCodePageCannotHold_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<uint>("character");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("column");
+
+    QTest::newRow("euro sign") << QStringLiteral(u"price €") << uint(0x20AC) << 1 << 7;
+    QTest::newRow("yen sign is not backslash") << QStringLiteral(u"¥") << uint(0xA5) << 1 << 1;
+    QTest::newRow("wave dash U+301C") << QStringLiteral(u"a\r\nb〜") << uint(0x301C) << 2 << 2;
+    QTest::newRow("no-break space") << QStringLiteral(u"a\u00a0") << uint(0xA0) << 1 << 2;
+    QTest::newRow("lone LF is a character of its line") << QStringLiteral(u"ab\ncd€") << uint(0x20AC) << 1 << 6;
+    QTest::newRow("emoji counts one column") << QStringLiteral(u"\r\n\r\nx😀y") << uint(0x1F600) << 3 << 2;
+    QTest::newRow("lone surrogate") << (QStringLiteral("ab") + QChar(0xD800)) << uint(0xD800) << 1 << 3;
+    QTest::newRow("replacement character from a bad file") << QStringLiteral(u"x\uFFFD") << uint(0xFFFD) << 1 << 2;
+    QTest::newRow("first of several") << QStringLiteral(u"ok\r\n€ and ¥") << uint(0x20AC) << 2 << 1;
+}
+
+void TestScriptFile::refusesCharactersTheCodePageCannotHold()
+{
+    QFETCH(QString, text);
+    QFETCH(uint, character);
+    QFETCH(int, line);
+    QFETCH(int, column);
+    const Encoded encoded = encode(text);
+    QVERIFY(encoded.error);
+    QVERIFY(encoded.bytes.isEmpty());
+    QCOMPARE(uint(encoded.error->character), character);
+    QCOMPARE(encoded.error->line, line);
+    QCOMPARE(encoded.error->column, column);
+}
+
+void TestScriptFile::everyCharacterOfTheCodePageRoundTrips()
+{
+    // Every assigned byte sequence decodes to a character that encodes back
+    // to bytes that decode to the same character; duplicates of the NEC and
+    // IBM areas settle on one pair.
+    int characters = 0;
+    for (int lead = 0; lead < 0x100; ++lead) {
+        for (int trail = 0x40; trail < 0x100; ++trail) {
+            QByteArray bytes(1, char(lead));
+            if ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC))
+                bytes.append(char(trail));
+            else if (trail != 0x40)
+                continue;
+            const Decoded decoded = decode(bytes);
+            if (decoded.firstBadLine != 0 || bytes == "\r")
+                continue;
+            ++characters;
+            const Encoded encoded = encode(decoded.text);
+            QVERIFY2(!encoded.error, qPrintable(bytes.toHex()));
+            QCOMPARE(decode(encoded.bytes.chopped(2)).text, decoded.text);
+        }
+    }
+    // 128 ASCII less CR, 63 half-width kana, and the double-byte table.
+    QVERIFY2(characters > 127 + 63 + 7000, qPrintable(QString::number(characters)));
+}
+
+void TestScriptFile::startingDocumentIs335BytesAndComesBack()
+{
+    const QString document = QString::fromUtf16(markup::startingDocument.data(), qsizetype(markup::startingDocument.size()));
+    const Encoded encoded = encode(document);
+    QVERIFY(!encoded.error);
+    QCOMPARE(encoded.bytes.size(), 335);
+    QVERIFY(encoded.bytes.endsWith("\">\r\n\r\n"));
+    QCOMPARE(decode(encoded.bytes).text, document);
+}
+
+void TestScriptFile::loadReportsWhatCannotBeRead()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString empty = dir.filePath(QStringLiteral("empty.dnml"));
+    writeBytes(empty, {});
+    const Loaded opened = load(empty);
+    QVERIFY(!opened.error);
+    QCOMPARE(opened.script.text, QString());
+
+    for (const QString &path : {dir.path(), dir.filePath(QStringLiteral("missing.dnml"))}) {
+        const Loaded failed = load(path);
+        QVERIFY2(failed.error, qPrintable(path));
+        QVERIFY(!failed.error->reason.isEmpty());
+        QVERIFY(failed.script.text.isEmpty());
+    }
+}
+
+void TestScriptFile::saveReplacesTheTargetWhole()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral(u"台本.dnml"));
+    writeBytes(path, QByteArray(1000, 'x'));
+    QVERIFY(!save(path, "A\r\nB\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("A\r\nB\r\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral(u"台本.dnml")});
+}
+
+void TestScriptFile::failedSaveLeavesTargetAndNoStrayFile_data()
+{
+    QTest::addColumn<QString>("target");  // relative to a fresh folder holding "old.dnml" and "file"
+    QTest::newRow("folder is gone") << QStringLiteral("gone/new.dnml");
+    QTest::newRow("parent is a file") << QStringLiteral("file/new.dnml");
+    QTest::newRow("target is a folder") << QStringLiteral("folder");
+}
+
+void TestScriptFile::failedSaveLeavesTargetAndNoStrayFile()
+{
+    QFETCH(QString, target);
+    QTemporaryDir dir;
+    writeBytes(dir.filePath(QStringLiteral("old.dnml")), "old");
+    writeBytes(dir.filePath(QStringLiteral("file")), "a file");
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+
+    const auto error = save(dir.filePath(target), "new\r\n");
+    QVERIFY(error);
+    QVERIFY(!error->reason.isEmpty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    QCOMPARE(fileBytes(dir.filePath(QStringLiteral("file"))), QByteArray("a file"));
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+}
+
+QTEST_APPLESS_MAIN(TestScriptFile)
+#include "test_script_file.moc"
