@@ -1,0 +1,25 @@
+// The questions the main window puts to the user, behind one interface so
+// that tests can answer them; the program uses Qt's own dialogs.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QWidget;
+
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    // The file to open, or an empty string when the user cancels.
+    virtual QString openPath(QWidget *parent) = 0;
+    // The file to save to, or an empty string when the user cancels.
+    virtual QString savePath(QWidget *parent) = 0;
+    // A modal question with Yes (the default) and No; true for Yes.
+    virtual bool yesNo(QWidget *parent, const QString &title, const QString &message) = 0;
+    // A modal report of something that went wrong.
+    virtual void warn(QWidget *parent, const QString &title, const QString &message) = 0;
+};
+
+// Qt's file dialog with the one filter "DNML書庫(*.dnml)", and message boxes.
+std::unique_ptr<Dialogs> makeQtDialogs();

@@ -1,0 +1,442 @@
+#include "app/main_window.h"
+
+#include "app/dialogs.h"
+#include "app/script_edit.h"
+#include "app/script_file.h"
+
+#include <QBitmap>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QTimer>
+
+#include <span>
+
+namespace {
+
+// Window measures are kept in twips, fifteen to a pixel.
+constexpr int pixels(int twips) { return twips / 15; }
+
+constexpr int clientWidth = 9840;
+constexpr int clientHeight = 7890;
+constexpr int buttonHeight = 495;
+
+const QString nameDisplayOnCaption = QStringLiteral(u"人物名表示");
+const QString nameDisplayOffCaption = QStringLiteral(u"人物名非表示");
+const QColor nameDisplayOnColour(192, 192, 255);
+const QColor nameDisplayOffColour(255, 192, 255);
+
+QString str(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
+
+// A push button whose caption wraps onto further lines when it is wider
+// than the button, as the narrow captioned buttons of the row need.
+class CaptionButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QString caption = option.text;
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(), caption,
+                             QPalette::ButtonText);
+    }
+};
+
+using Handler = void (*)(MainWindow &);
+
+struct ButtonRow {
+    const char *name;
+    int left;   // twips
+    int width;  // twips
+    std::u16string_view caption;   // captioned buttons
+    std::u16string_view castName;  // picture buttons: tooltip and accessible name
+    Handler click;
+};
+
+// The row along the top, left to right. The picture buttons show cast
+// member N as Command<N>, which is why their numbers are out of order.
+constexpr ButtonRow buttonRow[] = {
+    {"Command1", 0, 480, {}, u"星野ゆら", nullptr},
+    {"Command2", 480, 480, {}, u"白石ちとせ", nullptr},
+    {"Command9", 960, 480, {}, u"桐原しずく", nullptr},
+    {"Command4", 1440, 480, {}, u"朝倉凛", nullptr},
+    {"Command6", 1920, 480, {}, u"柚木真白", nullptr},
+    {"Command3", 2400, 480, {}, u"白石晴美", nullptr},
+    {"Command5", 2880, 480, {}, u"高峰小夜子", nullptr},
+    {"Command8", 3360, 480, {}, u"桐原千景", nullptr},
+    {"Command7", 3840, 480, {}, u"宮下紗雪", nullptr},
+    {"Command10", 4320, 495, {}, u"森本航", nullptr},
+    {"Command14", 4920, 615, u"音楽挿入", {}, nullptr},
+    {"Command15", 5520, 615, u"場所挿入", {}, nullptr},
+    {"Command16", 6120, 735, u"効果音挿入", {}, nullptr},
+    {"Command12", 6960, 975, u"<INDENT>「」付挿入", {}, [](MainWindow &w) { w.Command12_Click(); }},
+    {"Command17", 7920, 735, u"「」<P>挿入", {}, [](MainWindow &w) { w.Command17_Click(); }},
+    {"Command13", 8640, 735, u"人物名表示", {}, [](MainWindow &w) { w.Command13_Click(); }},
+};
+
+// Keyboard order: the cast buttons, the script, then the captioned buttons.
+constexpr const char *tabOrder[] = {"Command1",  "Command2",  "Command3",  "Command4",  "Command5",  "Command6",
+                                    "Command7",  "Command8",  "Command9",  "Command10", "Text1",     "Command12",
+                                    "Command13", "Command14", "Command15", "Command16", "Command17"};
+
+struct MenuItem {
+    const char *name;
+    std::u16string_view caption;  // "-" for a separator
+    Handler click;
+};
+
+struct Menu {
+    const char *name;
+    std::u16string_view caption;
+    std::span<const MenuItem> items;
+};
+
+constexpr MenuItem fileItems[] = {
+    {"mnu_open", u"開く(&O)", [](MainWindow &w) { w.mnu_open_Click(); }},
+    {"mnu_save", u"保存(&S)", [](MainWindow &w) { w.mnu_save_Click(); }},
+    {"mnu_ber1", u"-", nullptr},
+    {"mnu_exit", u"終了(&X)", [](MainWindow &w) { w.mnu_exit_Click(); }},
+};
+constexpr MenuItem installTypeItems[] = {
+    {"mnu_insto_type_0", u"18禁(&K)", [](MainWindow &w) { w.mnu_insto_type_Click(0); }},
+    {"mnu_insto_type_1", u"全年齢(&Z)", [](MainWindow &w) { w.mnu_insto_type_Click(1); }},
+};
+constexpr MenuItem sectionItems[] = {
+    {"mnu_maegaki", u"前書き(&X)", [](MainWindow &w) { w.mnu_maegaki_Click(); }},
+    {"mnu_taitlecall", u"タイトルコール(&Q)", [](MainWindow &w) { w.mnu_taitlecall_Click(); }},
+    {"mnu_honpen", u"本編(&M)", [](MainWindow &w) { w.mnu_honpen_Click(); }},
+    {"mnu_atogaki", u"後書き(&N)", [](MainWindow &w) { w.mnu_atogaki_Click(); }},
+};
+constexpr MenuItem eventPictureItems[] = {
+    {"mnu_demo", u"デモCG他(&D)", nullptr},      {"ber2", u"-", nullptr},
+    {"mnu_hosino", u"星野ゆら(&H)", nullptr},    {"mnu_chitose", u"白石ちとせ(&C)", nullptr},
+    {"mnu_sizuku", u"桐原しずく(&S)", nullptr},  {"mnu_rin", u"朝倉凛(&R)", nullptr},
+    {"mnu_yuzuki", u"柚木真白(&Y)", nullptr},
+};
+
+constexpr Menu menus[] = {
+    {"mnu_file", u"ファイル(&F)", fileItems},
+    {"mnu_type", u"インストールタイプ(&I)", installTypeItems},
+    {"mnu_sengen", u"文頭宣言(&H)", sectionItems},
+    {"mnu_event_cg", u"イベントCG挿入(&E)", eventPictureItems},
+};
+
+QIcon castPicture(const char *buttonName)
+{
+    // White is the transparent colour of the pictures.
+    QPixmap picture(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(buttonName)));
+    picture.setMask(picture.createMaskFromColor(Qt::white));
+    return QIcon(picture);
+}
+
+void setButtonColour(QPushButton *button, const QColor &colour)
+{
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Button, colour);
+    button->setPalette(palette);
+}
+
+} // namespace
+
+// The pictures are built into this library; a static library's resources
+// must be registered by hand.
+static void registerPictures()
+{
+    Q_INIT_RESOURCE(pictures);
+}
+
+MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
+    : m_dialogs(dialogs ? std::move(dialogs) : makeQtDialogs())
+{
+    registerPictures();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Scrivlet(ORVEN)"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/Form1.png")));
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    buildButtons(client);
+    m_text1 = new ScriptEdit(client);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    connect(m_text1, &ScriptEdit::contentChanged, this, &MainWindow::Text1_Change);
+
+    QWidget *previous = nullptr;
+    for (const char *name : tabOrder) {
+        auto *next = client->findChild<QWidget *>(QLatin1String(name));
+        if (previous)
+            setTabOrder(previous, next);
+        previous = next;
+    }
+    buildMenus();
+    client->installEventFilter(this);
+    resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildButtons(QWidget *client)
+{
+    for (const ButtonRow &spec : buttonRow) {
+        QPushButton *button =
+            spec.caption.empty() ? new QPushButton(client) : new CaptionButton(str(spec.caption), client);
+        button->setObjectName(QLatin1String(spec.name));
+        button->setGeometry(pixels(spec.left), 0, pixels(spec.width), pixels(buttonHeight));
+        if (!spec.castName.empty()) {
+            button->setIcon(castPicture(spec.name));
+            button->setIconSize(QSize(32, 32));
+            button->setToolTip(str(spec.castName));
+            button->setAccessibleName(str(spec.castName));
+        }
+        if (spec.click)
+            connect(button, &QPushButton::clicked, this, [this, click = spec.click] { click(*this); });
+    }
+    m_command1 = client->findChild<QPushButton *>(QStringLiteral("Command1"));
+    m_command13 = client->findChild<QPushButton *>(QStringLiteral("Command13"));
+    setButtonColour(m_command13, nameDisplayOnColour);
+}
+
+void MainWindow::buildMenus()
+{
+    for (const Menu &spec : menus) {
+        QMenu *menu = menuBar()->addMenu(str(spec.caption));
+        menu->setObjectName(QLatin1String(spec.name));
+        menu->menuAction()->setObjectName(QLatin1String(spec.name));
+        for (const MenuItem &item : spec.items) {
+            QAction *action = item.caption == u"-" ? menu->addSeparator() : menu->addAction(str(item.caption));
+            action->setObjectName(QLatin1String(item.name));
+            if (item.click)
+                connect(action, &QAction::triggered, this, [this, click = item.click] { click(*this); });
+        }
+    }
+    for (int index = 0; index < 2; ++index) {
+        m_installType[index] = findChild<QAction *>(QStringLiteral("mnu_insto_type_%1").arg(index));
+        m_installType[index]->setCheckable(true);
+    }
+    m_installType[0]->setChecked(true);
+}
+
+void MainWindow::centre()
+{
+    const QRect screen = this->screen()->geometry();
+    const QSize outer = frameGeometry().size();
+    move(screen.x() + int((screen.width() - outer.width()) / 2.0),
+         screen.y() + int((screen.height() - outer.height()) / 2.0));
+}
+
+void MainWindow::Form_Load()
+{
+    centre();
+    m_text1->setText(markup::startingDocument);
+    show();
+    // The window manager adds the frame only once the window is shown:
+    // centre again when its real outer size is known.
+    QTimer::singleShot(0, this, [this] {
+        if (frameGeometry().size() != geometry().size())
+            centre();
+    });
+    m_text1->setCaret(m_text1->length());
+    focusText();
+    text_changed = false;
+}
+
+void MainWindow::Form_Resize()
+{
+    const QWidget *client = centralWidget();
+    const int top = m_command1->y() + m_command1->height();
+    const int height = client->height() - m_command1->height();
+    // A window lower than the button row (or minimised) leaves the text
+    // area where it was.
+    if (client->width() < 0 || height < 0)
+        return;
+    m_text1->setGeometry(0, top, client->width(), height);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        Form_Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::Text1_Change()
+{
+    text_changed = true;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!Form_Unload()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool MainWindow::Form_Unload()
+{
+    if (!text_changed)
+        return true;
+    if (m_dialogs->yesNo(this, QStringLiteral(u"終了確認"), QStringLiteral(u"保存していませんが\n終了しても宜しいですか?")))
+        return true;
+    // No means "save first": the window stays open if the script was not
+    // written after all, rather than losing it.
+    return mnu_save_Click();
+}
+
+void MainWindow::mnu_exit_Click()
+{
+    close();
+}
+
+void MainWindow::focusText()
+{
+    activateWindow();
+    m_text1->setFocus();
+}
+
+void MainWindow::mnu_open_Click()
+{
+    if (text_changed &&
+        !m_dialogs->yesNo(this, QStringLiteral(u"開く確認"), QStringLiteral(u"保存していませんが\n開いても宜しいですか?")))
+        return;
+    const QString path = m_dialogs->openPath(this);
+    if (path.isEmpty())
+        return;
+    const scriptfile::Loaded loaded = scriptfile::load(path);
+    if (loaded.error) {
+        m_dialogs->warn(this, QStringLiteral(u"開く"),
+                        QStringLiteral(u"「%1」を開けませんでした。\n%2").arg(path, loaded.error->reason));
+        return;
+    }
+    m_text1->setText(loaded.script.text);
+    text_changed = true;
+    if (loaded.script.firstBadLine != 0)
+        m_dialogs->warn(this, QStringLiteral(u"開く"),
+                        QStringLiteral(u"「%1」の%2行目に、Shift-JISとして読めない部分があります。\n"
+                                       u"読めなかった文字は「\uFFFD」に置き換えてあります。"
+                                       u"直すまでは保存できません。")
+                            .arg(path)
+                            .arg(loaded.script.firstBadLine));
+}
+
+bool MainWindow::mnu_save_Click()
+{
+    // A script that code page 932 cannot hold would be changed on disk:
+    // say which character stands in the way before anything is chosen.
+    const scriptfile::Encoded encoded = scriptfile::encode(m_text1->text());
+    if (encoded.error) {
+        const scriptfile::Unencodable &where = *encoded.error;
+        const char32_t c = where.character;
+        const bool printable = QChar::isPrint(c) && !QChar::isSurrogate(c);
+        const QString shown = printable ? QStringLiteral(u"「%1」").arg(QString::fromUcs4(&c, 1)) : QString();
+        m_dialogs->warn(this, QStringLiteral(u"保存"),
+                        QStringLiteral(u"%1行目%2文字目の文字%3(U+%4)はShift-JISで保存できません。\n"
+                                       u"この文字を直してから保存してください。")
+                            .arg(where.line)
+                            .arg(where.column)
+                            .arg(shown)
+                            .arg(QString::number(uint(c), 16).toUpper().rightJustified(4, u'0')));
+        return false;
+    }
+    const QString path = m_dialogs->savePath(this);
+    if (path.isEmpty())
+        return false;
+    if (const auto error = scriptfile::save(path, encoded.bytes)) {
+        m_dialogs->warn(this, QStringLiteral(u"保存"),
+                        QStringLiteral(u"「%1」に保存できませんでした。\n%2").arg(path, error->reason));
+        return false;
+    }
+    text_changed = false;
+    return true;
+}
+
+std::optional<markup::InstallType> MainWindow::installType() const
+{
+    if (m_installType[0]->isChecked())
+        return markup::InstallType::Adult;
+    if (m_installType[1]->isChecked())
+        return markup::InstallType::AllAges;
+    return std::nullopt;
+}
+
+bool MainWindow::nameDisplayOn() const
+{
+    return m_command13->text() == nameDisplayOnCaption;
+}
+
+void MainWindow::check_off()
+{
+    for (QAction *item : m_installType)
+        item->setChecked(false);
+}
+
+void MainWindow::mnu_insto_type_Click(int index)
+{
+    check_off();
+    m_installType[index]->setChecked(true);
+}
+
+void MainWindow::Command13_Click()
+{
+    if (m_command13->text() == nameDisplayOnCaption) {
+        setButtonColour(m_command13, nameDisplayOffColour);
+        m_command13->setText(nameDisplayOffCaption);
+    } else {
+        m_command13->setText(nameDisplayOnCaption);
+        setButtonColour(m_command13, nameDisplayOnColour);
+    }
+}
+
+void MainWindow::insertSkeleton(const markup::Skeleton &skeleton)
+{
+    m_text1->insert(skeleton.text);
+    m_text1->setCaret(m_text1->caret() - skeleton.caretBack);
+    focusText();
+}
+
+void MainWindow::Command12_Click()
+{
+    insertSkeleton(markup::indentedDialogue);
+}
+
+void MainWindow::Command17_Click()
+{
+    insertSkeleton(markup::plainDialogue);
+}
+
+void MainWindow::mnu_maegaki_Click()
+{
+    m_text1->insert(markup::sectionScaffold(markup::forewordLabel));
+}
+
+void MainWindow::mnu_taitlecall_Click()
+{
+    m_text1->insert(markup::titleCall());
+    m_text1->setCaret(m_text1->length());
+    focusText();
+}
+
+void MainWindow::mnu_honpen_Click()
+{
+    m_text1->insert(markup::sectionScaffold(markup::mainStoryLabel));
+}
+
+void MainWindow::mnu_atogaki_Click()
+{
+    m_text1->insert(markup::sectionScaffold(markup::afterwordLabel));
+}
