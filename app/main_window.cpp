@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 #include "app/script_edit.h"
 #include "app/script_file.h"
+#include "pickers/picker.h"
 
 #include <QBitmap>
 #include <QCloseEvent>
@@ -69,19 +70,19 @@ struct ButtonRow {
 // The row along the top, left to right. The picture buttons show cast
 // member N as Command<N>, which is why their numbers are out of order.
 constexpr ButtonRow buttonRow[] = {
-    {"Command1", 0, 480, {}, u"星野ゆら", nullptr},
-    {"Command2", 480, 480, {}, u"白石ちとせ", nullptr},
-    {"Command9", 960, 480, {}, u"桐原しずく", nullptr},
-    {"Command4", 1440, 480, {}, u"朝倉凛", nullptr},
-    {"Command6", 1920, 480, {}, u"柚木真白", nullptr},
-    {"Command3", 2400, 480, {}, u"白石晴美", nullptr},
-    {"Command5", 2880, 480, {}, u"高峰小夜子", nullptr},
-    {"Command8", 3360, 480, {}, u"桐原千景", nullptr},
-    {"Command7", 3840, 480, {}, u"宮下紗雪", nullptr},
-    {"Command10", 4320, 495, {}, u"森本航", nullptr},
-    {"Command14", 4920, 615, u"音楽挿入", {}, nullptr},
-    {"Command15", 5520, 615, u"場所挿入", {}, nullptr},
-    {"Command16", 6120, 735, u"効果音挿入", {}, nullptr},
+    {"Command1", 0, 480, {}, u"星野ゆら", [](MainWindow &w) { w.Command1_Click(); }},
+    {"Command2", 480, 480, {}, u"白石ちとせ", [](MainWindow &w) { w.Command2_Click(); }},
+    {"Command9", 960, 480, {}, u"桐原しずく", [](MainWindow &w) { w.Command9_Click(); }},
+    {"Command4", 1440, 480, {}, u"朝倉凛", [](MainWindow &w) { w.Command4_Click(); }},
+    {"Command6", 1920, 480, {}, u"柚木真白", [](MainWindow &w) { w.Command6_Click(); }},
+    {"Command3", 2400, 480, {}, u"白石晴美", [](MainWindow &w) { w.Command3_Click(); }},
+    {"Command5", 2880, 480, {}, u"高峰小夜子", [](MainWindow &w) { w.Command5_Click(); }},
+    {"Command8", 3360, 480, {}, u"桐原千景", [](MainWindow &w) { w.Command8_Click(); }},
+    {"Command7", 3840, 480, {}, u"宮下紗雪", [](MainWindow &w) { w.Command7_Click(); }},
+    {"Command10", 4320, 495, {}, u"森本航", [](MainWindow &w) { w.Command10_Click(); }},
+    {"Command14", 4920, 615, u"音楽挿入", {}, [](MainWindow &w) { w.Command14_Click(); }},
+    {"Command15", 5520, 615, u"場所挿入", {}, [](MainWindow &w) { w.Command15_Click(); }},
+    {"Command16", 6120, 735, u"効果音挿入", {}, [](MainWindow &w) { w.Command16_Click(); }},
     {"Command12", 6960, 975, u"<INDENT>「」付挿入", {}, [](MainWindow &w) { w.Command12_Click(); }},
     {"Command17", 7920, 735, u"「」<P>挿入", {}, [](MainWindow &w) { w.Command17_Click(); }},
     {"Command13", 8640, 735, u"人物名表示", {}, [](MainWindow &w) { w.Command13_Click(); }},
@@ -121,10 +122,13 @@ constexpr MenuItem sectionItems[] = {
     {"mnu_atogaki", u"後書き(&N)", [](MainWindow &w) { w.mnu_atogaki_Click(); }},
 };
 constexpr MenuItem eventPictureItems[] = {
-    {"mnu_demo", u"デモCG他(&D)", nullptr},      {"ber2", u"-", nullptr},
-    {"mnu_hosino", u"星野ゆら(&H)", nullptr},    {"mnu_chitose", u"白石ちとせ(&C)", nullptr},
-    {"mnu_sizuku", u"桐原しずく(&S)", nullptr},  {"mnu_rin", u"朝倉凛(&R)", nullptr},
-    {"mnu_yuzuki", u"柚木真白(&Y)", nullptr},
+    {"mnu_demo", u"デモCG他(&D)", [](MainWindow &w) { w.mnu_demo_Click(); }},
+    {"ber2", u"-", nullptr},
+    {"mnu_hosino", u"星野ゆら(&H)", [](MainWindow &w) { w.mnu_hosino_Click(); }},
+    {"mnu_chitose", u"白石ちとせ(&C)", [](MainWindow &w) { w.mnu_chitose_Click(); }},
+    {"mnu_sizuku", u"桐原しずく(&S)", [](MainWindow &w) { w.mnu_sizuku_Click(); }},
+    {"mnu_rin", u"朝倉凛(&R)", [](MainWindow &w) { w.mnu_rin_Click(); }},
+    {"mnu_yuzuki", u"柚木真白(&Y)", [](MainWindow &w) { w.mnu_yuzuki_Click(); }},
 };
 
 constexpr Menu menus[] = {
@@ -187,7 +191,10 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     Form_Load();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    closePickers();
+}
 
 void MainWindow::buildButtons(QWidget *client)
 {
@@ -284,6 +291,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    // A picker writes into this window: it has no use once the window is gone.
+    closePickers();
     event->accept();
 }
 
@@ -439,4 +448,26 @@ void MainWindow::mnu_honpen_Click()
 void MainWindow::mnu_atogaki_Click()
 {
     m_text1->insert(markup::sectionScaffold(markup::afterwordLabel));
+}
+
+void MainWindow::launch(int number)
+{
+    QPointer<Picker> &picker = m_pickers[std::size_t(number)];
+    if (!picker)
+        picker = new Picker(pickerForm(number), *this);
+    picker->move(pos());
+    picker->show();
+    picker->raise();
+    picker->activateWindow();
+}
+
+void MainWindow::closePickers()
+{
+    for (QPointer<Picker> &picker : m_pickers)
+        delete picker.data();
+}
+
+Picker *MainWindow::picker(int number) const
+{
+    return m_pickers[std::size_t(number)];
 }

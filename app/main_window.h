@@ -8,9 +8,12 @@
 #include "markup/markup.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <array>
 #include <memory>
 #include <optional>
 
+class Picker;
 class QAction;
 class QPushButton;
 class ScriptEdit;
@@ -52,6 +55,30 @@ public:
     void mnu_honpen_Click();
     void mnu_atogaki_Click();
 
+    // Launchers: each opens its picker on this window's corner.
+    void Command1_Click() { launch(5); }
+    void Command7_Click() { launch(6); }
+    void Command3_Click() { launch(7); }
+    void Command2_Click() { launch(8); }
+    void Command10_Click() { launch(9); }
+    void Command8_Click() { launch(10); }
+    void Command5_Click() { launch(11); }
+    void Command9_Click() { launch(12); }
+    void Command6_Click() { launch(13); }
+    void Command4_Click() { launch(14); }
+    void Command14_Click() { launch(2); }
+    void Command15_Click() { launch(3); }
+    void Command16_Click() { launch(4); }
+    void mnu_hosino_Click() { launch(15); }
+    void mnu_demo_Click() { launch(16); }
+    void mnu_chitose_Click() { launch(17); }
+    void mnu_sizuku_Click() { launch(18); }
+    void mnu_rin_Click() { launch(19); }
+    void mnu_yuzuki_Click() { launch(20); }
+
+    // The open picker Form<number>, or null.
+    Picker *picker(int number) const;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -68,6 +95,10 @@ private:
     void buildMenus();
     void centre();
     void insertSkeleton(const markup::Skeleton &skeleton);
+    // Opens Form<number>, loading it first if it is not open, and puts its
+    // outer top-left corner on this window's.
+    void launch(int number);
+    void closePickers();
 
     std::unique_ptr<Dialogs> m_dialogs;
     ScriptEdit *m_text1 = nullptr;
@@ -75,4 +106,5 @@ private:
     QPushButton *m_command13 = nullptr;
     QAction *m_installType[2] = {};
     bool text_changed = false;
+    std::array<QPointer<Picker>, 21> m_pickers;
 };

@@ -1,0 +1,98 @@
+// The picker dialogs Form2 to Form20: one frame, driven by a constant
+// description of each form. A picker lists one asset catalogue; its OK
+// writes a fragment built from the chosen row at the caret of Text1.
+#pragma once
+
+#include "catalogues/catalogue.h"
+
+#include <QComboBox>
+#include <QWidget>
+
+#include <vector>
+
+class MainWindow;
+class QPushButton;
+struct PickerForm;
+
+// What OK has to go on: the text of the field, the chosen row (-1 when
+// none) and the asset reference that row, or the field, stands for.
+struct Choice {
+    QString text;
+    int row;
+    QStringView reference;
+};
+
+// Composes a picker's fragment and inserts it into Text1, piece by piece.
+using Writer = void (*)(const PickerForm &form, const Choice &choice, MainWindow &window);
+
+struct PickerForm {
+    const char *name;  // "Form2" … "Form20"
+    std::u16string_view caption;
+    // The list. Event pictures have one per install type; other pickers
+    // give the same list twice.
+    catalogues::Catalogue adult;
+    catalogues::Catalogue allAges;
+    // Size of the reference table that maps rows to pictures; 0 when the
+    // field's own text is the reference.
+    std::size_t tableSize;
+    Writer write;
+    std::u16string_view shortName;  // sprite pickers: the speaker, e.g. "ゆら "
+};
+
+// The nineteen pickers, Form2 first.
+extern const std::array<PickerForm, 19> pickerForms;
+// The description of Form<number>.
+const PickerForm &pickerForm(int number);
+
+// An editable drop-down list that knows which row the user chose. Qt's
+// combo box selects row 0 as soon as a row is added and keeps its index
+// while the user types; here the chosen row is -1 until the user picks
+// one from the list (by mouse, arrow keys, or the rows that drop down
+// while typing), and typing makes it -1 again unless the typed text is
+// exactly a row's name. Text set by the program changes only the field.
+class PickerCombo : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    explicit PickerCombo(QWidget *parent = nullptr);
+
+    // Appends the rows in the given order, then shows row 0 in the field
+    // with no row chosen.
+    void load(catalogues::Catalogue rows);
+    int chosenRow() const { return m_chosen; }
+
+signals:
+    // Return pressed in the field itself (not in a list of rows).
+    void confirmed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    int m_chosen = -1;
+    bool m_returnInPopup = false;
+};
+
+class Picker : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Creates the picker and loads it: the list of the install type now in
+    // force, and its reference table.
+    Picker(const PickerForm &form, MainWindow &window);
+
+    // OK: inserts the fragment, gives Text1 the focus and closes.
+    void Command1_Click();
+
+private:
+    void Form_Load();
+
+    const PickerForm &m_form;
+    MainWindow &m_window;
+    catalogues::Catalogue m_rows;
+    std::vector<QStringView> m_table;
+    PickerCombo *m_combo;
+    QPushButton *m_ok;
+};
