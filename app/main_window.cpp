@@ -453,7 +453,8 @@ void MainWindow::mnu_atogaki_Click()
 void MainWindow::launch(int number)
 {
     QPointer<Picker> &picker = m_pickers[std::size_t(number)];
-    if (!picker)
+    // A picker that has closed is gone, even while Qt has yet to delete it.
+    if (!picker || !picker->isVisible())
         picker = new Picker(pickerForm(number), *this);
     picker->move(pos());
     picker->show();
@@ -469,5 +470,6 @@ void MainWindow::closePickers()
 
 Picker *MainWindow::picker(int number) const
 {
-    return m_pickers[std::size_t(number)];
+    Picker *picker = m_pickers[std::size_t(number)];
+    return picker && picker->isVisible() ? picker : nullptr;
 }

@@ -134,27 +134,26 @@ PickerCombo::PickerCombo(QWidget *parent)
     completer->setCompletionMode(QCompleter::PopupCompletion);
     completer->setMaxVisibleItems(20);
     setCompleter(completer);
-    completer->popup()->installEventFilter(this);
+    lineEdit()->installEventFilter(this);
 
     connect(this, &QComboBox::activated, this, [this](int row) { m_chosen = row; });
     connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString &text) {
         m_chosen = findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     });
-    connect(lineEdit(), &QLineEdit::returnPressed, this, [this] {
-        if (std::exchange(m_returnInPopup, false))
-            return;
-        emit confirmed();
-    });
 }
 
 bool PickerCombo::eventFilter(QObject *watched, QEvent *event)
 {
-    // Return in the dropped-down rows picks a row; the field hears that
-    // Return too, and it must not count as OK.
-    if (watched == completer()->popup() && event->type() == QEvent::KeyPress) {
+    // Return typed in the field is OK. The field's returnPressed() would
+    // not do: the combo hands an unhandled Return to the field a second
+    // time, and the rows dropped down while typing pass on the Return that
+    // picks one of them. Both reach the field directly, not through here.
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            m_returnInPopup = true;
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit confirmed();
+            return true;
+        }
     }
     return QComboBox::eventFilter(watched, event);
 }

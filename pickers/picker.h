@@ -63,7 +63,7 @@ public:
     int chosenRow() const { return m_chosen; }
 
 signals:
-    // Return pressed in the field itself (not in a list of rows).
+    // Return pressed in the field itself, not in a list of rows.
     void confirmed();
 
 protected:
@@ -71,7 +71,6 @@ protected:
 
 private:
     int m_chosen = -1;
-    bool m_returnInPopup = false;
 };
 
 class Picker : public QWidget

@@ -1,0 +1,737 @@
+// The main window through its real widgets, found by name: start-up, the
+// layout, the changed flag and the close prompt, script files, the two
+// options, the dialogue buttons and the section scaffolds.
+#include "app/main_window.h"
+#include "app/script_edit.h"
+#include "catalogues/catalogue.h"
+#include "editor.h"
+
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <QClipboard>
+
+#include <functional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+// The starting document, line by line as an author reads it.
+QString startingDocument()
+{
+    const QStringList lines = {
+        QStringLiteral("<COVER"),
+        QStringLiteral(u" TITLE = \"任意のタイトル入力\""),
+        QStringLiteral(u" AUTHOR = \"作者の名前\""),
+        QStringLiteral(u" MAIL = \"メールアドレス\""),
+        QStringLiteral(u" HP = \"ホームページ\""),
+        QStringLiteral(u" DATE = \"製作日\""),
+        QStringLiteral(u" GENRE = \"ORVEN\""),
+        QStringLiteral(u" COMMENT =\"一言コメント\""),
+        QStringLiteral(">"),
+        QString(),
+        QStringLiteral(u"<INCLUDE SRC=\"環境設定.dnml\"FOLDER=\"PLAYER\">"),
+        QStringLiteral(u"<INCLUDE SRC=\"orven\\テンプレート.dnml\"FOLDER=\"PLAYER\">"),
+        QString(),
+        QStringLiteral(u"<TITLE ALT=\"任意のタイトル\">"),
+        QString(),
+        QStringLiteral(u"<ENTER NAME=\"人\">"),
+    };
+    return lines.join(crlf) + crlf;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+using Action = std::function<void(Editor &)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Action)
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsWithTheDocumentCaretAtItsEndUnchanged();
+    void controlsCarryTheirNamesAndCaptions_data();
+    void controlsCarryTheirNamesAndCaptions();
+    void menusStandInOrderWithUniqueAccessKeys();
+    void buttonRowKeepsItsPlaceAndTextFollowsTheWindow();
+    void tabVisitsButtonsAndTextInOrder();
+    void changesSetTheFlagAndNothingElseDoes_data();
+    void changesSetTheFlagAndNothingElseDoes();
+    void closePrompt_data();
+    void closePrompt();
+    void openedFileBecomesTheTextAndSavesBack_data();
+    void openedFileBecomesTheTextAndSavesBack();
+    void savedStartingDocumentIs335Bytes();
+    void openingCountsAsAChangeEvenOfAnEmptyText();
+    void cancelledDialogsChangeNothing();
+    void failedOpenKeepsTextAndSays_data();
+    void failedOpenKeepsTextAndSays();
+    void failedSaveKeepsFlagFileAndSays_data();
+    void failedSaveKeepsFlagFileAndSays();
+    void unencodableTextIsNotSaved();
+    void badBytesOpenMarkedAndCannotBeSavedUnmended();
+    void openOverUnsavedEditsAsksFirst_data();
+    void openOverUnsavedEditsAsksFirst();
+    void installTypeKeepsExactlyOneCheck();
+    void nameDisplaySwitchesCaptionAndColour();
+    void dialogueSkeletons_data();
+    void dialogueSkeletons();
+    void sectionScaffolds_data();
+    void sectionScaffolds();
+    void simpleScaffoldsLeaveTheFocusAlone();
+};
+
+void TestMainWindow::startsWithTheDocumentCaretAtItsEndUnchanged()
+{
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    QCOMPARE(editor.window->objectName(), QStringLiteral("Form1"));
+    QCOMPARE(editor.window->windowTitle(), QStringLiteral("Scrivlet(ORVEN)"));
+    QCOMPARE(editor.text()->text(), startingDocument());
+    QCOMPARE(editor.text()->length(), 279);
+    QCOMPARE(editor.text()->caret(), 279);
+    QCOMPARE(QApplication::focusWidget(), editor.text());
+    QVERIFY(!editor.window->textChanged());
+    QCOMPARE(editor.window->installType(), markup::InstallType::Adult);
+    QVERIFY(editor.window->nameDisplayOn());
+    // Nothing edited: the window closes without a question.
+    QVERIFY(editor.window->close());
+    QVERIFY(editor.dialogs->questions.isEmpty());
+}
+
+void TestMainWindow::controlsCarryTheirNamesAndCaptions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");  // button text, tooltip of a picture button, or item text
+
+    const QStringList castButtons = {
+        QStringLiteral(u"Command1|星野ゆら"),   QStringLiteral(u"Command2|白石ちとせ"), QStringLiteral(u"Command3|白石晴美"),
+        QStringLiteral(u"Command4|朝倉凛"),     QStringLiteral(u"Command5|高峰小夜子"), QStringLiteral(u"Command6|柚木真白"),
+        QStringLiteral(u"Command7|宮下紗雪"),   QStringLiteral(u"Command8|桐原千景"),   QStringLiteral(u"Command9|桐原しずく"),
+        QStringLiteral(u"Command10|森本航"),
+    };
+    for (const QString &row : castButtons)
+        QTest::newRow(qPrintable(u"cast button "_s + row)) << row.section(u'|', 0, 0) << row.section(u'|', 1);
+    const QStringList others = {
+        QStringLiteral(u"Command12|<INDENT>「」付挿入"), QStringLiteral(u"Command13|人物名表示"),
+        QStringLiteral(u"Command14|音楽挿入"),           QStringLiteral(u"Command15|場所挿入"),
+        QStringLiteral(u"Command16|効果音挿入"),         QStringLiteral(u"Command17|「」<P>挿入"),
+        QStringLiteral(u"mnu_open|開く(&O)"),            QStringLiteral(u"mnu_save|保存(&S)"),
+        QStringLiteral(u"mnu_exit|終了(&X)"),            QStringLiteral(u"mnu_insto_type_0|18禁(&K)"),
+        QStringLiteral(u"mnu_insto_type_1|全年齢(&Z)"),  QStringLiteral(u"mnu_maegaki|前書き(&X)"),
+        QStringLiteral(u"mnu_taitlecall|タイトルコール(&Q)"), QStringLiteral(u"mnu_honpen|本編(&M)"),
+        QStringLiteral(u"mnu_atogaki|後書き(&N)"),       QStringLiteral(u"mnu_demo|デモCG他(&D)"),
+        QStringLiteral(u"mnu_hosino|星野ゆら(&H)"),      QStringLiteral(u"mnu_chitose|白石ちとせ(&C)"),
+        QStringLiteral(u"mnu_sizuku|桐原しずく(&S)"),    QStringLiteral(u"mnu_rin|朝倉凛(&R)"),
+        QStringLiteral(u"mnu_yuzuki|柚木真白(&Y)"),      QStringLiteral(u"mnu_file|ファイル(&F)"),
+        QStringLiteral(u"mnu_type|インストールタイプ(&I)"), QStringLiteral(u"mnu_sengen|文頭宣言(&H)"),
+        QStringLiteral(u"mnu_event_cg|イベントCG挿入(&E)"),
+    };
+    for (const QString &row : others)
+        QTest::newRow(qPrintable(row.section(u'|', 0, 0))) << row.section(u'|', 0, 0) << row.section(u'|', 1);
+}
+
+void TestMainWindow::controlsCarryTheirNamesAndCaptions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    Editor editor;
+    if (auto *button = editor.window->findChild<QPushButton *>(name)) {
+        if (button->icon().isNull()) {
+            QCOMPARE(button->text(), caption);
+        } else {
+            QVERIFY(button->text().isEmpty());
+            QCOMPARE(button->toolTip(), caption);
+            QCOMPARE(button->accessibleName(), caption);
+            QCOMPARE(button->iconSize(), QSize(32, 32));
+        }
+        return;
+    }
+    auto *action = editor.window->findChild<QAction *>(name);
+    QVERIFY2(action, qPrintable(name));
+    QCOMPARE(action->text(), caption);
+}
+
+void TestMainWindow::menusStandInOrderWithUniqueAccessKeys()
+{
+    Editor editor;
+    QStringList layout;
+    for (QAction *menu : editor.window->menuBar()->actions()) {
+        QStringList items;
+        QSet<QChar> keys;
+        for (QAction *item : menu->menu()->actions()) {
+            items << (item->isSeparator() ? u'-' + item->objectName() : item->objectName());
+            const qsizetype amp = item->text().indexOf(u'&');
+            if (amp >= 0) {
+                QVERIFY2(!keys.contains(item->text().at(amp + 1)), qPrintable(item->text()));
+                keys.insert(item->text().at(amp + 1));
+            }
+        }
+        layout << menu->objectName() + u": "_s + items.join(u' ');
+    }
+    QCOMPARE(layout, (QStringList{
+                         QStringLiteral("mnu_file: mnu_open mnu_save -mnu_ber1 mnu_exit"),
+                         QStringLiteral("mnu_type: mnu_insto_type_0 mnu_insto_type_1"),
+                         QStringLiteral("mnu_sengen: mnu_maegaki mnu_taitlecall mnu_honpen mnu_atogaki"),
+                         QStringLiteral("mnu_event_cg: mnu_demo -ber2 mnu_hosino mnu_chitose mnu_sizuku mnu_rin mnu_yuzuki"),
+                     }));
+}
+
+void TestMainWindow::buttonRowKeepsItsPlaceAndTextFollowsTheWindow()
+{
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    QWidget *client = editor.window->centralWidget();
+    QCOMPARE(client->size(), QSize(656, 526));
+    // Left and width in pixels, fifteen twips to a pixel.
+    const QList<std::tuple<const char *, int, int>> row = {
+        {"Command1", 0, 32},    {"Command2", 32, 32},   {"Command9", 64, 32},   {"Command4", 96, 32},
+        {"Command6", 128, 32},  {"Command3", 160, 32},  {"Command5", 192, 32},  {"Command8", 224, 32},
+        {"Command7", 256, 32},  {"Command10", 288, 33}, {"Command14", 328, 41}, {"Command15", 368, 41},
+        {"Command16", 408, 49}, {"Command12", 464, 65}, {"Command17", 528, 49}, {"Command13", 576, 49},
+    };
+    auto checkRow = [&] {
+        for (const auto &[name, left, width] : row)
+            QCOMPARE(editor.button(name)->geometry(), QRect(left, 0, width, 33));
+    };
+    checkRow();
+    QCOMPARE(editor.text()->geometry(), QRect(0, 33, 656, 493));
+
+    editor.window->resize(editor.window->width() + 200, editor.window->height() + 50);
+    QTRY_COMPARE(client->width(), 856);
+    QCOMPARE(editor.text()->geometry(), QRect(0, 33, 856, client->height() - 33));
+    checkRow();
+
+    // Lower than the button row: the text area stays where it was.
+    const QRect before = editor.text()->geometry();
+    editor.window->resize(editor.window->width(), editor.window->menuBar()->height() + 10);
+    QTRY_VERIFY(client->height() < 33);
+    QCOMPARE(editor.text()->geometry(), before);
+}
+
+void TestMainWindow::tabVisitsButtonsAndTextInOrder()
+{
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    editor.button("Command1")->setFocus();
+    QStringList visited{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 16; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited.join(u' '), QStringLiteral("Command1 Command2 Command3 Command4 Command5 Command6 Command7 "
+                                                "Command8 Command9 Command10 Text1 Command12 Command13 Command14 "
+                                                "Command15 Command16 Command17"));
+    // Tab in the script moves on rather than typing a tab.
+    QCOMPARE(editor.text()->text(), startingDocument());
+}
+
+void TestMainWindow::changesSetTheFlagAndNothingElseDoes_data()
+{
+    QTest::addColumn<Action>("action");
+    QTest::addColumn<bool>("changed");
+
+    QTest::newRow("typing a character") << Action([](Editor &e) { e.type(QStringLiteral("a")); }) << true;
+    QTest::newRow("typing then deleting it") << Action([](Editor &e) {
+        e.type(QStringLiteral("a"));
+        QTest::keyClick(e.text(), Qt::Key_Backspace);
+    }) << true;
+    QTest::newRow("Enter") << Action([](Editor &e) { QTest::keyClick(e.text(), Qt::Key_Return); }) << true;
+    QTest::newRow("dialogue button") << Action([](Editor &e) { e.button("Command17")->click(); }) << true;
+    QTest::newRow("scaffold menu item") << Action([](Editor &e) { e.action("mnu_honpen")->trigger(); }) << true;
+    QTest::newRow("paste") << Action([](Editor &e) {
+        QApplication::clipboard()->setText(QStringLiteral("x"));
+        e.text()->paste();
+    }) << true;
+    QTest::newRow("caret moves") << Action([](Editor &e) {
+        QTest::keyClick(e.text(), Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(e.text(), Qt::Key_Right);
+    }) << false;
+    QTest::newRow("selecting") << Action([](Editor &e) { e.text()->selectAll(); }) << false;
+    QTest::newRow("copying") << Action([](Editor &e) {
+        e.text()->selectAll();
+        e.text()->copy();
+    }) << false;
+    QTest::newRow("switching both options") << Action([](Editor &e) {
+        e.action("mnu_insto_type_1")->trigger();
+        e.button("Command13")->click();
+    }) << false;
+}
+
+void TestMainWindow::changesSetTheFlagAndNothingElseDoes()
+{
+    QFETCH(Action, action);
+    QFETCH(bool, changed);
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    action(editor);
+    QCOMPARE(editor.window->textChanged(), changed);
+}
+
+void TestMainWindow::closePrompt_data()
+{
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<QString>("savePath");  // "" cancels, "*" is a good path, else relative
+    QTest::addColumn<bool>("viaExitMenu");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<int>("savesAsked");
+
+    for (bool viaExit : {false, true}) {
+        const QString how = viaExit ? QStringLiteral("exit menu: ") : QStringLiteral("close box: ");
+        QTest::newRow(qPrintable(how + u"unedited closes without asking"_s))
+            << false << QList<bool>{} << QString() << viaExit << true << 0;
+        QTest::newRow(qPrintable(how + u"edited, Yes closes unsaved"_s))
+            << true << QList<bool>{true} << QString() << viaExit << true << 0;
+        QTest::newRow(qPrintable(how + u"edited, No saves then closes"_s))
+            << true << QList<bool>{false} << QStringLiteral("*") << viaExit << true << 1;
+        QTest::newRow(qPrintable(how + u"edited, No then cancel stays open"_s))
+            << true << QList<bool>{false} << QString() << viaExit << false << 1;
+        QTest::newRow(qPrintable(how + u"edited, No then failed save stays open"_s))
+            << true << QList<bool>{false} << QStringLiteral("gone/x.dnml") << viaExit << false << 1;
+    }
+}
+
+void TestMainWindow::closePrompt()
+{
+    QFETCH(bool, edited);
+    QFETCH(QList<bool>, answers);
+    QFETCH(QString, savePath);
+    QFETCH(bool, viaExitMenu);
+    QFETCH(bool, closes);
+    QFETCH(int, savesAsked);
+
+    QTemporaryDir dir;
+    const QString good = dir.filePath(QStringLiteral("saved.dnml"));
+    Editor editor;
+    if (edited)
+        editor.type(QStringLiteral(u"あ"));
+    editor.dialogs->answers.assign(answers.begin(), answers.end());
+    editor.dialogs->savePaths.push_back(savePath == u"*" ? good : savePath.isEmpty() ? QString() : dir.filePath(savePath));
+    if (viaExitMenu)
+        editor.action("mnu_exit")->trigger();
+    else
+        editor.window->close();
+
+    QCOMPARE(editor.closed(), closes);
+    QCOMPARE(editor.dialogs->questions.size(), edited ? 1 : 0);
+    if (edited)
+        QCOMPARE(editor.dialogs->questions.first(), QStringLiteral(u"終了確認|保存していませんが\n終了しても宜しいですか?"));
+    QCOMPARE(editor.dialogs->savesAsked, savesAsked);
+    QCOMPARE(QFileInfo::exists(good), savePath == u"*");
+    if (!closes)
+        QVERIFY(editor.text()->text().endsWith(QStringLiteral(u"あ")));
+}
+
+void TestMainWindow::openedFileBecomesTheTextAndSavesBack_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("saved");
+
+    QTest::newRow("two lines without a final break") << QByteArray("A\r\nB") << QStringLiteral("A\r\nB")
+                                                     << QByteArray("A\r\nB\r\n");
+    QTest::newRow("final CR LF comes back once") << QByteArray("A\r\nB\r\n") << QStringLiteral("A\r\nB")
+                                                 << QByteArray("A\r\nB\r\n");
+    QTest::newRow("only CR LF opens empty") << QByteArray("\r\n") << QString() << QByteArray("\r\n");
+    QTest::newRow("empty file opens empty") << QByteArray() << QString() << QByteArray("\r\n");
+    QTest::newRow("lone LFs stay inside one line") << QByteArray("A\nB\nC") << QStringLiteral("A\nB\nC")
+                                                   << QByteArray("A\nB\nC\r\n");
+    QTest::newRow("lone CR becomes a line break") << QByteArray("A\rB") << QStringLiteral("A\r\nB")
+                                                  << QByteArray("A\r\nB\r\n");
+    QTest::newRow("Japanese in Shift-JIS") << QByteArray::fromHex("8a bf 8e9a 0d0a 82a0")
+                                           << QStringLiteral(u"漢字\r\nあ") << QByteArray::fromHex("8abf8e9a0d0a82a00d0a");
+}
+
+void TestMainWindow::openedFileBecomesTheTextAndSavesBack()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, saved);
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral(u"開く.dnml"));
+    const QString out = dir.filePath(QStringLiteral(u"保存.dnml"));
+    writeFile(in, file);
+
+    Editor editor;
+    editor.dialogs->openPaths.push_back(in);
+    editor.action("mnu_open")->trigger();
+    QCOMPARE(editor.text()->text(), text);
+    QCOMPARE(editor.text()->caret(), 0);
+    QVERIFY(editor.window->textChanged());
+    QVERIFY(editor.dialogs->questions.isEmpty());
+    QVERIFY(editor.dialogs->warnings.isEmpty());
+
+    editor.dialogs->savePaths.push_back(out);
+    editor.action("mnu_save")->trigger();
+    QCOMPARE(readFile(out).toHex(' '), saved.toHex(' '));
+    QVERIFY(!editor.window->textChanged());
+    QVERIFY(editor.window->close());
+}
+
+void TestMainWindow::savedStartingDocumentIs335Bytes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("start.dnml"));
+    Editor editor;
+    editor.type(QStringLiteral("x"));
+    QTest::keyClick(editor.text(), Qt::Key_Backspace);
+    editor.dialogs->savePaths.push_back(path);
+    QVERIFY(editor.window->mnu_save_Click());
+    QCOMPARE(readFile(path).size(), 335);
+    QVERIFY(!editor.window->textChanged());
+
+    // Any change after the save brings the question back.
+    editor.type(QStringLiteral("y"));
+    QVERIFY(editor.window->textChanged());
+
+    Editor reopened;
+    reopened.dialogs->openPaths.push_back(path);
+    reopened.window->mnu_open_Click();
+    QCOMPARE(reopened.text()->text(), startingDocument());
+}
+
+void TestMainWindow::openingCountsAsAChangeEvenOfAnEmptyText()
+{
+    QTemporaryDir dir;
+    const QString empty = dir.filePath(QStringLiteral("empty.dnml"));
+    writeFile(empty, {});
+    Editor editor;
+    editor.text()->setText(QString());
+    editor.dialogs->savePaths.push_back(dir.filePath(QStringLiteral("saved.dnml")));
+    QVERIFY(editor.window->mnu_save_Click());
+    editor.dialogs->openPaths.push_back(empty);
+    editor.window->mnu_open_Click();
+    QCOMPARE(editor.text()->text(), QString());
+    QVERIFY(editor.window->textChanged());
+}
+
+void TestMainWindow::cancelledDialogsChangeNothing()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.dnml"));
+    writeFile(path, "first");
+    Editor editor;
+    editor.dialogs->openPaths = {path, QString()};
+    editor.window->mnu_open_Click();
+    QCOMPARE(editor.text()->text(), QStringLiteral("first"));
+    editor.dialogs->savePaths = {path, QString()};
+    QVERIFY(editor.window->mnu_save_Click());
+    editor.text()->setCaret(5);
+    editor.type(QStringLiteral("!"));
+
+    editor.window->mnu_open_Click();  // Yes to discarding, then cancel
+    QVERIFY(!editor.window->mnu_save_Click());
+    QCOMPARE(editor.text()->text(), QStringLiteral("first!"));
+    QVERIFY(editor.window->textChanged());
+    QCOMPARE(readFile(path), QByteArray("first\r\n"));
+    QVERIFY(editor.dialogs->warnings.isEmpty());
+}
+
+void TestMainWindow::failedOpenKeepsTextAndSays_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("missing file") << QStringLiteral("missing.dnml");
+    QTest::newRow("a folder") << QStringLiteral(".");
+}
+
+void TestMainWindow::failedOpenKeepsTextAndSays()
+{
+    QFETCH(QString, target);
+    QTemporaryDir dir;
+    const QString path = QDir::cleanPath(dir.filePath(target));
+    Editor editor;
+    editor.dialogs->openPaths.push_back(path);
+    editor.window->mnu_open_Click();
+    QCOMPARE(editor.text()->text(), startingDocument());
+    QVERIFY(!editor.window->textChanged());
+    QCOMPARE(editor.dialogs->warnings.size(), 1);
+    QVERIFY2(editor.dialogs->warnings.first().contains(path), qPrintable(editor.dialogs->warnings.first()));
+}
+
+void TestMainWindow::failedSaveKeepsFlagFileAndSays_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("folder is gone") << QStringLiteral("gone/new.dnml");
+    QTest::newRow("parent is a file") << QStringLiteral("old.dnml/new.dnml");
+    QTest::newRow("target is a folder") << QStringLiteral("folder");
+}
+
+void TestMainWindow::failedSaveKeepsFlagFileAndSays()
+{
+    QFETCH(QString, target);
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("old.dnml")), "old");
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+
+    Editor editor;
+    editor.type(QStringLiteral("edit"));
+    editor.dialogs->savePaths.push_back(dir.filePath(target));
+    QVERIFY(!editor.window->mnu_save_Click());
+    QVERIFY(editor.window->textChanged());
+    QCOMPARE(editor.dialogs->warnings.size(), 1);
+    QVERIFY(editor.dialogs->warnings.first().contains(dir.filePath(target)));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("old.dnml"))), QByteArray("old"));
+}
+
+void TestMainWindow::unencodableTextIsNotSaved()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("keep.dnml"));
+    writeFile(path, "kept");
+    Editor editor;
+    editor.text()->setText(QStringLiteral(u"一\r\n二\r\n三は5€です"));
+    editor.dialogs->savePaths.push_back(path);
+    QVERIFY(!editor.window->mnu_save_Click());
+    QCOMPARE(editor.dialogs->savesAsked, 0);
+    QCOMPARE(readFile(path), QByteArray("kept"));
+    QVERIFY(editor.window->textChanged());
+    QCOMPARE(editor.dialogs->warnings.size(), 1);
+    const QString warning = editor.dialogs->warnings.first();
+    QVERIFY2(warning.contains(QStringLiteral(u"3行目4文字目")) && warning.contains(QStringLiteral(u"「€」"))
+                 && warning.contains(QStringLiteral("U+20AC")),
+             qPrintable(warning));
+}
+
+void TestMainWindow::badBytesOpenMarkedAndCannotBeSavedUnmended()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bad.dnml"));
+    writeFile(path, QByteArray::fromHex("41 0d0a 42 80 43 0d0a 81"));
+    Editor editor;
+    editor.dialogs->openPaths.push_back(path);
+    editor.window->mnu_open_Click();
+    QCOMPARE(editor.text()->text(), QStringLiteral(u"A\r\nB\uFFFDC\r\n\uFFFD"));
+    QCOMPARE(editor.dialogs->warnings.size(), 1);
+    QVERIFY2(editor.dialogs->warnings.first().contains(QStringLiteral(u"2行目")), qPrintable(editor.dialogs->warnings.first()));
+
+    editor.dialogs->savePaths.push_back(path);
+    QVERIFY(!editor.window->mnu_save_Click());
+    QCOMPARE(readFile(path), QByteArray::fromHex("41 0d0a 42 80 43 0d0a 81"));
+    QVERIFY(editor.dialogs->warnings.last().contains(QStringLiteral("U+FFFD")));
+}
+
+void TestMainWindow::openOverUnsavedEditsAsksFirst_data()
+{
+    QTest::addColumn<bool>("discard");
+    QTest::newRow("No keeps the edits and asks for no file") << false;
+    QTest::newRow("Yes goes on to the file") << true;
+}
+
+void TestMainWindow::openOverUnsavedEditsAsksFirst()
+{
+    QFETCH(bool, discard);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.dnml"));
+    writeFile(path, "other");
+    Editor editor;
+    editor.type(QStringLiteral("mine"));
+    editor.dialogs->answers.push_back(discard);
+    editor.dialogs->openPaths.push_back(path);
+    editor.window->mnu_open_Click();
+    QCOMPARE(editor.dialogs->questions, QStringList{QStringLiteral(u"開く確認|保存していませんが\n開いても宜しいですか?")});
+    QCOMPARE(editor.dialogs->opensAsked, discard ? 1 : 0);
+    QCOMPARE(editor.text()->text(), discard ? QStringLiteral("other") : startingDocument() + u"mine"_s);
+}
+
+void TestMainWindow::installTypeKeepsExactlyOneCheck()
+{
+    Editor editor;
+    QAction *adult = editor.action("mnu_insto_type_0");
+    QAction *allAges = editor.action("mnu_insto_type_1");
+    auto checks = [&] { return QPair<bool, bool>(adult->isChecked(), allAges->isChecked()); };
+    QCOMPARE(checks(), qMakePair(true, false));
+    allAges->trigger();
+    QCOMPARE(checks(), qMakePair(false, true));
+    QCOMPARE(editor.window->installType(), markup::InstallType::AllAges);
+    allAges->trigger();  // the checked item again: stays checked
+    QCOMPARE(checks(), qMakePair(false, true));
+    adult->trigger();
+    QCOMPARE(checks(), qMakePair(true, false));
+    adult->trigger();
+    QCOMPARE(checks(), qMakePair(true, false));
+    QCOMPARE(editor.window->installType(), markup::InstallType::Adult);
+    QCOMPARE(editor.text()->text(), startingDocument());
+}
+
+void TestMainWindow::nameDisplaySwitchesCaptionAndColour()
+{
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    QPushButton *button = editor.button("Command13");
+    auto state = [&] { return button->text() + u' ' + button->palette().color(QPalette::Button).name(); };
+    QCOMPARE(state(), QStringLiteral(u"人物名表示 #c0c0ff"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(state(), QStringLiteral(u"人物名非表示 #ffc0ff"));
+    QVERIFY(!editor.window->nameDisplayOn());
+    QCOMPARE(QApplication::focusWidget(), button);  // the click does not send the focus back to the text
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(state(), QStringLiteral(u"人物名表示 #c0c0ff"));
+    QVERIFY(editor.window->nameDisplayOn());
+    QCOMPARE(editor.text()->text(), startingDocument());
+}
+
+void TestMainWindow::dialogueSkeletons_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("selectionStart");
+    QTest::addColumn<int>("selectionLength");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("caret");
+
+    const QString indented = QStringLiteral(u"「<INDENT>」</INDENT><P>\r\n");
+    const QString plain = QStringLiteral(u"「」<P>");
+    QTest::newRow("indented line in an empty text: caret after 「<INDENT>")
+        << QString() << 0 << 0 << QStringList{QStringLiteral("Command12")} << indented << 9;
+    QTest::newRow("plain line in an empty text: caret after 「")
+        << QString() << 0 << 0 << QStringList{QStringLiteral("Command17")} << plain << 1;
+    QTest::newRow("indented line replaces the selection")
+        << QStringLiteral("abcdef") << 1 << 3 << QStringList{QStringLiteral("Command12")}
+        << QString(u"a"_s + indented + u"ef"_s) << 10;
+    QTest::newRow("plain line replaces the selection")
+        << QStringLiteral("abcdef") << 4 << 2 << QStringList{QStringLiteral("Command17")} << QString(u"abcd"_s + plain) << 5;
+    QTest::newRow("indented line splits the line at the caret")
+        << QStringLiteral("AB\r\nCD\r\nEF") << 5 << 0 << QStringList{QStringLiteral("Command12")}
+        << QString(u"AB\r\nC"_s + indented + u"D\r\nEF"_s) << 14;
+    QTest::newRow("selection across a line break")
+        << QStringLiteral("AB\r\nCD") << 1 << 4 << QStringList{QStringLiteral("Command17")} << QString(u"A"_s + plain + u"D"_s) << 2;
+    QTest::newRow("plain line twice nests the second in the first")
+        << QString() << 0 << 0 << QStringList{QStringLiteral("Command17"), QStringLiteral("Command17")}
+        << QStringLiteral(u"「「」<P>」<P>") << 2;
+    QTest::newRow("indented then plain lands inside the brackets")
+        << QString() << 0 << 0 << QStringList{QStringLiteral("Command12"), QStringLiteral("Command17")}
+        << QStringLiteral(u"「<INDENT>「」<P>」</INDENT><P>\r\n") << 10;
+}
+
+void TestMainWindow::dialogueSkeletons()
+{
+    QFETCH(QString, text);
+    QFETCH(int, selectionStart);
+    QFETCH(int, selectionLength);
+    QFETCH(QStringList, buttons);
+    QFETCH(QString, result);
+    QFETCH(int, caret);
+
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    editor.text()->setText(text);
+    editor.text()->select(selectionStart, selectionLength);
+    for (const QString &name : buttons) {
+        QPushButton *button = editor.button(qPrintable(name));
+        button->setFocus();
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QCOMPARE(editor.text()->text(), result);
+    QCOMPARE(editor.text()->caret(), caret);
+    QCOMPARE(editor.text()->selectionLength(), 0);
+    QCOMPARE(QApplication::focusWidget(), editor.text());
+    // The author types straight between the brackets.
+    editor.type(QStringLiteral(u"はい"));
+    QCOMPARE(editor.text()->text(), QString(result).insert(caret, QStringLiteral(u"はい")));
+}
+
+void TestMainWindow::sectionScaffolds_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("selectionStart");
+    QTest::addColumn<int>("selectionLength");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("caret");
+
+    const QString black = QStringLiteral(u"<BACKGROUND COLOR=\"#000000\">\r\n");
+    const QString foreword = u"<!-- 前書き -->\r\n"_s + black;
+    const QString music = QString::fromUtf16(catalogues::music[11].name.data(), qsizetype(catalogues::music[11].name.size()));
+    const QString title = QStringList{
+        QStringLiteral(u"<!-- タイトル -->"),
+        u"<BGM SRC=\""_s + music + u"\">"_s,
+        QStringLiteral("<CURTAIN>"),
+        QStringLiteral("<EXIT>"),
+        QStringLiteral("<BACKGROUND COLOR=\"#FFFFFF\">"),
+        QStringLiteral("</CURTAIN EFFECT=\"EF_NONE\">"),
+        QStringLiteral(u"<ENTER NAME=\"ロゴ\">"),
+        QStringLiteral(u"<ACT NAME=\"ロゴ\" SRC=\"PDT\\TITLE_LG.PDT\" FOLDER=\"ORVEN\">"),
+        QStringLiteral("<BACKGROUND SRC=\"PDT\\TITLE_BG.PDT\" FOLDER=\"ORVEN\" EFFECT=\"EF_FADEIN\">"),
+        QStringLiteral("<NL>"),
+        QStringLiteral(u"    任意のタイトル  <P>"),
+        QStringLiteral("<NL>"),
+        QStringLiteral(u"    作者名  <P>"),
+    }.join(crlf) + crlf;
+
+    QTest::newRow("foreword at the end of the document")
+        << QStringLiteral("mnu_maegaki") << startingDocument() << 279 << 0 << QString(startingDocument() + foreword)
+        << int(279 + foreword.size());
+    QTest::newRow("main story splits a line")
+        << QStringLiteral("mnu_honpen") << QStringLiteral("AB") << 1 << 0
+        << QString(u"A<!-- 本編 -->\r\n"_s + black + u"B"_s) << int(1 + 13 + black.size());
+    QTest::newRow("afterword replaces the selection")
+        << QStringLiteral("mnu_atogaki") << QStringLiteral("xyz") << 0 << 2
+        << QString(u"<!-- 後書き -->\r\n"_s + black + u"z"_s) << int(14 + black.size());
+    QTest::newRow("title call mid-text leaves the caret at the very end")
+        << QStringLiteral("mnu_taitlecall") << QStringLiteral("A\r\nB") << 1 << 0 << QString(u"A"_s + title + u"\r\nB"_s)
+        << int(title.size() + 4);
+    QTest::newRow("title call replaces the selection")
+        << QStringLiteral("mnu_taitlecall") << QStringLiteral("abc") << 1 << 1 << QString(u"a"_s + title + u"c"_s)
+        << int(title.size() + 2);
+}
+
+void TestMainWindow::sectionScaffolds()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, text);
+    QFETCH(int, selectionStart);
+    QFETCH(int, selectionLength);
+    QFETCH(QString, result);
+    QFETCH(int, caret);
+
+    for (int type : {0, 1}) {  // the scaffolds ignore the install type
+        Editor editor;
+        editor.action(type == 0 ? "mnu_insto_type_0" : "mnu_insto_type_1")->trigger();
+        editor.text()->setText(text);
+        editor.text()->select(selectionStart, selectionLength);
+        editor.action(qPrintable(item))->trigger();
+        QCOMPARE(editor.text()->text(), result);
+        QCOMPARE(editor.text()->caret(), caret);
+        QVERIFY(editor.window->textChanged());
+    }
+}
+
+void TestMainWindow::simpleScaffoldsLeaveTheFocusAlone()
+{
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    QPushButton *elsewhere = editor.button("Command13");
+    for (const char *item : {"mnu_maegaki", "mnu_honpen", "mnu_atogaki"}) {
+        elsewhere->setFocus();
+        editor.action(item)->trigger();
+        QCOMPARE(QApplication::focusWidget(), elsewhere);
+    }
+    editor.action("mnu_taitlecall")->trigger();
+    QCOMPARE(QApplication::focusWidget(), editor.text());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
