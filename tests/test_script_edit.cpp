@@ -1,0 +1,197 @@
+// Text1's layer over the editor: offsets in which CR LF counts two, a text
+// that comes back exactly as it went in, and the one insertion.
+#include "app/script_edit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString readable(const QString &s)
+{
+    QString out;
+    for (QChar c : s)
+        out += c.unicode() < 0x20 || c.unicode() > 0x7E ? u"<%1>"_s.arg(c.unicode(), 4, 16, QLatin1Char('0')) : QString(c);
+    return out;
+}
+
+} // namespace
+
+class TestScriptEdit : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void textComesBackAsItWasSet_data();
+    void textComesBackAsItWasSet();
+    void caretOffsetsCountLineBreaksTwice();
+    void insertion_data();
+    void insertion();
+    void insertionIsOneUndoStep();
+    void shiftEnterBreaksTheLineLikeEnter();
+    void pasteMakesEveryLineEndABreak_data();
+    void pasteMakesEveryLineEndABreak();
+    void copyKeepsTheCharacters();
+    void onlyContentChangesAreReported();
+};
+
+void TestScriptEdit::textComesBackAsItWasSet_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("only a line break") << u"\r\n"_s;
+    QTest::newRow("ends in a line break") << u"a\r\nb\r\n"_s;
+    QTest::newRow("empty lines") << u"\r\n\r\n\r\nx\r\n\r\n"_s;
+    QTest::newRow("lone LF inside a line") << u"a\nb\r\nc\n"_s;
+    QTest::newRow("LF right before CR LF") << u"a\n\r\nb"_s;
+    QTest::newRow("no-break and ideographic spaces") << u"a\u00a0b\u3000c"_s;
+    QTest::newRow("tabs and backslashes") << u"\tPDT\\X.PDT\t"_s;
+    QTest::newRow("emoji and replacement character") << u"😀\uFFFD"_s;
+    QTest::newRow("control characters") << QString::fromUtf16(u"\x01\x1a\x7f", 3);
+}
+
+void TestScriptEdit::textComesBackAsItWasSet()
+{
+    QFETCH(QString, text);
+    ScriptEdit edit;
+    edit.setText(text);
+    QCOMPARE(readable(edit.text()), readable(text));
+    QCOMPARE(edit.length(), text.size());
+    QCOMPARE(edit.caret(), 0);
+}
+
+void TestScriptEdit::caretOffsetsCountLineBreaksTwice()
+{
+    ScriptEdit edit;
+    const QString text = u"ab\r\n「c」\r\n\r\nd\ne"_s;
+    edit.setText(text);
+    for (int offset = 0; offset <= text.size(); ++offset) {
+        edit.setCaret(offset);
+        // Between CR and LF there is no place for a caret: it goes before the CR.
+        const bool insideBreak = offset > 0 && text[offset - 1] == u'\r';
+        QCOMPARE(edit.caret(), insideBreak ? offset - 1 : offset);
+    }
+    edit.setCaret(10'000);
+    QCOMPARE(edit.caret(), text.size());
+    edit.setCaret(-5);
+    QCOMPARE(edit.caret(), 0);
+}
+
+void TestScriptEdit::insertion_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("fragment");
+    QTest::addColumn<QString>("result");
+
+    QTest::newRow("into an empty text") << QString() << 0 << 0 << u"<A>\r\n"_s << u"<A>\r\n"_s;
+    QTest::newRow("at the start") << u"x"_s << 0 << 0 << u"<A>\r\n"_s << u"<A>\r\nx"_s;
+    QTest::newRow("at the end after a break") << u"x\r\n"_s << 3 << 0 << u"y"_s << u"x\r\ny"_s;
+    QTest::newRow("in the middle of a line, splitting it") << u"ab\r\ncd"_s << 5 << 0 << u"1\r\n2"_s << u"ab\r\nc1\r\n2d"_s;
+    QTest::newRow("selection replaced") << u"abcdef"_s << 2 << 2 << u"XY"_s << u"abXYef"_s;
+    QTest::newRow("selection across breaks replaced") << u"a\r\nb\r\nc"_s << 1 << 5 << u"-"_s << u"a-c"_s;
+    QTest::newRow("selection removed by an empty fragment") << u"abc"_s << 1 << 1 << QString() << u"ac"_s;
+    QTest::newRow("fragment with a lone LF keeps it") << u"ab"_s << 1 << 0 << u"\n"_s << u"a\nb"_s;
+    QTest::newRow("many lines") << u"[]"_s << 1 << 0 << u"1\r\n2\r\n3\r\n"_s << u"[1\r\n2\r\n3\r\n]"_s;
+    QTest::newRow("Japanese counts one a character") << u"「」"_s << 1 << 0 << u"こんにちは"_s << u"「こんにちは」"_s;
+}
+
+void TestScriptEdit::insertion()
+{
+    QFETCH(QString, text);
+    QFETCH(int, start);
+    QFETCH(int, length);
+    QFETCH(QString, fragment);
+    QFETCH(QString, result);
+    ScriptEdit edit;
+    edit.setText(text);
+    edit.select(start, length);
+    QCOMPARE(edit.selectionStart(), start);
+    QCOMPARE(edit.selectionLength(), length);
+    edit.insert(fragment);
+    QCOMPARE(readable(edit.text()), readable(result));
+    QCOMPARE(edit.caret(), start + fragment.size());
+    QCOMPARE(edit.selectionLength(), 0);
+}
+
+void TestScriptEdit::insertionIsOneUndoStep()
+{
+    ScriptEdit edit;
+    edit.setText(u"before\r\nafter"_s);
+    edit.setCaret(6);
+    edit.insert(u"\r\n<A>\r\n<B>"_s);
+    QCOMPARE(edit.text(), u"before\r\n<A>\r\n<B>\r\nafter"_s);
+    edit.undo();
+    QCOMPARE(edit.text(), u"before\r\nafter"_s);
+    edit.redo();
+    QCOMPARE(edit.text(), u"before\r\n<A>\r\n<B>\r\nafter"_s);
+}
+
+void TestScriptEdit::shiftEnterBreaksTheLineLikeEnter()
+{
+    ScriptEdit edit;
+    edit.setText(u"ab"_s);
+    edit.setCaret(1);
+    QTest::keyClick(&edit, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClick(&edit, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+    QCOMPARE(readable(edit.text()), readable(u"a\r\n\r\nb"_s));
+    QCOMPARE(edit.caret(), 5);
+}
+
+void TestScriptEdit::pasteMakesEveryLineEndABreak_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::newRow("LF") << u"1\n2"_s;
+    QTest::newRow("CR LF") << u"1\r\n2"_s;
+    QTest::newRow("CR") << u"1\r2"_s;
+    QTest::newRow("paragraph separator") << u"1\u20292"_s;
+    QTest::newRow("line separator") << u"1\u20282"_s;
+}
+
+void TestScriptEdit::pasteMakesEveryLineEndABreak()
+{
+    QFETCH(QString, clipboard);
+    ScriptEdit edit;
+    edit.setText(u"[]"_s);
+    edit.setCaret(1);
+    QApplication::clipboard()->setText(clipboard);
+    edit.paste();
+    QCOMPARE(readable(edit.text()), readable(u"[1\r\n2]"_s));
+    QCOMPARE(edit.caret(), 5);
+}
+
+void TestScriptEdit::copyKeepsTheCharacters()
+{
+    ScriptEdit edit;
+    edit.setText(u"a\u00a0b\r\nc"_s);
+    edit.selectAll();
+    edit.copy();
+    QCOMPARE(readable(QApplication::clipboard()->text()), readable(u"a\u00a0b\nc"_s));
+}
+
+void TestScriptEdit::onlyContentChangesAreReported()
+{
+    ScriptEdit edit;
+    edit.setText(u"abc\r\ndef"_s);
+    QSignalSpy changes(&edit, &ScriptEdit::contentChanged);
+    edit.setCaret(4);
+    edit.select(1, 5);
+    edit.moveCursor(QTextCursor::End);
+    QCOMPARE(changes.count(), 0);
+    QTest::keyClick(&edit, Qt::Key_X);
+    QVERIFY(changes.count() > 0);
+    changes.clear();
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QVERIFY(changes.count() > 0);
+    changes.clear();
+    edit.insert(u"y"_s);
+    QVERIFY(changes.count() > 0);
+}
+
+QTEST_MAIN(TestScriptEdit)
+#include "test_script_edit.moc"
