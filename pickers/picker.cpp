@@ -134,7 +134,7 @@ PickerCombo::PickerCombo(QWidget *parent)
     completer->setCompletionMode(QCompleter::PopupCompletion);
     completer->setMaxVisibleItems(20);
     setCompleter(completer);
-    lineEdit()->installEventFilter(this);
+    completer->popup()->installEventFilter(this);
 
     connect(this, &QComboBox::activated, this, [this](int row) { m_chosen = row; });
     connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString &text) {
@@ -144,18 +144,35 @@ PickerCombo::PickerCombo(QWidget *parent)
 
 bool PickerCombo::eventFilter(QObject *watched, QEvent *event)
 {
-    // Return typed in the field is OK. The field's returnPressed() would
-    // not do: the combo hands an unhandled Return to the field a second
-    // time, and the rows dropped down while typing pass on the Return that
-    // picks one of them. Both reach the field directly, not through here.
-    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
+    // Return in the rows dropped down while typing picks the row and no
+    // more. Left to the completer, that Return would go on to the field
+    // and from there to OK, before the row was even picked.
+    QAbstractItemView *rows = completer()->popup();
+    if (watched == rows && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            emit confirmed();
+            const QModelIndex current = rows->currentIndex();
+            rows->hide();
+            if (current.isValid()) {
+                const int row = findText(current.data().toString(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+                setCurrentIndex(row);
+                m_chosen = row;
+            }
             return true;
         }
     }
     return QComboBox::eventFilter(watched, event);
+}
+
+void PickerCombo::keyPressEvent(QKeyEvent *event)
+{
+    // Return in the field is OK.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        emit confirmed();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
 }
 
 void PickerCombo::load(catalogues::Catalogue rows)
@@ -165,6 +182,8 @@ void PickerCombo::load(catalogues::Catalogue rows)
     setCurrentIndex(-1);
     if (!rows.empty())
         setEditText(qview(rows.front().name).toString());
+    // Selected, so that typing replaces the first row's name and filters.
+    lineEdit()->selectAll();
     m_chosen = -1;
 }
 

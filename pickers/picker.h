@@ -57,8 +57,8 @@ class PickerCombo : public QComboBox
 public:
     explicit PickerCombo(QWidget *parent = nullptr);
 
-    // Appends the rows in the given order, then shows row 0 in the field
-    // with no row chosen.
+    // Appends the rows in the given order, then shows row 0 in the field,
+    // selected, with no row chosen.
     void load(catalogues::Catalogue rows);
     int chosenRow() const { return m_chosen; }
 
@@ -68,6 +68,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     int m_chosen = -1;
