@@ -65,6 +65,20 @@ private:
     std::shared_ptr<DialogScript> m_script;
 };
 
+// The offscreen platform warns of what only a real window system does
+// (raising, grabbing the keyboard, size hints); those lines would bury the
+// tests' own output. Call from initTestCase(), after Qt Test has put its
+// own message handler in place.
+inline void quietOffscreenWarnings()
+{
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+        if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
+            return;
+        previous(type, context, message);
+    });
+}
+
 // Types key by key into a widget, Japanese included.
 inline void typeInto(QWidget *target, const QString &keys)
 {

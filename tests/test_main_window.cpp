@@ -69,6 +69,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { quietOffscreenWarnings(); }
     void startsWithTheDocumentCaretAtItsEndUnchanged();
     void controlsCarryTheirNamesAndCaptions_data();
     void controlsCarryTheirNamesAndCaptions();

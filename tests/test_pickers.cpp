@@ -130,6 +130,7 @@ class TestPickers : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { quietOffscreenWarnings(); }
     void launcherOpensItsPickerOnTheCorner_data();
     void launcherOpensItsPickerOnTheCorner();
     void everyRowWritesItsFragment_data();
