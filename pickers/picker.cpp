@@ -188,7 +188,7 @@ void PickerCombo::load(catalogues::Catalogue rows)
 }
 
 Picker::Picker(const PickerForm &form, MainWindow &window)
-    : QWidget(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_form(form)
     , m_window(window)
     , m_combo(new PickerCombo(this))
