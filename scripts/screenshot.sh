@@ -15,6 +15,7 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n 1 "$work/display") HOME=$work XDG_RUNTIME_DIR=$work
 openbox >/dev/null 2>&1 &
 wm=$!
+for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 build/scrivlet >/dev/null 2>&1 &
 app=$!
 main=$(xdotool search --sync --name '^Scrivlet\(ORVEN\)$' | head -n 1)

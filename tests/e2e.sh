@@ -26,6 +26,8 @@ trap cleanup EXIT
 
 fail() {
   echo "e2e: FAIL: $*" >&2
+  [ -f "$work/scrivlet.log" ] && sed 's/^/  scrivlet: /' "$work/scrivlet.log" >&2
+  xwininfo -root -tree 2>&1 | grep -E '^ +0x' | sed 's/^ */  window: /' >&2 || true
   import -window root "$artifacts/failure.png" 2>/dev/null || true
   exit 1
 }
@@ -38,6 +40,13 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n 1 "$work/display")
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
+# A window mapped while the window manager is still starting may never be
+# managed: wait until it has announced itself.
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start"
 
 exact() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\.*^$()+?{}|]/\\&/g')"; }
 # Waits for a top-level window whose title is exactly $1; prints its id.
@@ -129,22 +138,26 @@ key shift+Tab shift+Tab shift+Tab space   # Command10: 森本航
 focused "森本航選択"
 key Down Return
 gone "森本航選択"
+focused "$main_title"
 key Tab Tab Tab space                  # Command14: music
 focused "音楽選択"
 type_text "Snow"
 key Down Return Return
 gone "音楽選択"
+focused "$main_title"
 key Tab Tab Tab Tab space              # Command15: places
 focused "場所選択"
 type_text "背景無し"
 key Down Return Return
 gone "場所選択"
+focused "$main_title"
 key Return
 key alt+e d                            # demo, system and date pictures
 focused "デモCG他選択"
 type_text "１月７日"
 key Down Return Return
 gone "デモCG他選択"
+focused "$main_title"
 key alt+h x                            # foreword
 key alt+f s
 file_dialog "$work/work.dnml"
