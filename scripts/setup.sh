@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic                 # the Japanese Gothic of the script and the lists
   xvfb xauth openbox xdotool wmctrl x11-utils   # end-to-end tests in a real X server
   clang libclang-rt-14-dev             # fuzzing and sanitizers
+  libxcb1-dev                          # the start-up benchmark watches the X server
 )
 missing=()
 for package in "${packages[@]}"; do

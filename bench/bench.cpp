@@ -1,0 +1,397 @@
+// The figures timed inside the process, through the real windows on the
+// offscreen platform: open, save, insertion, picker, memory, and the
+// context rows. Program and baseline runs alternate; each figure prints one
+// row of the results table (see stats.h).
+//
+// usage: scrivlet_bench <script file> <runs>
+//        scrivlet_bench --peak program|baseline <script file>
+//            (one process of the memory figure: prints its peak resident
+//            set in kB)
+#include "app/dialogs.h"
+#include "app/main_window.h"
+#include "app/script_edit.h"
+#include "app/script_file.h"
+#include "bench/stats.h"
+#include "markup/markup.h"
+#include "pickers/picker.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+using bench::Summary;
+using bench::summarise;
+
+[[noreturn]] void fail(const char *what)
+{
+    std::fprintf(stderr, "scrivlet_bench: %s\n", what);
+    std::exit(1);
+}
+
+void check(bool ok, const char *what)
+{
+    if (!ok)
+        fail(what);
+}
+
+double milliseconds(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
+
+// Answers the open and save dialogs with fixed paths and every question
+// with Yes; a warning means the figure measured a failure.
+class AnsweringDialogs : public Dialogs
+{
+public:
+    QString openFile;
+    QString saveFile;
+
+    QString openPath(QWidget *) override { return openFile; }
+    QString savePath(QWidget *) override { return saveFile; }
+    bool yesNo(QWidget *, const QString &, const QString &) override { return true; }
+    void warn(QWidget *, const QString &, const QString &message) override
+    {
+        std::fprintf(stderr, "scrivlet_bench: the program warned: %s\n", qPrintable(message));
+        std::exit(1);
+    }
+};
+
+struct Program {
+    AnsweringDialogs *dialogs = new AnsweringDialogs;
+    MainWindow window{std::unique_ptr<Dialogs>(dialogs)};
+};
+
+// The toolkit's own editor, the size of the program's, bare but for one
+// setting that Text1 has too: the vertical scroll bar always shown. Left
+// to appear with a long text, it narrows the view, and the editor then lays
+// every line out afresh, keeping a layout object per line: a quarter of a
+// second and some 180 MB for the long script, which would flatter the
+// program.
+struct Baseline {
+    QMainWindow window;
+    QPlainTextEdit *edit = new QPlainTextEdit;
+
+    Baseline()
+    {
+        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        window.setCentralWidget(edit);
+        window.resize(656, 548);
+        edit->setPlainText(QString::fromUtf16(markup::startingDocument.data(), qsizetype(markup::startingDocument.size())));
+        window.show();
+    }
+
+    void open(const QString &path)
+    {
+        QFile file(path);
+        check(file.open(QIODevice::ReadOnly), "the baseline cannot read the script");
+        const QByteArray bytes = file.readAll();
+        QStringDecoder decoder("windows-31j");
+        edit->setPlainText(decoder(bytes));
+    }
+
+    void save(const QString &path)
+    {
+        QStringEncoder encoder("windows-31j");
+        const QByteArray bytes = encoder(edit->toPlainText());
+        QSaveFile file(path);
+        check(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit(),
+              "the baseline cannot save");
+    }
+};
+
+// Lets the windows finish what the last step queued (layout, painting),
+// outside the timed span, so that it is not charged to the next one.
+void settle()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    check(file.open(QIODevice::ReadOnly), "cannot read a file back");
+    return file.readAll();
+}
+
+void openFigure(const QString &path, int runs, const QString &expected)
+{
+    std::vector<double> program, baseline;
+    for (int run = 0; run < runs; ++run) {
+        {
+            Program p;
+            p.dialogs->openFile = path;
+            settle();
+            QElapsedTimer timer;
+            timer.start();
+            p.window.mnu_open_Click();
+            program.push_back(milliseconds(timer));
+            check(p.window.textChanged() && p.window.text1()->caret() == 0 &&
+                      p.window.text1()->length() == expected.size(),
+                  "open left the text, the caret or the flag wrong");
+            if (run == 0)
+                check(p.window.text1()->text() == expected, "open did not put the script in place");
+        }
+        settle();
+        {
+            Baseline b;
+            settle();
+            QElapsedTimer timer;
+            timer.start();
+            b.open(path);
+            baseline.push_back(milliseconds(timer));
+        }
+        settle();
+    }
+    const Summary ratio = summarise(bench::pairRatios(program, baseline));
+    bench::printRow("open", bench::show(summarise(program), "ms"), bench::show(summarise(baseline), "ms"),
+                    bench::showRatio(ratio), "<= 1.15x", bench::met(ratio.median <= 1.15));
+}
+
+void saveFigure(const QString &path, int runs, const QString &expected)
+{
+    QTemporaryDir folder;
+    check(folder.isValid(), "no temporary folder");
+    Program p;
+    p.dialogs->openFile = path;
+    p.dialogs->saveFile = folder.filePath(QStringLiteral("program.dnml"));
+    p.window.mnu_open_Click();
+    Baseline b;
+    b.edit->setPlainText(expected);
+    const QString baselineFile = folder.filePath(QStringLiteral("baseline.dnml"));
+    settle();
+
+    std::vector<double> program, baseline;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        const bool saved = p.window.mnu_save_Click();
+        program.push_back(milliseconds(timer));
+        check(saved && !p.window.textChanged(), "save did not write the script");
+        if (run == 0)
+            check(fileBytes(p.dialogs->saveFile) == fileBytes(path), "save did not give back the file it opened");
+        settle();
+
+        timer.start();
+        b.save(baselineFile);
+        baseline.push_back(milliseconds(timer));
+        settle();
+    }
+    const Summary ratio = summarise(bench::pairRatios(program, baseline));
+    bench::printRow("save", bench::show(summarise(program), "ms"), bench::show(summarise(baseline), "ms"),
+                    bench::showRatio(ratio), "<= 1.2x", bench::met(ratio.median <= 1.2));
+}
+
+// The first `lines` lines of the script.
+QStringView firstLines(QStringView text, qsizetype lines)
+{
+    qsizetype at = 0;
+    for (qsizetype line = 1; line < lines; ++line) {
+        at = text.indexOf(u"\r\n", at);
+        if (at < 0)
+            return text;
+        at += 2;
+    }
+    const qsizetype end = text.indexOf(u"\r\n", at);
+    return end < 0 ? text : text.first(end);
+}
+
+qsizetype lineCount(QStringView text) { return text.count(u"\r\n") + 1; }
+
+// Form5's block, as its OK writes it for the first row: the comment, the
+// tag's head and tail, and the speaker's name.
+void insertSpriteBlock(ScriptEdit *text1)
+{
+    const PickerForm &form = pickerForm(5);
+    const catalogues::Row &row = form.adult[0];
+    text1->insert(markup::commentLine(QStringView(row.name.data(), qsizetype(row.name.size()))));
+    text1->insert(markup::actHead(QStringView(row.ref.data(), qsizetype(row.ref.size()))));
+    text1->insert(markup::folderTail(markup::InstallType::Adult));
+    text1->insert(QStringView(form.shortName.data(), qsizetype(form.shortName.size())));
+}
+
+void insertionFigure(const QString &expected, int runs)
+{
+    const qsizetype total = lineCount(expected);
+    const qsizetype sizes[] = {std::min<qsizetype>(10'000, total), std::min<qsizetype>(100'000, total), total};
+    std::vector<std::unique_ptr<Program>> windows;
+    for (qsizetype lines : sizes) {
+        auto p = std::make_unique<Program>();
+        p->window.text1()->setText(firstLines(expected, lines));
+        p->window.text1()->setCaret(p->window.text1()->length() / 2);
+        windows.push_back(std::move(p));
+    }
+    settle();
+
+    // The block goes in at the middle of each text in turn, so that the
+    // sizes share whatever the machine is doing.
+    const int blocks = 10 * runs;
+    std::vector<double> times[3];
+    for (int block = 0; block < blocks; ++block) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            ScriptEdit *text1 = windows[i]->window.text1();
+            const qsizetype before = text1->length();
+            QElapsedTimer timer;
+            timer.start();
+            insertSpriteBlock(text1);
+            times[i].push_back(milliseconds(timer));
+            check(text1->length() > before, "the block did not go in");
+            settle();
+        }
+    }
+    const auto label = [](qsizetype lines) { return "insertion, " + std::to_string(lines) + " lines"; };
+    for (std::size_t i = 0; i < 2; ++i)
+        bench::printRow(label(sizes[i]), bench::show(summarise(times[i]), "ms"), "-", "-", "-", "-");
+    // The largest text against the smallest, block by block.
+    const Summary largest = summarise(times[2]);
+    const Summary growth = summarise(bench::pairRatios(times[2], times[0]));
+    bench::printRow(label(sizes[2]), bench::show(largest, "ms"),
+                    bench::show(summarise(times[0]), "ms") + " at " + std::to_string(sizes[0]) + " lines",
+                    bench::showRatio(growth), "< 1 ms, <= 2x", bench::met(largest.median < 1 && growth.median <= 2));
+}
+
+void pickerFigure(int runs)
+{
+    Program p;
+    settle();
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        p.window.Command1_Click();
+        QCoreApplication::processEvents();
+        times.push_back(milliseconds(timer));
+        Picker *form5 = p.window.picker(5);
+        check(form5 && form5->isVisible() && form5->findChild<PickerCombo *>(QStringLiteral("Combo1"))->count() == 110,
+              "the launcher did not show Form5 with its 110 rows");
+        form5->close();
+        settle();
+        check(!p.window.picker(5), "Form5 stayed open");
+    }
+    const Summary s = summarise(times);
+    bench::printRow("picker", bench::show(s, "ms"), "-", "-", "< 15 ms", bench::met(s.median < 15));
+}
+
+long peakKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    check(status.open(QIODevice::ReadOnly), "cannot read /proc/self/status");
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    fail("no VmHWM in /proc/self/status");
+}
+
+int peakChild(const QString &which, const QString &path)
+{
+    if (which == u"program") {
+        Program p;
+        p.dialogs->openFile = path;
+        settle();
+        p.window.mnu_open_Click();
+        settle();
+        std::printf("%ld\n", peakKilobytes());
+    } else {
+        Baseline b;
+        settle();
+        b.open(path);
+        settle();
+        std::printf("%ld\n", peakKilobytes());
+    }
+    return 0;
+}
+
+double peakOf(const char *which, const QString &path)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--peak"), QLatin1String(which), path});
+    check(child.waitForFinished(120'000) && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+          "a memory process failed");
+    bool ok = false;
+    const double kilobytes = child.readAllStandardOutput().trimmed().toDouble(&ok);
+    check(ok, "a memory process printed no figure");
+    return kilobytes / 1024;
+}
+
+void memoryFigure(const QString &path, int runs)
+{
+    std::vector<double> program, baseline;
+    for (int run = 0; run < runs; ++run) {
+        program.push_back(peakOf("program", path));
+        baseline.push_back(peakOf("baseline", path));
+    }
+    const Summary ratio = summarise(bench::pairRatios(program, baseline));
+    bench::printRow("memory", bench::show(summarise(program), "MB"), bench::show(summarise(baseline), "MB"),
+                    bench::showRatio(ratio), "<= 1.2x", bench::met(ratio.median <= 1.2));
+}
+
+// Context: the floor under the open figure, and the system's converter.
+void contextRows(const QString &path, int runs)
+{
+    std::vector<double> load, iconv;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        const scriptfile::Loaded loaded = scriptfile::load(path);
+        load.push_back(milliseconds(timer));
+        check(!loaded.error && loaded.script.firstBadLine == 0, "the script does not read back");
+
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        timer.start();
+        process.start(QStringLiteral("iconv"), {QStringLiteral("-f"), QStringLiteral("CP932"), QStringLiteral("-t"),
+                                                QStringLiteral("UTF-8"), path});
+        const bool done = process.waitForFinished(60'000);
+        iconv.push_back(milliseconds(timer));
+        check(done && process.exitCode() == 0, "iconv failed on the script");
+    }
+    bench::printRow("context: read + decode (scriptfile::load)", bench::show(summarise(load), "ms"), "-", "-", "-",
+                    "-");
+    bench::printRow("context: iconv -f CP932 -t UTF-8", bench::show(summarise(iconv), "ms"), "-", "-", "-", "-");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+
+    if (argc == 4 && std::string_view(argv[1]) == "--peak")
+        return peakChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (argc != 3 || std::atoi(argv[2]) < 1) {
+        std::fputs("usage: scrivlet_bench <script file> <runs>\n"
+                   "       scrivlet_bench --peak program|baseline <script file>\n",
+                   stderr);
+        return 2;
+    }
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    const int runs = std::atoi(argv[2]);
+    const scriptfile::Loaded loaded = scriptfile::load(path);
+    check(!loaded.error && loaded.script.firstBadLine == 0, "the script cannot be read");
+    const QString &expected = loaded.script.text;
+    std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
+                 static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
+
+    openFigure(path, runs, expected);
+    saveFigure(path, runs, expected);
+    insertionFigure(expected, runs);
+    pickerFigure(runs);
+    memoryFigure(path, runs);
+    contextRows(path, runs);
+    return 0;
+}
