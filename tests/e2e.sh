@@ -218,7 +218,27 @@ file_dialog "$work/lone-saved.dnml"
 printf 'A\r\nB\nC\r\n' >"$work/lone.expected"
 expect_file "$work/lone-saved.dnml" "$work/lone.expected"
 
-echo "e2e: 6. exit with unsaved edits asks too"
+echo "e2e: 6. an empty file opens empty; bytes that are not Shift-JIS are flagged and block saving"
+: >"$work/empty.dnml"
+key alt+f o                                # saved just now: no question
+file_dialog "$work/empty.dnml"
+sleep 0.5
+key alt+f s
+file_dialog "$work/empty-saved.dnml"
+printf '\r\n' >"$work/empty.expected"
+expect_file "$work/empty-saved.dnml" "$work/empty.expected"
+printf 'ok\r\nbad \x80 byte\r\n' >"$work/bad.dnml"
+key alt+f o
+file_dialog "$work/bad.dnml"
+focused "開く"                             # names the line; the text is open
+key Return
+key alt+f s
+focused "保存"                             # U+FFFD cannot be saved
+key Return
+sleep 0.3
+[ "$(xdotool getwindowname "$(xdotool getwindowfocus)")" = "$main_title" ] || fail "a save dialog opened"
+
+echo "e2e: 7. exit with unsaved edits asks too"
 type_text "q"
 key alt+f x
 focused "終了確認"
