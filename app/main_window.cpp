@@ -198,19 +198,19 @@ MainWindow::~MainWindow()
 
 void MainWindow::buildButtons(QWidget *client)
 {
-    for (const ButtonRow &spec : buttonRow) {
+    for (const ButtonRow &entry : buttonRow) {
         QPushButton *button =
-            spec.caption.empty() ? new QPushButton(client) : new CaptionButton(str(spec.caption), client);
-        button->setObjectName(QLatin1String(spec.name));
-        button->setGeometry(pixels(spec.left), 0, pixels(spec.width), pixels(buttonHeight));
-        if (!spec.castName.empty()) {
-            button->setIcon(castPicture(spec.name));
+            entry.caption.empty() ? new QPushButton(client) : new CaptionButton(str(entry.caption), client);
+        button->setObjectName(QLatin1String(entry.name));
+        button->setGeometry(pixels(entry.left), 0, pixels(entry.width), pixels(buttonHeight));
+        if (!entry.castName.empty()) {
+            button->setIcon(castPicture(entry.name));
             button->setIconSize(QSize(32, 32));
-            button->setToolTip(str(spec.castName));
-            button->setAccessibleName(str(spec.castName));
+            button->setToolTip(str(entry.castName));
+            button->setAccessibleName(str(entry.castName));
         }
-        if (spec.click)
-            connect(button, &QPushButton::clicked, this, [this, click = spec.click] { click(*this); });
+        if (entry.click)
+            connect(button, &QPushButton::clicked, this, [this, click = entry.click] { click(*this); });
     }
     m_command1 = client->findChild<QPushButton *>(QStringLiteral("Command1"));
     m_command13 = client->findChild<QPushButton *>(QStringLiteral("Command13"));
@@ -219,11 +219,11 @@ void MainWindow::buildButtons(QWidget *client)
 
 void MainWindow::buildMenus()
 {
-    for (const Menu &spec : menus) {
-        QMenu *menu = menuBar()->addMenu(str(spec.caption));
-        menu->setObjectName(QLatin1String(spec.name));
-        menu->menuAction()->setObjectName(QLatin1String(spec.name));
-        for (const MenuItem &item : spec.items) {
+    for (const Menu &entry : menus) {
+        QMenu *menu = menuBar()->addMenu(str(entry.caption));
+        menu->setObjectName(QLatin1String(entry.name));
+        menu->menuAction()->setObjectName(QLatin1String(entry.name));
+        for (const MenuItem &item : entry.items) {
             QAction *action = item.caption == u"-" ? menu->addSeparator() : menu->addAction(str(item.caption));
             action->setObjectName(QLatin1String(item.name));
             if (item.click)
