@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -243,13 +244,38 @@ Loaded load(const QString &path)
     return result;
 }
 
-std::optional<IoError> save(const QString &path, const QByteArray &bytes)
+namespace {
+
+// A write the system cuts short (a full disk, a file size limit) reports
+// no error; asking again for the rest gets the system's reason.
+qint64 writeAll(QIODevice &file, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            break;
+        done += written;
+    }
+    return done;
+}
+
+} // namespace
+
+std::optional<IoError> save(const QString &path, const QByteArray &bytes, const Writer &write)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return IoError{file.errorString()};
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+    const qint64 written = write ? write(file, bytes) : writeAll(file, bytes);
+    if (written != bytes.size()) {
+        // A device that stops short without an error of its own still has
+        // not taken the whole script.
+        const QString reason = file.error() != QFileDevice::NoError
+                                   ? file.errorString()
+                                   : QStringLiteral(u"%1バイトのうち%2バイトしか書き込めませんでした")
+                                         .arg(bytes.size())
+                                         .arg(std::max<qint64>(written, 0));
         file.cancelWriting();
         return IoError{reason};
     }

@@ -5,7 +5,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
+
+class QIODevice;
 
 namespace scriptfile {
 
@@ -59,9 +62,16 @@ struct Loaded {
 // unreadable file is an error; an empty file is the empty text.
 Loaded load(const QString &path);
 
+// How a save hands its bytes to the open temporary file; returns how many
+// it took, or -1, as QIODevice::write() does. The program writes until the
+// file has taken them all or refuses; a test passes one that stops
+// part-way, as a full disk or a failing drive would.
+using Writer = std::function<qint64(QIODevice &file, const QByteArray &bytes)>;
+
 // Writes `bytes` to `path` atomically: into a temporary file beside it,
-// flushed to disk and renamed over the target. On any failure the target
-// keeps its old content and the temporary file is removed.
-std::optional<IoError> save(const QString &path, const QByteArray &bytes);
+// flushed to disk and renamed over the target. On any failure, a write
+// that stops part-way included, the target keeps its old content and the
+// temporary file is removed.
+std::optional<IoError> save(const QString &path, const QByteArray &bytes, const Writer &write = {});
 
 } // namespace scriptfile
