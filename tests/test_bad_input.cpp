@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/script_edit.h"
 #include "app/script_file.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -46,18 +47,6 @@ public:
 private:
     Answers &m_answers;
 };
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString &path, QByteArrayView bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes.data(), bytes.size()) == bytes.size();
-}
 
 QStringList entries(const QString &folder)
 {

@@ -2,6 +2,7 @@
 // an existing file again and again, and is killed with SIGKILL at a random
 // moment. Afterwards the file holds one version or the other, whole.
 #include "app/script_file.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QProcess>
@@ -13,18 +14,6 @@
 #include <csignal>
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // A script of about `megabytes` MB whose every line carries `version`.
 QByteArray script(int megabytes, QStringView version)

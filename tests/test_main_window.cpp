@@ -5,6 +5,7 @@
 #include "app/script_edit.h"
 #include "catalogues/catalogue.h"
 #include "editor.h"
+#include "test_files.h"
 
 #include <QMenuBar>
 #include <QPushButton>
@@ -43,19 +44,6 @@ QString startingDocument()
         QStringLiteral(u"<ENTER NAME=\"人\">"),
     };
     return lines.join(crlf) + crlf;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 using Action = std::function<void(Editor &)>;
@@ -372,7 +360,7 @@ void TestMainWindow::openedFileBecomesTheTextAndSavesBack()
     QTemporaryDir dir;
     const QString in = dir.filePath(QStringLiteral(u"開く.dnml"));
     const QString out = dir.filePath(QStringLiteral(u"保存.dnml"));
-    writeFile(in, file);
+    QVERIFY(writeFile(in, file));
 
     Editor editor;
     editor.dialogs->openPaths.push_back(in);
@@ -416,7 +404,7 @@ void TestMainWindow::openingCountsAsAChangeEvenOfAnEmptyText()
 {
     QTemporaryDir dir;
     const QString empty = dir.filePath(QStringLiteral("empty.dnml"));
-    writeFile(empty, {});
+    QVERIFY(writeFile(empty, {}));
     Editor editor;
     editor.text()->setText(QString());
     editor.dialogs->savePaths.push_back(dir.filePath(QStringLiteral("saved.dnml")));
@@ -431,7 +419,7 @@ void TestMainWindow::cancelledDialogsChangeNothing()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.dnml"));
-    writeFile(path, "first");
+    QVERIFY(writeFile(path, "first"));
     Editor editor;
     editor.dialogs->openPaths = {path, QString()};
     editor.window->mnu_open_Click();
@@ -482,7 +470,7 @@ void TestMainWindow::failedSaveKeepsFlagFileAndSays()
 {
     QFETCH(QString, target);
     QTemporaryDir dir;
-    writeFile(dir.filePath(QStringLiteral("old.dnml")), "old");
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("old.dnml")), "old"));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
@@ -501,7 +489,7 @@ void TestMainWindow::unencodableTextIsNotSaved()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("keep.dnml"));
-    writeFile(path, "kept");
+    QVERIFY(writeFile(path, "kept"));
     Editor editor;
     editor.text()->setText(QStringLiteral(u"一\r\n二\r\n三は5€です"));
     editor.dialogs->savePaths.push_back(path);
@@ -520,7 +508,7 @@ void TestMainWindow::badBytesOpenMarkedAndCannotBeSavedUnmended()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bad.dnml"));
-    writeFile(path, QByteArray::fromHex("41 0d0a 42 80 43 0d0a 81"));
+    QVERIFY(writeFile(path, QByteArray::fromHex("41 0d0a 42 80 43 0d0a 81")));
     Editor editor;
     editor.dialogs->openPaths.push_back(path);
     editor.window->mnu_open_Click();
@@ -546,7 +534,7 @@ void TestMainWindow::openOverUnsavedEditsAsksFirst()
     QFETCH(bool, discard);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("other.dnml"));
-    writeFile(path, "other");
+    QVERIFY(writeFile(path, "other"));
     Editor editor;
     editor.type(QStringLiteral("mine"));
     editor.dialogs->answers.push_back(discard);

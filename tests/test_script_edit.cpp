@@ -1,6 +1,7 @@
 // Text1's layer over the editor: offsets in which CR LF counts two, a text
 // that comes back exactly as it went in, and the one insertion.
 #include "app/script_edit.h"
+#include "test_files.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -8,18 +9,6 @@
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-QString readable(const QString &s)
-{
-    QString out;
-    for (QChar c : s)
-        out += c.unicode() < 0x20 || c.unicode() > 0x7E ? u"<%1>"_s.arg(c.unicode(), 4, 16, QLatin1Char('0')) : QString(c);
-    return out;
-}
-
-} // namespace
 
 class TestScriptEdit : public QObject
 {

@@ -2,6 +2,7 @@
 // and the atomic write.
 #include "app/script_file.h"
 #include "markup/markup.h"
+#include "test_files.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -11,28 +12,6 @@ using namespace scriptfile;
 namespace {
 
 QByteArray sjis(const char *hex) { return QByteArray::fromHex(hex); }
-
-QString readable(const QString &s)
-{
-    QString out;
-    for (QChar c : s)
-        out += c.unicode() < 0x20 || c.unicode() > 0x7E ? QStringLiteral("<%1>").arg(c.unicode(), 4, 16, QLatin1Char('0'))
-                                                       : QString(c);
-    return out;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 } // namespace
 
@@ -218,7 +197,7 @@ void TestScriptFile::loadReportsWhatCannotBeRead()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString empty = dir.filePath(QStringLiteral("empty.dnml"));
-    writeBytes(empty, {});
+    QVERIFY(writeFile(empty, {}));
     const Loaded opened = load(empty);
     QVERIFY(!opened.error);
     QCOMPARE(opened.script.text, QString());
@@ -235,9 +214,9 @@ void TestScriptFile::saveReplacesTheTargetWhole()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral(u"台本.dnml"));
-    writeBytes(path, QByteArray(1000, 'x'));
+    QVERIFY(writeFile(path, QByteArray(1000, 'x')));
     QVERIFY(!save(path, "A\r\nB\r\n"));
-    QCOMPARE(fileBytes(path), QByteArray("A\r\nB\r\n"));
+    QCOMPARE(readFile(path), QByteArray("A\r\nB\r\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral(u"台本.dnml")});
 }
 
@@ -253,8 +232,8 @@ void TestScriptFile::failedSaveLeavesTargetAndNoStrayFile()
 {
     QFETCH(QString, target);
     QTemporaryDir dir;
-    writeBytes(dir.filePath(QStringLiteral("old.dnml")), "old");
-    writeBytes(dir.filePath(QStringLiteral("file")), "a file");
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("old.dnml")), "old"));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("file")), "a file"));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
@@ -262,7 +241,7 @@ void TestScriptFile::failedSaveLeavesTargetAndNoStrayFile()
     QVERIFY(error);
     QVERIFY(!error->reason.isEmpty());
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
-    QCOMPARE(fileBytes(dir.filePath(QStringLiteral("file"))), QByteArray("a file"));
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("file"))), QByteArray("a file"));
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
 }
 
