@@ -215,11 +215,12 @@ Picker::Picker(const PickerForm &form, MainWindow &window)
 void Picker::Form_Load()
 {
     const auto type = m_window.installType();
-    m_rows = !type ? catalogues::Catalogue() : *type == markup::InstallType::Adult ? m_form.adult : m_form.allAges;
+    const catalogues::Catalogue rows =
+        !type ? catalogues::Catalogue() : *type == markup::InstallType::Adult ? m_form.adult : m_form.allAges;
     m_table.assign(m_form.tableSize, QStringView());
-    for (std::size_t i = 0; i < std::min(m_rows.size(), m_table.size()); ++i)
-        m_table[i] = qview(m_rows[i].ref);
-    m_combo->load(m_rows);
+    for (std::size_t i = 0; i < std::min(rows.size(), m_table.size()); ++i)
+        m_table[i] = qview(rows[i].ref);
+    m_combo->load(rows);
 }
 
 void Picker::Command1_Click()

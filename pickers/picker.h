@@ -91,7 +91,6 @@ private:
 
     const PickerForm &m_form;
     MainWindow &m_window;
-    catalogues::Catalogue m_rows;
     std::vector<QStringView> m_table;
     PickerCombo *m_combo;
     QPushButton *m_ok;
