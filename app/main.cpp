@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 int main(int argc, char *argv[])
 {

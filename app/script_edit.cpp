@@ -1,6 +1,5 @@
 #include "app/script_edit.h"
 
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
