@@ -125,6 +125,18 @@ QByteArray fileBytes(const QString &path)
     return file.readAll();
 }
 
+// One row of a figure measured against its baseline: the ratio's median
+// must not exceed `goal`.
+void printRatioRow(const char *figure, const std::vector<double> &program, const std::vector<double> &baseline,
+                   const char *unit, double goal)
+{
+    const Summary ratio = summarise(bench::pairRatios(program, baseline));
+    char goalText[32];
+    std::snprintf(goalText, sizeof goalText, "<= %gx", goal);
+    bench::printRow(figure, bench::show(summarise(program), unit), bench::show(summarise(baseline), unit),
+                    bench::showRatio(ratio), goalText, bench::met(ratio.median <= goal));
+}
+
 void openFigure(const QString &path, int runs, const QString &expected)
 {
     std::vector<double> program, baseline;
@@ -154,9 +166,7 @@ void openFigure(const QString &path, int runs, const QString &expected)
         }
         settle();
     }
-    const Summary ratio = summarise(bench::pairRatios(program, baseline));
-    bench::printRow("open", bench::show(summarise(program), "ms"), bench::show(summarise(baseline), "ms"),
-                    bench::showRatio(ratio), "<= 1.15x", bench::met(ratio.median <= 1.15));
+    printRatioRow("open", program, baseline, "ms", 1.15);
 }
 
 void saveFigure(const QString &path, int runs, const QString &expected)
@@ -188,9 +198,7 @@ void saveFigure(const QString &path, int runs, const QString &expected)
         baseline.push_back(milliseconds(timer));
         settle();
     }
-    const Summary ratio = summarise(bench::pairRatios(program, baseline));
-    bench::printRow("save", bench::show(summarise(program), "ms"), bench::show(summarise(baseline), "ms"),
-                    bench::showRatio(ratio), "<= 1.2x", bench::met(ratio.median <= 1.2));
+    printRatioRow("save", program, baseline, "ms", 1.2);
 }
 
 // The first `lines` lines of the script.
@@ -332,9 +340,7 @@ void memoryFigure(const QString &path, int runs)
         program.push_back(peakOf("program", path));
         baseline.push_back(peakOf("baseline", path));
     }
-    const Summary ratio = summarise(bench::pairRatios(program, baseline));
-    bench::printRow("memory", bench::show(summarise(program), "MB"), bench::show(summarise(baseline), "MB"),
-                    bench::showRatio(ratio), "<= 1.2x", bench::met(ratio.median <= 1.2));
+    printRatioRow("memory", program, baseline, "MB", 1.2);
 }
 
 // Context: the floor under the open figure, and the system's converter.
