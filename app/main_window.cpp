@@ -16,6 +16,7 @@
 #include <QStylePainter>
 #include <QTimer>
 
+#include <algorithm>
 #include <span>
 
 namespace {
@@ -265,17 +266,45 @@ void MainWindow::Form_Resize()
 {
     const QWidget *client = centralWidget();
     const int top = m_command1->y() + m_command1->height();
-    const int height = client->height() - m_command1->height();
+    const auto panelHeight = [](const QWidget *panel) {
+        return panel->sizeHint().expandedTo(panel->minimumSize()).height();
+    };
+    int panelsHeight = 0;
+    for (const QWidget *panel : m_panels)
+        if (!panel->isHidden())
+            panelsHeight += panelHeight(panel);
+    const int height = client->height() - m_command1->height() - panelsHeight;
     // A window lower than the button row (or minimised) leaves the text
     // area where it was.
     if (client->width() < 0 || height < 0)
         return;
     m_text1->setGeometry(0, top, client->width(), height);
+    int y = top + height;
+    for (QWidget *panel : m_panels) {
+        if (panel->isHidden())
+            continue;
+        panel->setGeometry(0, y, client->width(), panelHeight(panel));
+        y += panel->height();
+    }
+}
+
+void MainWindow::addPanel(QWidget *panel)
+{
+    panel->setParent(centralWidget());
+    m_panels.push_back(panel);
+    panel->installEventFilter(this);
+    Form_Resize();
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == centralWidget() && event->type() == QEvent::Resize)
+    const QEvent::Type type = event->type();
+    if (watched == centralWidget() && (type == QEvent::Resize || type == QEvent::LayoutRequest))
+        Form_Resize();
+    // A panel shown, hidden or grown (a second row of the search bar)
+    // takes its height from Text1 again.
+    else if ((type == QEvent::Show || type == QEvent::Hide || type == QEvent::LayoutRequest) &&
+             std::find(m_panels.begin(), m_panels.end(), watched) != m_panels.end())
         Form_Resize();
     return QMainWindow::eventFilter(watched, event);
 }

@@ -12,6 +12,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class Picker;
 class QAction;
@@ -40,6 +41,11 @@ public:
 
     // Gives Text1 the keyboard focus, bringing this window to the front.
     void focusText();
+
+    // Adds a panel (a search bar, a list of findings) to the strip under
+    // Text1. Panels stack in the order added; while one is shown, Text1
+    // gives up its height and takes it back when it hides.
+    void addPanel(QWidget *panel);
 
     // Command handlers, one per control and event.
     void Command12_Click();
@@ -105,6 +111,7 @@ private:
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command13 = nullptr;
     QAction *m_installType[2] = {};
+    std::vector<QWidget *> m_panels;
     bool text_changed = false;
     std::array<QPointer<Picker>, 21> m_pickers;
 };

@@ -63,6 +63,7 @@ private slots:
     void controlsCarryTheirNamesAndCaptions();
     void menusStandInOrderWithUniqueAccessKeys();
     void buttonRowKeepsItsPlaceAndTextFollowsTheWindow();
+    void panelsUnderTheTextTakeTheirHeightWhileShown();
     void tabVisitsButtonsAndTextInOrder();
     void changesSetTheFlagAndNothingElseDoes_data();
     void changesSetTheFlagAndNothingElseDoes();
@@ -216,6 +217,37 @@ void TestMainWindow::buttonRowKeepsItsPlaceAndTextFollowsTheWindow()
     editor.window->resize(editor.window->width(), editor.window->menuBar()->height() + 10);
     QTRY_VERIFY(client->height() < 33);
     QCOMPARE(editor.text()->geometry(), before);
+}
+
+void TestMainWindow::panelsUnderTheTextTakeTheirHeightWhileShown()
+{
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    auto panel = [](int height) {
+        auto *widget = new QWidget;
+        widget->setMinimumHeight(height);
+        widget->hide();
+        return widget;
+    };
+    QWidget *first = panel(30);
+    QWidget *second = panel(20);
+    editor.window->addPanel(first);
+    editor.window->addPanel(second);
+    QCOMPARE(editor.text()->geometry(), QRect(0, 33, 656, 493));
+
+    second->show();
+    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 473));
+    QCOMPARE(second->geometry(), QRect(0, 506, 656, 20));
+    first->show();
+    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 443));
+    QCOMPARE(first->geometry(), QRect(0, 476, 656, 30));
+    QCOMPARE(second->geometry(), QRect(0, 506, 656, 20));
+    first->setMinimumHeight(40);  // a bar growing a second row
+    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 433));
+
+    first->hide();
+    second->hide();
+    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 493));
 }
 
 void TestMainWindow::tabVisitsButtonsAndTextInOrder()
