@@ -98,6 +98,7 @@ struct MenuItem {
     const char *name;
     std::u16string_view caption;  // "-" for a separator
     Handler click;
+    const char *shortcut = nullptr;  // portable text, "Ctrl+F"
 };
 
 struct Menu {
@@ -227,6 +228,8 @@ void MainWindow::buildMenus()
         for (const MenuItem &item : entry.items) {
             QAction *action = item.caption == u"-" ? menu->addSeparator() : menu->addAction(str(item.caption));
             action->setObjectName(QLatin1String(item.name));
+            if (item.shortcut)
+                action->setShortcut(QKeySequence(QLatin1String(item.shortcut)));
             if (item.click)
                 connect(action, &QAction::triggered, this, [this, click = item.click] { click(*this); });
         }

@@ -183,6 +183,15 @@ void ScriptEdit::insert(QStringView fragment)
     setTextCursor(cursor);
 }
 
+void ScriptEdit::setMarks(MarkKind kind, QList<QTextEdit::ExtraSelection> marks)
+{
+    m_marks[std::size_t(kind)] = std::move(marks);
+    QList<QTextEdit::ExtraSelection> all;
+    for (const auto &kindMarks : m_marks)
+        all += kindMarks;
+    setExtraSelections(all);
+}
+
 void ScriptEdit::keyPressEvent(QKeyEvent *event)
 {
     // Shift+Enter would insert U+2028, which the script reads as a lone LF;

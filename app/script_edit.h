@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QPlainTextEdit>
 
+#include <array>
+
 // The Japanese proportional Gothic of the script and the pickers' lists,
 // 12 points, bold; the first installed of the usual families.
 QFont gothicFont();
@@ -38,6 +40,12 @@ public:
     // nothing selected. One undo step; no copy of the whole text.
     void insert(QStringView fragment);
 
+    // Marks drawn over the text (search matches, findings), kept apart per
+    // kind so that setting one kind leaves the others as they are. They
+    // never touch the text, the undo stack or contentChanged().
+    enum class MarkKind { Search, Findings, Count };
+    void setMarks(MarkKind kind, QList<QTextEdit::ExtraSelection> marks);
+
 signals:
     // After every change of the content, and only then.
     void contentChanged();
@@ -48,6 +56,7 @@ protected:
     QMimeData *createMimeDataFromSelection() const override;
 
 private:
+    std::array<QList<QTextEdit::ExtraSelection>, std::size_t(MarkKind::Count)> m_marks;
     qsizetype toScript(int position) const;
     int toDocument(qsizetype offset) const;
 };

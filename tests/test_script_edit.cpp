@@ -21,6 +21,7 @@ private slots:
     void insertion_data();
     void insertion();
     void insertionIsOneUndoStep();
+    void marksOfOneKindLeaveTheOthers();
     void shiftEnterBreaksTheLineLikeEnter();
     void pasteMakesEveryLineEndABreak_data();
     void pasteMakesEveryLineEndABreak();
@@ -180,6 +181,35 @@ void TestScriptEdit::onlyContentChangesAreReported()
     changes.clear();
     edit.insert(u"y"_s);
     QVERIFY(changes.count() > 0);
+}
+
+void TestScriptEdit::marksOfOneKindLeaveTheOthers()
+{
+    ScriptEdit edit;
+    edit.setText(u"abc\r\ndef");
+    auto mark = [&](int position) {
+        QTextEdit::ExtraSelection selection;
+        selection.cursor = QTextCursor(edit.document());
+        selection.cursor.setPosition(position);
+        selection.cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
+        return selection;
+    };
+    auto positions = [&] {
+        QList<int> out;
+        for (const QTextEdit::ExtraSelection &selection : edit.extraSelections())
+            out << selection.cursor.selectionStart();
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    QSignalSpy changes(&edit, &ScriptEdit::contentChanged);
+    edit.setMarks(ScriptEdit::MarkKind::Search, {mark(0), mark(4)});
+    edit.setMarks(ScriptEdit::MarkKind::Findings, {mark(2)});
+    QCOMPARE(positions(), (QList<int>{0, 2, 4}));
+    edit.setMarks(ScriptEdit::MarkKind::Search, {});
+    QCOMPARE(positions(), QList<int>{2});
+    QCOMPARE(edit.text(), u"abc\r\ndef");
+    QCOMPARE(changes.count(), 0);
+    QVERIFY(!edit.document()->isUndoAvailable());
 }
 
 QTEST_MAIN(TestScriptEdit)
