@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/dialogs.h"
+#include "app/file_drop.h"
 #include "app/script_edit.h"
 #include "app/script_file.h"
 #include "pickers/picker.h"
@@ -189,6 +190,11 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     }
     buildMenus();
     client->installEventFilter(this);
+    auto *fileDrop = new FileDrop(this);
+    fileDrop->setObjectName(QStringLiteral("fileDrop"));
+    fileDrop->watch(this);
+    fileDrop->watch(m_text1->viewport());
+    connect(fileDrop, &FileDrop::fileDropped, this, &MainWindow::openFile);
     resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height());
     Form_Load();
 }
@@ -350,14 +356,30 @@ void MainWindow::focusText()
     m_text1->setFocus();
 }
 
+bool MainWindow::mayDiscardEdits()
+{
+    return !text_changed ||
+           m_dialogs->yesNo(this, QStringLiteral(u"開く確認"), QStringLiteral(u"保存していませんが\n開いても宜しいですか?"));
+}
+
 void MainWindow::mnu_open_Click()
 {
-    if (text_changed &&
-        !m_dialogs->yesNo(this, QStringLiteral(u"開く確認"), QStringLiteral(u"保存していませんが\n開いても宜しいですか?")))
+    if (!mayDiscardEdits())
         return;
     const QString path = m_dialogs->openPath(this);
     if (path.isEmpty())
         return;
+    loadFile(path);
+}
+
+void MainWindow::openFile(const QString &path)
+{
+    if (mayDiscardEdits())
+        loadFile(path);
+}
+
+void MainWindow::loadFile(const QString &path)
+{
     const scriptfile::Loaded loaded = scriptfile::load(path);
     if (loaded.error) {
         m_dialogs->warn(this, QStringLiteral(u"開く"),

@@ -52,6 +52,9 @@ public:
     void Command13_Click();
     void Command17_Click();
     void mnu_open_Click();
+    // Opens the script at `path` as 開く does once a file is chosen, with
+    // its messages; when there are unsaved edits, 開く's question first.
+    void openFile(const QString &path);
     // True when the script was written; false when cancelled or refused.
     bool mnu_save_Click();
     void mnu_exit_Click();
@@ -95,6 +98,9 @@ private:
     // True when the window may close.
     bool Form_Unload();
     void Text1_Change();
+    // True when there are no unsaved edits or the author lets them go.
+    bool mayDiscardEdits();
+    void loadFile(const QString &path);
     void check_off();
 
     void buildButtons(QWidget *client);
