@@ -135,6 +135,7 @@ PickerCombo::PickerCombo(QWidget *parent)
     completer->setMaxVisibleItems(20);
     setCompleter(completer);
     completer->popup()->installEventFilter(this);
+    view()->installEventFilter(this);
 
     connect(this, &QComboBox::activated, this, [this](int row) { m_chosen = row; });
     connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString &text) {
@@ -146,12 +147,25 @@ bool PickerCombo::eventFilter(QObject *watched, QEvent *event)
 {
     // Return in the rows dropped down while typing picks the row and no
     // more. Left to the completer, that Return would go on to the field
-    // and from there to OK, before the row was even picked.
+    // and from there to OK, before the row was even picked. With none of
+    // them highlighted it picks the first: the typed part of a name means
+    // a row, and OK would otherwise pair the typed text with the first
+    // row of the whole list.
+    // The list's own rows close on Escape before the picker's Escape is
+    // looked for, which would then close the picker too: take that Escape
+    // here, while they still show.
+    if (watched == view() && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && closeDroppedRows()) {
+        event->accept();
+        return true;
+    }
     QAbstractItemView *rows = completer()->popup();
     if (watched == rows && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            const QModelIndex current = rows->currentIndex();
+            QModelIndex current = rows->currentIndex();
+            if (!current.isValid())
+                current = rows->model()->index(0, 0);
             rows->hide();
             if (current.isValid()) {
                 const int row = findText(current.data().toString(), Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -162,6 +176,19 @@ bool PickerCombo::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QComboBox::eventFilter(watched, event);
+}
+
+bool PickerCombo::closeDroppedRows()
+{
+    if (QAbstractItemView *rows = completer()->popup(); rows->isVisible()) {
+        rows->hide();
+        return true;
+    }
+    if (view()->isVisible()) {
+        hidePopup();
+        return true;
+    }
+    return false;
 }
 
 void PickerCombo::keyPressEvent(QKeyEvent *event)
@@ -207,8 +234,12 @@ Picker::Picker(const PickerForm &form, MainWindow &window)
 
     connect(m_ok, &QPushButton::clicked, this, &Picker::Command1_Click);
     connect(m_combo, &PickerCombo::confirmed, this, &Picker::Command1_Click);
-    // Escape leaves like the close box: nothing is written.
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
+    // Escape leaves like the close box: nothing is written. While rows are
+    // dropped down it closes only them, as it does in any list.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, [this] {
+        if (!m_combo->closeDroppedRows())
+            close();
+    });
     Form_Load();
 }
 

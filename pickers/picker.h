@@ -61,6 +61,9 @@ public:
     // selected, with no row chosen.
     void load(catalogues::Catalogue rows);
     int chosenRow() const { return m_chosen; }
+    // Closes the rows dropped down, by typing or from the list's button;
+    // false when none were shown.
+    bool closeDroppedRows();
 
 signals:
     // Return pressed in the field itself, not in a list of rows.

@@ -142,6 +142,8 @@ private slots:
     void arrowKeysChooseRows();
     void typingFiltersRowsAndAChoiceCounts();
     void enterPressesOkAndEscapeLeaves();
+    void keysWhileRowsAreDroppedDown_data();
+    void keysWhileRowsAreDroppedDown();
     void firstPieceReplacesTheSelection();
     void optionsAreReadAtOk();
     void eventListFollowsInstallTypeAtLoading();
@@ -406,6 +408,84 @@ void TestPickers::enterPressesOkAndEscapeLeaves()
     QTest::keyClick(comboOf(picker), Qt::Key_Return);
     QVERIFY(!editor.window->picker(2));
     QCOMPARE(editor.text()->text(), u"<BGM SRC=\""_s + qs(catalogues::music[0].name) + u"\">\r\n"_s);
+}
+
+void TestPickers::keysWhileRowsAreDroppedDown_data()
+{
+    QTest::addColumn<QString>("typed");      // empty: the list dropped down from its button
+    QTest::addColumn<QList<int>>("keys");   // pressed one after another where the focus is
+    QTest::addColumn<bool>("stillOpen");
+    QTest::addColumn<QString>("field");     // the comment written, or the field's text if still open
+    QTest::addColumn<int>("picture");       // the row whose picture the tag names; -1 when nothing is written
+
+    const QString uniform = u"制服・正面"_s;
+    const auto firstHolding = [](const QString &part) {
+        for (std::size_t i = 0; i < catalogues::sprites::yura.size(); ++i)
+            if (qs(catalogues::sprites::yura[i].name).contains(part))
+                return int(i);
+        return -1;
+    };
+    const int first = firstHolding(uniform);
+    const QString firstName = qs(catalogues::sprites::yura[std::size_t(first)].name);
+    QVERIFY(first > 0);  // a row other than the list's first, or the row could not tell
+
+    QTest::newRow("typed part, Return, none highlighted: the first dropped row is picked, OK is not pressed")
+        << uniform << QList<int>{Qt::Key_Return} << true << firstName << -1;
+    QTest::newRow("typed part, Return twice: the first dropped row's picture is written")
+        << uniform << QList<int>{Qt::Key_Return, Qt::Key_Return} << false << firstName << first;
+    QTest::newRow("text matching no row: Return is OK, the text with the first row's picture as before")
+        << u"自作の立ち絵"_s << QList<int>{Qt::Key_Return} << false << u"自作の立ち絵"_s << 0;
+    QTest::newRow("typed part, Escape: only the dropped rows close")
+        << uniform << QList<int>{Qt::Key_Escape} << true << uniform << -1;
+    QTest::newRow("typed part, Escape twice: the picker closes, nothing written")
+        << uniform << QList<int>{Qt::Key_Escape, Qt::Key_Escape} << false << QString() << -1;
+    QTest::newRow("list dropped from its button, Escape: only the list closes")
+        << QString() << QList<int>{Qt::Key_Escape} << true << qs(catalogues::sprites::yura[0].name) << -1;
+    QTest::newRow("list dropped from its button, Escape twice: the picker closes")
+        << QString() << QList<int>{Qt::Key_Escape, Qt::Key_Escape} << false << QString() << -1;
+}
+
+void TestPickers::keysWhileRowsAreDroppedDown()
+{
+    QFETCH(QString, typed);
+    QFETCH(QList<int>, keys);
+    QFETCH(bool, stillOpen);
+    QFETCH(QString, field);
+    QFETCH(int, picture);
+    EmptyEditor editor;
+    setOptions(editor, markup::InstallType::Adult, false);
+    QWidget *picker = openPicker(editor, 5);
+    QVERIFY(QTest::qWaitForWindowActive(picker));
+    PickerCombo *combo = comboOf(picker);
+    QAbstractItemView *rows = combo->completer()->popup();
+    if (typed.isEmpty()) {
+        combo->showPopup();
+        rows = combo->view();
+    } else {
+        typeInto(combo->lineEdit(), typed);
+    }
+    const bool dropped = typed != u"自作の立ち絵"_s;
+    QTRY_COMPARE(rows->isVisible(), dropped);
+    const QPointer<QWidget> alive = picker;
+    for (int key : keys) {
+        QVERIFY2(alive && alive->isVisible(), "the picker closed before its last key");
+        // Keys go where a real one would: to the rows while they show.
+        QTest::keyClick(rows->isVisible() ? static_cast<QWidget *>(rows) : combo, Qt::Key(key));
+    }
+    QCOMPARE(editor.window->picker(5) != nullptr, stillOpen);
+    if (stillOpen) {
+        QVERIFY(!rows->isVisible());
+        QCOMPARE(combo->currentText(), field);
+        QVERIFY(editor.text()->text().isEmpty());
+        return;
+    }
+    const QString written = editor.text()->text();
+    if (picture < 0) {
+        QVERIFY2(written.isEmpty(), qPrintable(written));
+        return;
+    }
+    QCOMPARE(written, expected(launcherOf(5), field, qs(catalogues::sprites::yura[std::size_t(picture)].ref),
+                               markup::InstallType::Adult, false));
 }
 
 void TestPickers::firstPieceReplacesTheSelection()
