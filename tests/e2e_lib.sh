@@ -33,14 +33,24 @@ e2e_begin() {
   pids+=($!)
   until_true "Xvfb started" test -s "$work/display"
   export DISPLAY=:$(head -n 1 "$work/display")
-  openbox >"$work/openbox.log" 2>&1 &
-  pids+=($!)
+  until_true "the X server to answer" xdpyinfo_ok
   # A window mapped while the window manager is still starting may never
-  # be managed: wait until it has announced itself.
-  until_true "openbox started" wm_ready
+  # be managed: wait until it has announced itself. A window manager that
+  # could not start (seen once on a loaded machine) is started again.
+  local tries
+  for tries in 1 2 3; do
+    openbox >>"$work/openbox.log" 2>&1 &
+    wm=$!
+    pids+=($wm)
+    until_true "openbox started" wm_ready_or_gone
+    wm_ready && return 0
+  done
+  fail "openbox did not start"
 }
 
+xdpyinfo_ok() { xdpyinfo >/dev/null 2>&1; }
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wm_ready_or_gone() { wm_ready || ! kill -0 "$wm" 2>/dev/null; }
 
 e2e_cleanup() {
   local pid
@@ -56,7 +66,13 @@ fail() {
     cp "$work/scrivlet.log" "$artifacts/"
     sed 's/^/  scrivlet: /' "$work/scrivlet.log" >&2
   fi
+  cp "$work"/*.log "$artifacts/" 2>/dev/null || true
+  kill -0 "${wm:-0}" 2>/dev/null || echo "e2e: the window manager is not running" >&2
   xwininfo -root -tree >"$artifacts/windows.txt" 2>&1 || true
+  local id
+  for id in $(xwininfo -root -children 2>/dev/null | awk '/"Scrivlet|選択"|"保存"|"開く"/ {print $1}'); do
+    xwininfo -id "$id" 2>/dev/null | grep -E 'xwininfo:|Map State' >>"$artifacts/windows.txt"
+  done
   grep -E '^ +0x' "$artifacts/windows.txt" | grep -v 'has no name' | sed 's/^ */  window: /' >&2 || true
   import -window root "$artifacts/failure.png" 2>/dev/null || true
   echo "e2e: artefacts of this failure are in $artifacts" >&2
