@@ -12,6 +12,9 @@ packages=(
   xvfb xauth openbox xdotool wmctrl x11-utils xclip imagemagick   # end-to-end tests in a real X server, pasting, screenshots of failures
   clang libclang-rt-14-dev             # fuzzing and sanitizers
   libxcb1-dev                          # the start-up benchmark watches the X server
+  desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin   # checking the desktop files, opening a script as the desktop does
+  dpkg-dev fakeroot lintian file       # the Debian package: dpkg-shlibdeps, and checking it
+  fcitx5 fcitx5-mozc fcitx5-frontend-qt6 dbus util-linux   # Japanese typed through a real input method, as its own user
 )
 missing=()
 for package in "${packages[@]}"; do
