@@ -43,6 +43,11 @@ public:
         QMessageBox::warning(parent, title, message);
     }
 
+    void chosenElsewhere(const QString &path) override
+    {
+        folder = QFileInfo(path).absolutePath();
+    }
+
 private:
     // Each dialog opens in the folder of the last file chosen in this run.
     QString run(QFileDialog &dialog)
@@ -50,7 +55,7 @@ private:
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
         const QString path = dialog.selectedFiles().constFirst();
-        folder = QFileInfo(path).absolutePath();
+        chosenElsewhere(path);
         return path;
     }
 

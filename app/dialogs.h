@@ -19,6 +19,10 @@ public:
     virtual bool yesNo(QWidget *parent, const QString &title, const QString &message) = 0;
     // A modal report of something that went wrong.
     virtual void warn(QWidget *parent, const QString &title, const QString &message) = 0;
+    // A file chosen elsewhere than in these dialogs (the command line, a
+    // drop), so that the next file dialog opens beside it as it would after
+    // choosing it in one.
+    virtual void chosenElsewhere(const QString &/*path*/) {}
 };
 
 // Qt's file dialog with the one filter "DNML書庫(*.dnml)", and message boxes.

@@ -374,8 +374,10 @@ void MainWindow::mnu_open_Click()
 
 void MainWindow::openFile(const QString &path)
 {
-    if (mayDiscardEdits())
-        loadFile(path);
+    if (!mayDiscardEdits())
+        return;
+    m_dialogs->chosenElsewhere(path);
+    loadFile(path);
 }
 
 void MainWindow::loadFile(const QString &path)

@@ -32,7 +32,7 @@ start_app "$work/script.dnml"
 key ctrl+End
 type_text "<P>"
 key alt+f s
-file_dialog "$work/saved.dnml"
+file_dialog "saved.dnml"                # a bare name: the dialog stands in the opened file's folder
 sjis "${script%$nl}<P>$nl" >"$work/saved.expected"
 expect_file "$work/saved.dnml" "$work/saved.expected"
 key alt+f x

@@ -22,6 +22,7 @@ struct DialogScript {
     int savesAsked = 0;
     QStringList questions;  // "title|message"
     QStringList warnings;   // "title|message"
+    QStringList chosenElsewhere;  // files opened without a file dialog
 };
 
 class ScriptedDialogs final : public Dialogs
@@ -48,6 +49,7 @@ public:
     {
         m_script->warnings << title + u'|' + message;
     }
+    void chosenElsewhere(const QString &path) override { m_script->chosenElsewhere << path; }
 
 private:
     // An unscripted file dialog is cancelled; an unscripted question gets

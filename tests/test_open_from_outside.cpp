@@ -158,6 +158,8 @@ void TestOpenFromOutside::fileAtStartOpensAsTheOpenItemDoes()
     QCOMPARE(readable(editor.text()->text()), readable(text));
     QCOMPARE(editor.window->textChanged(), text != startingDocument);
     QVERIFY(editor.dialogs->questions.isEmpty());
+    // The next file dialog opens beside it, as after choosing it in 開く.
+    QCOMPARE(editor.dialogs->chosenElsewhere, QStringList{made.path(name)});
     if (warning.isEmpty()) {
         QVERIFY2(editor.dialogs->warnings.isEmpty(), qPrintable(editor.dialogs->warnings.join(u'\n')));
     } else {
@@ -297,6 +299,7 @@ void TestOpenFromOutside::droppedFileOverUnsavedEditsAsksFirst()
     QTRY_COMPARE(editor.dialogs->questions,
                  QStringList{QStringLiteral(u"開く確認|保存していませんが\n開いても宜しいですか?")});
     QCOMPARE(editor.text()->text(), discard ? openedScript : startingDocument + u"mine"_s);
+    QCOMPARE(editor.dialogs->chosenElsewhere.size(), discard ? 1 : 0);
     QVERIFY(editor.window->textChanged());
 }
 
