@@ -145,12 +145,6 @@ PickerCombo::PickerCombo(QWidget *parent)
 
 bool PickerCombo::eventFilter(QObject *watched, QEvent *event)
 {
-    // Return in the rows dropped down while typing picks the row and no
-    // more. Left to the completer, that Return would go on to the field
-    // and from there to OK, before the row was even picked. With none of
-    // them highlighted it picks the first: the typed part of a name means
-    // a row, and OK would otherwise pair the typed text with the first
-    // row of the whole list.
     // The list's own rows close on Escape before the picker's Escape is
     // looked for, which would then close the picker too: take that Escape
     // here, while they still show.
@@ -159,6 +153,12 @@ bool PickerCombo::eventFilter(QObject *watched, QEvent *event)
         event->accept();
         return true;
     }
+    // Return in the rows dropped down while typing picks the row and no
+    // more. Left to the completer, that Return would go on to the field
+    // and from there to OK, before the row was even picked. With none of
+    // them highlighted it picks the first: the typed part of a name means
+    // a row, and OK would otherwise pair the typed text with the first
+    // row of the whole list.
     QAbstractItemView *rows = completer()->popup();
     if (watched == rows && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
