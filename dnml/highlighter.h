@@ -1,0 +1,60 @@
+// DNML in colour in Text1: tags, attribute names, values, comments and the
+// dialogue brackets, each in its own colour; prose stays black. Only the
+// lines on screen are coloured, when they are painted. The state a line
+// starts in (an open tag, an open comment) is kept per line up to a mark
+// that an edit only pulls back, and found on demand up to the first line
+// shown, however far the view jumps. Colours live in the lines' layouts,
+// never in the text: the undo stack and the content signals never see them.
+#pragma once
+
+#include "dnml/lexer.h"
+
+#include <QObject>
+#include <QTextCharFormat>
+#include <QTextLayout>
+
+#include <vector>
+
+class QPlainTextEdit;
+class QTextBlock;
+
+namespace dnml {
+
+class Highlighter : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Colours `edit` from now on, on at start.
+    explicit Highlighter(QPlainTextEdit *edit);
+
+    void setEnabled(bool on);
+    bool isEnabled() const { return m_enabled; }
+
+    // The colour of each kind of piece (prose has none).
+    static QColor colour(Token token);
+    // What a line shows, given the state it starts in.
+    static QList<QTextLayout::FormatRange> formats(QStringView line, State start);
+
+    // Lines whose end states are known, from the first. For tests.
+    int lexedLines() const { return m_lexed; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void contentsChange(int position, int removed, int added);
+    // The state `block` starts in, lexing the lines before it that are not
+    // known yet.
+    State startState(const QTextBlock &block);
+    // Brings the layouts of the lines on screen up to date; true when a
+    // line outside `painted` changed and must be painted again.
+    bool colourShownLines(const QRect &painted);
+
+    QPlainTextEdit *m_edit;
+    std::vector<State> m_endStates;  // per line; valid below m_lexed
+    int m_lexed = 0;
+    bool m_enabled = true;
+};
+
+} // namespace dnml
