@@ -9,7 +9,24 @@
 #include <QSignalBlocker>
 #include <QTextBlock>
 
+#include <array>
+
 namespace dnml {
+namespace {
+
+// Beyond this many lines to lex, the raw text is copied once.
+constexpr int farLines = 2000;
+
+// What a line was last coloured from: its text (by revision) and the state
+// it started in. A line painted again unchanged costs a few comparisons.
+struct LineColours : QTextBlockUserData {
+    int revision = -1;
+    bool coloured = false;
+    State start = State::Text;
+    State end = State::Text;
+};
+
+} // namespace
 
 Highlighter::Highlighter(QPlainTextEdit *edit)
     : QObject(edit)
@@ -45,17 +62,20 @@ QColor Highlighter::colour(Token token)
 
 QList<QTextLayout::FormatRange> Highlighter::formats(QStringView line, State start)
 {
-    std::vector<Span> spans;
+    // One shared format per kind of piece.
+    static const auto table = [] {
+        std::array<QTextCharFormat, std::size_t(Token::Bracket) + 1> formats;
+        for (std::size_t i = 0; i < formats.size(); ++i)
+            formats[i].setForeground(colour(Token(i)));
+        return formats;
+    }();
+    thread_local std::vector<Span> spans;
+    spans.clear();
     lexLine(line, start, spans);
     QList<QTextLayout::FormatRange> ranges;
     ranges.reserve(qsizetype(spans.size()));
-    for (const Span &span : spans) {
-        QTextLayout::FormatRange range;
-        range.start = int(span.start);
-        range.length = int(span.length);
-        range.format.setForeground(colour(span.token));
-        ranges.append(range);
-    }
+    for (const Span &span : spans)
+        ranges.append({int(span.start), int(span.length), table[std::size_t(span.token)]});
     return ranges;
 }
 
@@ -67,11 +87,62 @@ void Highlighter::setEnabled(bool on)
     m_edit->viewport()->update();
 }
 
-void Highlighter::contentsChange(int position, int, int)
+void Highlighter::contentsChange(int position, int, int added)
 {
+    QTextDocument *document = m_edit->document();
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
     // Lines before the edited one keep their states.
-    const int edited = m_edit->document()->findBlock(position).blockNumber();
+    const QTextBlock block = document->findBlock(position);
+    const int edited = block.blockNumber();
     m_lexed = std::min(m_lexed, std::max(edited, 0));
+    const int blocks = document->blockCount();
+    const bool oneLine = blocks == m_blocks && position + added < block.position() + block.length();
+    m_blocks = blocks;
+    if (!oneLine && m_quiet) {
+        // A further edit changes the lines: the editor must hear of it.
+        layout->blockSignals(false);
+        m_quiet = false;
+        m_edit->viewport()->update();
+    }
+    // A keystroke in a coloured line: its new colours go in now, before the
+    // editor lays it out, so that it is laid out once.
+    auto *done = static_cast<LineColours *>(block.userData());
+    if (!m_enabled || !oneLine || edited < 0 || m_lexed < edited || !done || !done->coloured)
+        return;
+    const State start = edited == 0 ? State::Text : m_endStates[std::size_t(edited - 1)];
+    const QString text = block.text();
+    QList<QTextLayout::FormatRange> wanted = formats(text, start);
+    done->revision = block.revision();
+    done->start = start;
+    done->end = endState(text, start);
+    if (block.layout()->formats() == wanted)
+        return;
+    block.layout()->setFormats(wanted);
+    // A line without a layout makes the editor repaint the whole view; this
+    // line is all that needs it.
+    if (!m_quiet) {
+        m_quiet = true;
+        layout->blockSignals(true);
+        QMetaObject::invokeMethod(this, &Highlighter::speakAgain, Qt::QueuedConnection);
+    }
+    m_quietLines.push_back(edited);
+}
+
+void Highlighter::speakAgain()
+{
+    if (!m_quiet)
+        return;
+    m_quiet = false;
+    QTextDocument *document = m_edit->document();
+    document->documentLayout()->blockSignals(false);
+    for (int number : std::exchange(m_quietLines, {})) {
+        const QTextBlock block = document->findBlockByNumber(number);
+        if (!block.isValid())
+            continue;
+        const QRect line = m_edit->cursorRect(QTextCursor(block));
+        const int height = int(document->documentLayout()->blockBoundingRect(block).height());
+        m_edit->viewport()->update(0, line.top(), m_edit->viewport()->width(), height);
+    }
 }
 
 State Highlighter::startState(const QTextBlock &block)
@@ -82,11 +153,28 @@ State Highlighter::startState(const QTextBlock &block)
     if (m_lexed < number) {
         if (m_endStates.size() < std::size_t(number))
             m_endStates.resize(std::size_t(number));
-        QTextBlock line = m_edit->document()->findBlockByNumber(m_lexed);
+        const QTextDocument *document = m_edit->document();
         State state = m_lexed == 0 ? State::Text : m_endStates[std::size_t(m_lexed - 1)];
-        for (int i = m_lexed; i < number; ++i, line = line.next()) {
-            state = endState(line.text(), state);
-            m_endStates[std::size_t(i)] = state;
+        if (number - m_lexed < farLines) {
+            QTextBlock line = document->findBlockByNumber(m_lexed);
+            for (int i = m_lexed; i < number; ++i, line = line.next()) {
+                state = endState(line.text(), state);
+                m_endStates[std::size_t(i)] = state;
+            }
+        } else {
+            // Far ahead (a jump to the end): one copy of the raw text is much
+            // cheaper than a string per line.
+            const QString raw = document->toRawText();
+            const QStringView text(raw);
+            qsizetype at = document->findBlockByNumber(m_lexed).position();
+            for (int i = m_lexed; i < number; ++i) {
+                qsizetype end = text.indexOf(QChar(0x2029), at);
+                if (end < 0)
+                    end = text.size();
+                state = endState(text.sliced(at, end - at), state);
+                m_endStates[std::size_t(i)] = state;
+                at = end + 1;
+            }
         }
         m_lexed = number;
     }
@@ -103,31 +191,43 @@ bool Highlighter::colourShownLines(const QRect &painted)
     bool elsewhere = false;
     QAbstractTextDocumentLayout *layout = m_edit->document()->documentLayout();
     for (;;) {
-        const QString text = block.text();
-        QList<QTextLayout::FormatRange> wanted;
+        auto *done = static_cast<LineColours *>(block.userData());
+        const bool unchanged = done && done->revision == block.revision() && done->coloured == m_enabled &&
+                               (!m_enabled || done->start == state);
+        if (!unchanged) {
+            const QString text = block.text();
+            const QList<QTextLayout::FormatRange> wanted = m_enabled ? formats(text, state) : QList<QTextLayout::FormatRange>();
+            if (!done) {
+                done = new LineColours;
+                block.setUserData(done);
+            }
+            done->revision = block.revision();
+            done->coloured = m_enabled;
+            done->start = state;
+            done->end = m_enabled ? endState(text, state) : State::Text;
+            if (block.layout()->formats() != wanted) {
+                const QRect line = m_edit->cursorRect(QTextCursor(block));
+                elsewhere = elsewhere || !painted.intersects(QRect(0, line.top(), view.width(), line.height()));
+                block.layout()->setFormats(wanted);
+                // Setting formats leaves a change pending in the document;
+                // marking the line dirty lays it out again at once and
+                // clears that, so that the next edit reports only itself.
+                // The text, the undo stack and contentsChange() are
+                // untouched; the layout's repaint request is not needed
+                // while painting.
+                const QSignalBlocker quiet(layout);
+                m_edit->document()->markContentsDirty(block.position(), block.length());
+            }
+        }
         if (m_enabled) {
-            wanted = formats(text, state);
-            const State end = endState(text, state);
             const std::size_t number = std::size_t(block.blockNumber());
-            if (m_endStates.size() <= number)
-                m_endStates.resize(number + 1);
             if (int(number) == m_lexed) {
-                m_endStates[number] = end;
+                if (m_endStates.size() <= number)
+                    m_endStates.resize(number + 1);
+                m_endStates[number] = done->end;
                 ++m_lexed;
             }
-            state = end;
-        }
-        if (block.layout()->formats() != wanted) {
-            const QRect line = m_edit->cursorRect(QTextCursor(block));
-            elsewhere = elsewhere || !painted.intersects(QRect(0, line.top(), view.width(), line.height()));
-            block.layout()->setFormats(wanted);
-            // Setting formats leaves a change pending in the document;
-            // marking the line dirty lays it out again at once and clears
-            // that, so that the next edit reports only itself. The text,
-            // the undo stack and contentsChange() are untouched; the
-            // layout's repaint request is not needed while painting.
-            const QSignalBlocker quiet(layout);
-            m_edit->document()->markContentsDirty(block.position(), block.length());
+            state = done->end;
         }
         if (block == last || !block.next().isValid())
             break;
@@ -139,6 +239,7 @@ bool Highlighter::colourShownLines(const QRect &painted)
 bool Highlighter::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_edit->viewport() && event->type() == QEvent::Paint) {
+        speakAgain();
         if (colourShownLines(static_cast<QPaintEvent *>(event)->rect()))
             m_edit->viewport()->update();
     }

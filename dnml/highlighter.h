@@ -44,6 +44,7 @@ protected:
 
 private:
     void contentsChange(int position, int removed, int added);
+    void speakAgain();
     // The state `block` starts in, lexing the lines before it that are not
     // known yet.
     State startState(const QTextBlock &block);
@@ -55,6 +56,9 @@ private:
     std::vector<State> m_endStates;  // per line; valid below m_lexed
     int m_lexed = 0;
     bool m_enabled = true;
+    int m_blocks = 1;
+    bool m_quiet = false;            // the document layout's signals held back
+    std::vector<int> m_quietLines;   // the lines to repaint when they speak again
 };
 
 } // namespace dnml

@@ -7,6 +7,7 @@
 #include "test_files.h"
 #include "pickers/picker.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QLabel>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -178,6 +179,25 @@ void TestDnmlWidgets::onlyShownLinesAreColoured()
     QCOMPARE(colourAt(editor, 1, 8), dnml::Highlighter::colour(Token::TagOpen));
     QVERIFY(editor.text()->document()->findBlockByNumber(3001).layout()->formats().isEmpty());
     QVERIFY(highlighter(editor)->lexedLines() < 200);
+    // Typing in a tag line moves its colours along.
+    editor.text()->setCaret(1);
+    editor.type(u"X"_s);
+    paint(editor);
+    QCOMPARE(colourAt(editor, 0, 1), dnml::Highlighter::colour(Token::TagName));
+    QCOMPARE(colourAt(editor, 0, 6), dnml::Highlighter::colour(Token::AttributeName));
+    editor.type(u" "_s);
+    paint(editor);
+    QCOMPARE(colourAt(editor, 0, 3), dnml::Highlighter::colour(Token::AttributeName));
+    // A keystroke in a coloured line, then new lines before the editor got
+    // round to painting: the editor hears of every line added.
+    QAbstractTextDocumentLayout *layout = editor.text()->document()->documentLayout();
+    QSignalSpy sizes(layout, &QAbstractTextDocumentLayout::documentSizeChanged);
+    editor.type(u"Y"_s);
+    editor.text()->insert(u"\r\n\r\n"_s);
+    QVERIFY(!layout->signalsBlocked());
+    QVERIFY(!sizes.isEmpty());
+    editor.type(u"<"_s);
+    QVERIFY(QTest::qWaitFor([&] { return !layout->signalsBlocked(); }));
 
     trigger(editor, "mnu_colours");
     QVERIFY(!editor.action("mnu_colours")->isChecked());
