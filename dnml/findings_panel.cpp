@@ -74,8 +74,10 @@ FindingsPanel::FindingsPanel(ScriptEdit *edit, QWidget *parent)
 
 FindingsPanel::~FindingsPanel()
 {
-    if (m_worker)
+    if (m_worker) {
         m_worker->wait();
+        delete m_worker;
+    }
 }
 
 void FindingsPanel::toggle()

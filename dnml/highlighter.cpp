@@ -16,6 +16,10 @@ namespace {
 
 // Beyond this many lines to lex, the raw text is copied once.
 constexpr int farLines = 2000;
+// After an edit, the lines below are lexed ahead once the editor has been
+// idle this long (ms), this many at a time between events.
+constexpr int idlePause = 300;
+constexpr int sliceLines = farLines - 1;
 
 // What a line was last coloured from: its text (by revision) and the state
 // it started in. A line painted again unchanged costs a few comparisons.
@@ -35,6 +39,19 @@ Highlighter::Highlighter(QPlainTextEdit *edit)
     setObjectName(QStringLiteral("highlighter"));
     connect(edit->document(), &QTextDocument::contentsChange, this, &Highlighter::contentsChange);
     edit->viewport()->installEventFilter(this);
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(idlePause);
+    connect(&m_idle, &QTimer::timeout, this, &Highlighter::lexAhead);
+}
+
+void Highlighter::lexAhead()
+{
+    const QTextDocument *document = m_edit->document();
+    if (!m_enabled || m_lexed >= document->blockCount())
+        return;
+    startState(document->findBlockByNumber(std::min(m_lexed + sliceLines, document->blockCount() - 1)));
+    if (m_lexed < document->blockCount() - 1)
+        m_idle.start(0);
 }
 
 QColor Highlighter::colour(Token token)
@@ -85,6 +102,8 @@ void Highlighter::setEnabled(bool on)
         return;
     m_enabled = on;
     m_edit->viewport()->update();
+    if (on)
+        m_idle.start(idlePause);
 }
 
 void Highlighter::contentsChange(int position, int, int added)
@@ -95,6 +114,7 @@ void Highlighter::contentsChange(int position, int, int added)
     const QTextBlock block = document->findBlock(position);
     const int edited = block.blockNumber();
     m_lexed = std::min(m_lexed, std::max(edited, 0));
+    m_idle.start(idlePause);
     const int blocks = document->blockCount();
     const bool oneLine = blocks == m_blocks && position + added < block.position() + block.length();
     m_blocks = blocks;
@@ -210,11 +230,11 @@ bool Highlighter::colourShownLines(const QRect &painted)
                 elsewhere = elsewhere || !painted.intersects(QRect(0, line.top(), view.width(), line.height()));
                 block.layout()->setFormats(wanted);
                 // Setting formats leaves a change pending in the document;
-                // marking the line dirty lays it out again at once and
-                // clears that, so that the next edit reports only itself.
-                // The text, the undo stack and contentsChange() are
-                // untouched; the layout's repaint request is not needed
-                // while painting.
+                // marking the line dirty clears it, so that the next edit
+                // reports only itself (the line is laid out again as it is
+                // painted). The text, the undo stack and contentsChange()
+                // are untouched; the layout's request to repaint everything
+                // is not needed while painting.
                 const QSignalBlocker quiet(layout);
                 m_edit->document()->markContentsDirty(block.position(), block.length());
             }

@@ -10,6 +10,7 @@
 #include "dnml/lexer.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QTextCharFormat>
 #include <QTextLayout>
 
@@ -45,6 +46,9 @@ protected:
 private:
     void contentsChange(int position, int removed, int added);
     void speakAgain();
+    // A slice of the lines not lexed yet, while the editor is idle, so that
+    // a jump far ahead finds their states known.
+    void lexAhead();
     // The state `block` starts in, lexing the lines before it that are not
     // known yet.
     State startState(const QTextBlock &block);
@@ -57,6 +61,7 @@ private:
     int m_lexed = 0;
     bool m_enabled = true;
     int m_blocks = 1;
+    QTimer m_idle;
     bool m_quiet = false;            // the document layout's signals held back
     std::vector<int> m_quietLines;   // the lines to repaint when they speak again
 };

@@ -132,6 +132,21 @@ State lexLine(QStringView line, State state, std::vector<Span> &spans)
 
 State endState(QStringView line, State state)
 {
+    // Prose and comments are most of a script: skip through them to the
+    // next "<", which is all that can change the state there.
+    if (state == State::Comment) {
+        const qsizetype end = commentEnd(line, 0);
+        if (end < 0)
+            return State::Comment;
+        line = line.sliced(end);
+        state = State::Text;
+    }
+    if (state == State::Text) {
+        const qsizetype open = line.indexOf(u'<');
+        if (open < 0)
+            return State::Text;
+        line = line.sliced(open);
+    }
     return lex(line, state, Collect{nullptr});
 }
 

@@ -98,6 +98,7 @@ private slots:
     void coloursLeaveTextUndoAndFlagAlone();
     void onlyShownLinesAreColoured();
     void openCommentReachesAFarJump();
+    void linesBelowAreLexedWhileIdle();
     void f7ChecksAndF8GoesToTheFinding();
     void findingsFollowTheEdits();
     void escapeClosesThePanelAndTheMarks();
@@ -230,6 +231,26 @@ void TestDnmlWidgets::openCommentReachesAFarJump()
     paint(editor);
     QCOMPARE(colourAt(editor, 5000, 0), QColor(Qt::black));
     QCOMPARE(colourAt(editor, 5001, 0), dnml::Highlighter::colour(Token::Bracket));
+}
+
+void TestDnmlWidgets::linesBelowAreLexedWhileIdle()
+{
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    ScriptEdit *text = editor.text();
+    text->setText(script(u"<!-- 書きかけ"_s, 9000, u"-->"_s));
+    const int lines = text->document()->blockCount();
+    QTRY_COMPARE(highlighter(editor)->lexedLines(), lines - 1);
+    // An edit pulls the mark back; idle time takes it to the end again.
+    text->setCaret(0);
+    editor.type(u"x"_s);
+    QCOMPARE(highlighter(editor)->lexedLines(), 0);
+    QTRY_COMPARE(highlighter(editor)->lexedLines(), lines - 1);
+    // Colours off: nothing is lexed.
+    trigger(editor, "mnu_colours");
+    editor.type(u"x"_s);
+    QTest::qWait(500);
+    QCOMPARE(highlighter(editor)->lexedLines(), 0);
 }
 
 void TestDnmlWidgets::f7ChecksAndF8GoesToTheFinding()
