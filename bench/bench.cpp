@@ -406,14 +406,15 @@ void colourFigures(const QString &path, int runs)
     Program &p = *windows[0];
     ScriptEdit *text1 = p.window.text1();
 
-    // Ctrl+End from the top after an edit there, until the end is painted.
+    // Ctrl+End from the top after a new line there (which drops every line
+    // state below), until the end is painted.
     on.clear();
     off.clear();
     for (int run = 0; run < runs; ++run) {
         for (bool colours : {true, false}) {
             setColours(p.window, colours);
             text1->setCaret(0);
-            text1->insert(u"x");
+            text1->insert(u"\r\n");
             pressKey(text1, Qt::Key_Home, Qt::ControlModifier);
             paintText(p.window);
             settle();

@@ -113,11 +113,23 @@ void Highlighter::contentsChange(int position, int, int added)
     // Lines before the edited one keep their states.
     const QTextBlock block = document->findBlock(position);
     const int edited = block.blockNumber();
-    m_lexed = std::min(m_lexed, std::max(edited, 0));
-    m_idle.start(idlePause);
     const int blocks = document->blockCount();
     const bool oneLine = blocks == m_blocks && position + added < block.position() + block.length();
     m_blocks = blocks;
+    // An edit inside one line changes the lines below only if that line
+    // ends in another state than before: their states are kept, to be taken
+    // up again when the edited line turns out to end as it did.
+    if (!oneLine || edited < 0) {
+        m_junction = -1;
+    } else if (m_junction < 0 && edited < m_lexed) {
+        m_junction = edited;
+        m_junctionState = m_endStates[std::size_t(edited)];
+        m_resume = m_lexed;
+    } else if (m_junction >= 0 && edited > m_junction) {
+        m_resume = std::min(m_resume, edited);
+    }
+    m_lexed = std::min(m_lexed, std::max(edited, 0));
+    m_idle.start(idlePause);
     if (!oneLine && m_quiet) {
         // A further edit changes the lines: the editor must hear of it.
         layout->blockSignals(false);
@@ -129,7 +141,7 @@ void Highlighter::contentsChange(int position, int, int added)
     auto *done = static_cast<LineColours *>(block.userData());
     if (!m_enabled || !oneLine || edited < 0 || m_lexed < edited || !done || !done->coloured)
         return;
-    const State start = edited == 0 ? State::Text : m_endStates[std::size_t(edited - 1)];
+    const State start = stateBefore(edited);
     const QString text = block.text();
     QList<QTextLayout::FormatRange> wanted = formats(text, start);
     done->revision = block.revision();
@@ -165,21 +177,38 @@ void Highlighter::speakAgain()
     }
 }
 
+State Highlighter::stateBefore(int line) const
+{
+    return line == 0 ? State::Text : m_endStates[std::size_t(line - 1)];
+}
+
+void Highlighter::advance(State end)
+{
+    const std::size_t line = std::size_t(m_lexed);
+    if (m_endStates.size() <= line)
+        m_endStates.resize(line + 1);
+    m_endStates[line] = end;
+    ++m_lexed;
+    if (m_junction == int(line)) {
+        if (end == m_junctionState)
+            m_lexed = std::max(m_lexed, m_resume);
+        m_junction = -1;
+    }
+}
+
 State Highlighter::startState(const QTextBlock &block)
 {
     const int number = block.blockNumber();
     if (number == 0)
         return State::Text;
     if (m_lexed < number) {
-        if (m_endStates.size() < std::size_t(number))
-            m_endStates.resize(std::size_t(number));
         const QTextDocument *document = m_edit->document();
-        State state = m_lexed == 0 ? State::Text : m_endStates[std::size_t(m_lexed - 1)];
         if (number - m_lexed < farLines) {
             QTextBlock line = document->findBlockByNumber(m_lexed);
-            for (int i = m_lexed; i < number; ++i, line = line.next()) {
-                state = endState(line.text(), state);
-                m_endStates[std::size_t(i)] = state;
+            while (m_lexed < number) {
+                const int from = m_lexed;
+                advance(endState(line.text(), stateBefore(from)));
+                line = m_lexed == from + 1 ? line.next() : document->findBlockByNumber(m_lexed);
             }
         } else {
             // Far ahead (a jump to the end): one copy of the raw text is much
@@ -187,16 +216,15 @@ State Highlighter::startState(const QTextBlock &block)
             const QString raw = document->toRawText();
             const QStringView text(raw);
             qsizetype at = document->findBlockByNumber(m_lexed).position();
-            for (int i = m_lexed; i < number; ++i) {
+            while (m_lexed < number) {
+                const int from = m_lexed;
                 qsizetype end = text.indexOf(QChar(0x2029), at);
                 if (end < 0)
                     end = text.size();
-                state = endState(text.sliced(at, end - at), state);
-                m_endStates[std::size_t(i)] = state;
-                at = end + 1;
+                advance(endState(text.sliced(at, end - at), stateBefore(from)));
+                at = m_lexed == from + 1 ? end + 1 : document->findBlockByNumber(m_lexed).position();
             }
         }
-        m_lexed = number;
     }
     return m_endStates[std::size_t(number - 1)];
 }
@@ -240,13 +268,8 @@ bool Highlighter::colourShownLines(const QRect &painted)
             }
         }
         if (m_enabled) {
-            const std::size_t number = std::size_t(block.blockNumber());
-            if (int(number) == m_lexed) {
-                if (m_endStates.size() <= number)
-                    m_endStates.resize(number + 1);
-                m_endStates[number] = done->end;
-                ++m_lexed;
-            }
+            if (block.blockNumber() == m_lexed)
+                advance(done->end);
             state = done->end;
         }
         if (block == last || !block.next().isValid())

@@ -52,6 +52,10 @@ private:
     // The state `block` starts in, lexing the lines before it that are not
     // known yet.
     State startState(const QTextBlock &block);
+    State stateBefore(int line) const;
+    // Records the end state of line m_lexed and moves the mark on, past the
+    // kept states below an edited line when it ends as it did.
+    void advance(State end);
     // Brings the layouts of the lines on screen up to date; true when a
     // line outside `painted` changed and must be painted again.
     bool colourShownLines(const QRect &painted);
@@ -59,6 +63,9 @@ private:
     QPlainTextEdit *m_edit;
     std::vector<State> m_endStates;  // per line; valid below m_lexed
     int m_lexed = 0;
+    int m_junction = -1;  // the line edited alone since the states below were known
+    State m_junctionState = State::Text;  // its end state then
+    int m_resume = 0;     // how far the kept states reach
     bool m_enabled = true;
     int m_blocks = 1;
     QTimer m_idle;
