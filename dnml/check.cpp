@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace dnml {
@@ -358,21 +359,30 @@ private:
         return qsizetype(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset) - m_lineStarts.begin());
     }
 
-    static std::u16string_view suggestion(const Kind &kind, QStringView value)
+    // The same wrong name tends to come back line after line: each is
+    // measured once. Only its start is measured, so that a runaway value
+    // (a quote closed thousands of characters later) stays cheap.
+    std::u16string_view suggestion(const Kind &kind, QStringView value)
     {
+        const std::u16string_view measured = u16(value.first(std::min<qsizetype>(value.size(), 64)));
+        auto &known = m_suggestions[&kind];
+        if (const auto it = known.find(measured); it != known.end())
+            return it->second;
         std::u16string_view best;
         std::size_t bestDistance = std::size_t(-1);
         for (const auto &[text, ref] : kind.candidates) {
-            const std::size_t d = distance(u16(value), text);
+            const std::size_t d = distance(measured, text);
             if (d < bestDistance) {
                 bestDistance = d;
                 best = ref;
             }
         }
+        known.emplace(measured, best);
         return best;
     }
 
     QStringView m_text;
+    std::unordered_map<const Kind *, std::unordered_map<std::u16string_view, std::u16string_view>> m_suggestions;
     std::vector<qsizetype> m_lineStarts;
     std::vector<Finding> m_findings;
     std::vector<qsizetype> m_openBrackets;
