@@ -4,6 +4,8 @@
 #include "app/file_drop.h"
 #include "app/script_edit.h"
 #include "app/script_file.h"
+#include "dnml/findings_panel.h"
+#include "dnml/highlighter.h"
 #include "pickers/picker.h"
 
 #include <QBitmap>
@@ -134,11 +136,20 @@ constexpr MenuItem eventPictureItems[] = {
     {"mnu_yuzuki", u"柚木真白(&Y)", [](MainWindow &w) { w.mnu_yuzuki_Click(); }},
 };
 
+constexpr MenuItem viewItems[] = {
+    {"mnu_colours", u"色分け表示(&L)", [](MainWindow &w) { w.mnu_colours_Click(); }},
+    {"mnu_ber3", u"-", nullptr},
+    {"mnu_check", u"検査(&K)", [](MainWindow &w) { w.mnu_check_Click(); }, "F7"},
+    {"mnu_next", u"次の指摘(&N)", [](MainWindow &w) { w.mnu_next_Click(); }, "F8"},
+    {"mnu_previous", u"前の指摘(&P)", [](MainWindow &w) { w.mnu_previous_Click(); }, "Shift+F8"},
+};
+
 constexpr Menu menus[] = {
     {"mnu_file", u"ファイル(&F)", fileItems},
     {"mnu_type", u"インストールタイプ(&I)", installTypeItems},
     {"mnu_sengen", u"文頭宣言(&H)", sectionItems},
     {"mnu_event_cg", u"イベントCG挿入(&E)", eventPictureItems},
+    {"mnu_view", u"表示(&V)", viewItems},
 };
 
 QIcon castPicture(const char *buttonName)
@@ -180,6 +191,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     m_text1 = new ScriptEdit(client);
     m_text1->setObjectName(QStringLiteral("Text1"));
     connect(m_text1, &ScriptEdit::contentChanged, this, &MainWindow::Text1_Change);
+    m_highlighter = new dnml::Highlighter(m_text1);
 
     QWidget *previous = nullptr;
     for (const char *name : tabOrder) {
@@ -189,6 +201,8 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
         previous = next;
     }
     buildMenus();
+    m_findings = new dnml::FindingsPanel(m_text1);
+    addPanel(m_findings);
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
     fileDrop->setObjectName(QStringLiteral("fileDrop"));
@@ -245,6 +259,9 @@ void MainWindow::buildMenus()
         m_installType[index]->setCheckable(true);
     }
     m_installType[0]->setChecked(true);
+    QAction *colours = findChild<QAction *>(QStringLiteral("mnu_colours"));
+    colours->setCheckable(true);
+    colours->setChecked(true);
 }
 
 void MainWindow::centre()
@@ -504,6 +521,26 @@ void MainWindow::mnu_honpen_Click()
 void MainWindow::mnu_atogaki_Click()
 {
     m_text1->insert(markup::sectionScaffold(markup::afterwordLabel));
+}
+
+void MainWindow::mnu_colours_Click()
+{
+    m_highlighter->setEnabled(findChild<QAction *>(QStringLiteral("mnu_colours"))->isChecked());
+}
+
+void MainWindow::mnu_check_Click()
+{
+    m_findings->toggle();
+}
+
+void MainWindow::mnu_next_Click()
+{
+    m_findings->next();
+}
+
+void MainWindow::mnu_previous_Click()
+{
+    m_findings->previous();
 }
 
 void MainWindow::launch(int number)

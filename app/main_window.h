@@ -15,6 +15,10 @@
 #include <vector>
 
 class Picker;
+namespace dnml {
+class FindingsPanel;
+class Highlighter;
+} // namespace dnml
 class QAction;
 class QPushButton;
 class ScriptEdit;
@@ -63,6 +67,10 @@ public:
     void mnu_taitlecall_Click();
     void mnu_honpen_Click();
     void mnu_atogaki_Click();
+    void mnu_colours_Click();
+    void mnu_check_Click();
+    void mnu_next_Click();
+    void mnu_previous_Click();
 
     // Launchers: each opens its picker on this window's corner.
     void Command1_Click() { launch(5); }
@@ -118,6 +126,8 @@ private:
     QPushButton *m_command13 = nullptr;
     QAction *m_installType[2] = {};
     std::vector<QWidget *> m_panels;
+    dnml::Highlighter *m_highlighter = nullptr;
+    dnml::FindingsPanel *m_findings = nullptr;
     bool text_changed = false;
     std::array<QPointer<Picker>, 21> m_pickers;
 };

@@ -4,19 +4,23 @@
 // row of the results table (see stats.h).
 //
 // usage: scrivlet_bench <script file> <runs>
-//        scrivlet_bench --peak program|baseline <script file>
-//            (one process of the memory figure: prints its peak resident
-//            set in kB)
+//        scrivlet_bench --peak program|baseline|check <script file>
+//            (one process of a memory figure: prints its peak resident
+//            set in kB; "check" opens the script and runs the check)
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/script_edit.h"
 #include "app/script_file.h"
 #include "bench/stats.h"
+#include "dnml/findings_panel.h"
 #include "markup/markup.h"
 #include "pickers/picker.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QKeyEvent>
 #include <QFile>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -301,9 +305,206 @@ long peakKilobytes()
     fail("no VmHWM in /proc/self/status");
 }
 
+double peakOf(const char *which, const QString &path);
+
+// The colours and the check: the program with colours on against itself
+// with colours off, and the check through its panel.
+void paintText(MainWindow &window)
+{
+    window.text1()->viewport()->repaint();
+}
+
+void setColours(MainWindow &window, bool on)
+{
+    QAction *colours = window.findChild<QAction *>(QStringLiteral("mnu_colours"));
+    if (colours->isChecked() != on)
+        colours->trigger();
+    paintText(window);
+}
+
+void pressKey(QWidget *target, int key, Qt::KeyboardModifiers modifiers, const QString &text = {})
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+void colourFigures(const QString &path, int runs)
+{
+    // Open until the first paint of the text, colours on and off in turn.
+    std::vector<double> on, off;
+    for (int run = 0; run < runs; ++run) {
+        for (bool colours : {true, false}) {
+            Program p;
+            p.dialogs->openFile = path;
+            setColours(p.window, colours);
+            settle();
+            QElapsedTimer timer;
+            timer.start();
+            p.window.mnu_open_Click();
+            paintText(p.window);
+            (colours ? on : off).push_back(milliseconds(timer));
+        }
+        settle();
+    }
+    printRatioRow("open with colours on (baseline: off), to the first paint", on, off, "ms", 1.05);
+
+    // Keystrokes at mid-script and their repaints, in a window with colours
+    // and one without, 50 keys at a time in turn.
+    struct PaintWatch : QObject {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            count += event->type() == QEvent::Paint;
+            return false;
+        }
+    };
+    std::unique_ptr<Program> windows[2];
+    PaintWatch painted[2];
+    for (int i = 0; i < 2; ++i) {
+        windows[i] = std::make_unique<Program>();
+        Program &w = *windows[i];
+        w.dialogs->openFile = path;
+        setColours(w.window, i == 0);
+        w.window.mnu_open_Click();
+        ScriptEdit *text1 = w.window.text1();
+        text1->viewport()->installEventFilter(&painted[i]);
+        text1->setCaret(text1->length() / 2);
+        text1->ensureCursorVisible();
+        paintText(w.window);
+    }
+    settle();
+    on.clear();
+    off.clear();
+    for (int run = 0; run < 10 * runs; ++run) {
+        for (int i = 0; i < 2; ++i) {
+            ScriptEdit *text1 = windows[i]->window.text1();
+            QElapsedTimer timer;
+            timer.start();
+            for (int key = 0; key < 50; ++key) {
+                pressKey(text1, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+                // Until every repaint the keystroke asked for is done,
+                // through the event loop: one at least, then a round
+                // without one.
+                painted[i].count = 0;
+                int before = -1;
+                while (painted[i].count == 0 || painted[i].count != before) {
+                    before = painted[i].count;
+                    QCoreApplication::processEvents();
+                }
+            }
+            (i == 0 ? on : off).push_back(milliseconds(timer) / 50);
+            settle();
+        }
+    }
+    printRatioRow("keystroke at mid-script and its repaint, colours on (baseline: off)", on, off, "ms", 1.2);
+    for (int i = 0; i < 2; ++i)
+        windows[i]->window.text1()->viewport()->removeEventFilter(&painted[i]);
+    windows[1].reset();
+
+    Program &p = *windows[0];
+    ScriptEdit *text1 = p.window.text1();
+
+    // Ctrl+End from the top after a new line there (which drops every line
+    // state below), until the end is painted.
+    on.clear();
+    off.clear();
+    for (int run = 0; run < runs; ++run) {
+        for (bool colours : {true, false}) {
+            setColours(p.window, colours);
+            text1->setCaret(0);
+            text1->insert(u"\r\n");
+            pressKey(text1, Qt::Key_Home, Qt::ControlModifier);
+            paintText(p.window);
+            settle();
+            QElapsedTimer timer;
+            timer.start();
+            pressKey(text1, Qt::Key_End, Qt::ControlModifier);
+            paintText(p.window);
+            (colours ? on : off).push_back(milliseconds(timer));
+            check(text1->caret() == text1->length(), "Ctrl+End did not reach the end");
+        }
+    }
+    const Summary jump = summarise(on);
+    bench::printRow("Ctrl+End and the first paint there, colours on", bench::show(jump, "ms"),
+                    bench::show(summarise(off), "ms") + " colours off", "-", "<= 100 ms", bench::met(jump.median <= 100));
+}
+
+// From F7 until the panel shows the findings, waiting in the event loop
+// while the worker checks.
+double checkOnce(MainWindow &window)
+{
+    auto *panel = window.findChild<dnml::FindingsPanel *>(QStringLiteral("findings"));
+    QEventLoop loop;
+    QObject::connect(panel, &dnml::FindingsPanel::checked, &loop, &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    window.mnu_check_Click();
+    loop.exec();
+    const double ms = milliseconds(timer);
+    check(panel->isOpen() && panel->findings().empty(), "the check found something in the program's own lines");
+    window.mnu_check_Click();
+    return ms;
+}
+
+void checkFigures(const QString &path, const QString &expected, int runs)
+{
+    {
+        Program p;
+        p.dialogs->openFile = path;
+        p.window.mnu_open_Click();
+        settle();
+        std::vector<double> times;
+        for (int run = 0; run < runs; ++run) {
+            times.push_back(checkOnce(p.window));
+            settle();
+        }
+        const Summary whole = summarise(times);
+        bench::printRow("the whole check, F7 until the findings show", bench::show(whole, "ms"), "-", "-", "<= 500 ms",
+                        bench::met(whole.median <= 500));
+    }
+    std::vector<double> program, baseline;
+    for (int run = 0; run < runs; ++run) {
+        program.push_back(peakOf("check", path));
+        baseline.push_back(peakOf("program", path));
+    }
+    printRatioRow("memory with the check (baseline: open alone)", program, baseline, "MB", 1.1);
+
+    // Typing in a 3,000-line script with the panel open.
+    Program p;
+    p.window.text1()->setText(firstLines(expected, 3000));
+    p.window.text1()->setCaret(p.window.text1()->length() / 2);
+    auto *panel = p.window.findChild<dnml::FindingsPanel *>(QStringLiteral("findings"));
+    checkOnce(p.window);
+    p.window.mnu_check_Click();
+    QEventLoop loop;
+    QObject::connect(panel, &dnml::FindingsPanel::checked, &loop, &QEventLoop::quit);
+    loop.exec();
+    std::vector<double> times;
+    for (int run = 0; run < 3 * runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        pressKey(p.window.text1(), Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        loop.exec();
+        times.push_back(milliseconds(timer));
+    }
+    const Summary typing = summarise(times);
+    bench::printRow("3,000 lines: last keystroke to updated findings", bench::show(typing, "ms"), "-", "-",
+                    "<= 300 ms", bench::met(typing.median <= 300));
+}
+
 int peakChild(const QString &which, const QString &path)
 {
-    if (which == u"program") {
+    if (which == u"check") {
+        Program p;
+        p.dialogs->openFile = path;
+        settle();
+        p.window.mnu_open_Click();
+        settle();
+        checkOnce(p.window);
+        std::printf("%ld\n", peakKilobytes());
+    } else if (which == u"program") {
         Program p;
         p.dialogs->openFile = path;
         settle();
@@ -381,7 +582,7 @@ int main(int argc, char *argv[])
         return peakChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc != 3 || std::atoi(argv[2]) < 1) {
         std::fputs("usage: scrivlet_bench <script file> <runs>\n"
-                   "       scrivlet_bench --peak program|baseline <script file>\n",
+                   "       scrivlet_bench --peak program|baseline|check <script file>\n",
                    stderr);
         return 2;
     }
@@ -398,6 +599,8 @@ int main(int argc, char *argv[])
     insertionFigure(expected, runs);
     pickerFigure(runs);
     memoryFigure(path, runs);
+    colourFigures(path, runs);
+    checkFigures(path, expected, runs);
     contextRows(path, runs);
     return 0;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes docs/screenshot.png: the editor under Xvfb with a window manager,
-# with a few lines written through its buttons and the sprite picker of
-# 星野ゆら open on its corner.
+# with a few lines written through its buttons, shown in colour, a music
+# title the game does not have found by the check (F7) in the panel under
+# the script, and the sprite picker of 星野ゆら open on its corner.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh >/dev/null
@@ -24,6 +25,9 @@ sleep 1
 key() { xdotool key --delay 80 "$@"; sleep 0.3; }
 key alt+h m                                # main story
 key Tab space; xdotool type --delay 50 "おはよう、ゆら。"; sleep 0.3
+key ctrl+End
+xdotool type --delay 30 '<BGM SRC="Snow Dorp">'; key Return
+key F7
 key ctrl+End
 for _ in $(seq 10); do xdotool key shift+Tab; sleep 0.1; done   # back to Command1
 key space

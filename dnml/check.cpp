@@ -1,0 +1,402 @@
+#include "dnml/check.h"
+
+#include "catalogues/catalogue.h"
+#include "dnml/lexer.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace dnml {
+namespace {
+
+namespace c = catalogues;
+namespace e = catalogues::events;
+namespace s = catalogues::sprites;
+
+using Names = std::unordered_set<std::u16string_view>;
+
+constexpr std::u16string_view titleLogo = u"PDT\\TITLE_LG.PDT";
+constexpr std::u16string_view titleBackground = u"PDT\\TITLE_BG.PDT";
+constexpr std::u16string_view adultFolder = u"ORVEN";
+constexpr std::u16string_view allAgesFolder = u"OrvenA";
+constexpr std::u16string_view includeFolder = u"PLAYER";
+
+std::u16string_view u16(QStringView v) { return {reinterpret_cast<const char16_t *>(v.utf16()), std::size_t(v.size())}; }
+QString qs(std::u16string_view v) { return QString::fromUtf16(v.data(), qsizetype(v.size())); }
+
+// What may stand in the SRC of one element: the references, and the texts
+// a suggestion is measured against (display names and references alike),
+// each with the reference it suggests.
+struct Kind {
+    Names refs;
+    std::vector<std::pair<std::u16string_view, std::u16string_view>> candidates;
+
+    void add(c::Catalogue rows)
+    {
+        for (const c::Row &row : rows) {
+            refs.insert(row.ref);
+            candidates.emplace_back(row.name, row.ref);
+            if (row.ref != row.name)
+                candidates.emplace_back(row.ref, row.ref);
+        }
+    }
+    void addRef(std::u16string_view ref)
+    {
+        refs.insert(ref);
+        candidates.emplace_back(ref, ref);
+    }
+
+    // Picture paths are file names on a system that ignores the case of
+    // Latin letters, so "pdt\fgyr01.pdt" names the same picture.
+    bool holds(std::u16string_view value) const
+    {
+        if (refs.count(value))
+            return true;
+        if (value.find(u'\\') == std::u16string_view::npos)
+            return false;
+        std::u16string upper(value);
+        for (char16_t &ch : upper)
+            if (ch >= u'a' && ch <= u'z')
+                ch = char16_t(ch - u'a' + u'A');
+        return refs.count(upper) != 0;
+    }
+};
+
+// Edit distance over UTF-16 units, one row at a time.
+std::size_t distance(std::u16string_view a, std::u16string_view b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+struct Catalogues {
+    Kind music, sounds, backgrounds, sprites;
+    Names adultOnly, allAgesOnly;
+
+    Catalogues()
+    {
+        music.add(c::music);
+        sounds.add(c::soundEffects);
+        backgrounds.add(c::places);
+        const c::Catalogue adultEvents[] = {e::yuraAdult, e::chitoseAdult, e::shizukuAdult, e::rinAdult,
+                                            e::mashiroAdult};
+        const c::Catalogue allAgesEvents[] = {e::yuraAllAges, e::chitoseAllAges, e::shizukuAllAges,
+                                              e::rinAllAges, e::mashiroAllAges};
+        Names adult, allAges;
+        for (c::Catalogue rows : adultEvents) {
+            backgrounds.add(rows);
+            for (const c::Row &row : rows)
+                adult.insert(row.ref);
+        }
+        for (c::Catalogue rows : allAgesEvents) {
+            backgrounds.add(rows);
+            for (const c::Row &row : rows)
+                allAges.insert(row.ref);
+        }
+        for (std::u16string_view ref : adult)
+            if (!allAges.count(ref))
+                adultOnly.insert(ref);
+        for (std::u16string_view ref : allAges)
+            if (!adult.count(ref))
+                allAgesOnly.insert(ref);
+        backgrounds.add(e::demoAdult);
+        backgrounds.add(e::demoAllAges);
+        backgrounds.addRef(titleBackground);
+        const c::Catalogue cast[] = {s::yura,   s::chitose, s::harumi,  s::rin,     s::sayoko,
+                                     s::mashiro, s::sayuki,  s::chikage, s::shizuku, s::wataru};
+        for (c::Catalogue rows : cast)
+            sprites.add(rows);
+        sprites.addRef(titleLogo);
+    }
+
+    // The element whose SRC names an asset, or null.
+    const Kind *kindOf(QStringView element) const
+    {
+        if (element.compare(u"BGM", Qt::CaseInsensitive) == 0)
+            return &music;
+        if (element.compare(u"SOUND", Qt::CaseInsensitive) == 0)
+            return &sounds;
+        if (element.compare(u"BACKGROUND", Qt::CaseInsensitive) == 0)
+            return &backgrounds;
+        if (element.compare(u"ACT", Qt::CaseInsensitive) == 0)
+            return &sprites;
+        return nullptr;
+    }
+};
+
+const Catalogues &tables()
+{
+    static const Catalogues instance;
+    return instance;
+}
+
+struct Attribute {
+    QStringView name;
+    QStringView value;  // without its quotes
+    qsizetype offset;   // of the value's first character
+};
+
+// A tag being read: from its "<" to its ">", across lines.
+struct Tag {
+    bool open = false;
+    bool closing = false;  // "</"
+    bool closed = false;   // its ">" was read
+    qsizetype offset = 0;
+    qsizetype length = 1;
+    QStringView name;
+    std::vector<Attribute> attributes;
+
+    const Attribute *attribute(QStringView wanted) const
+    {
+        for (const Attribute &a : attributes)
+            if (a.name.compare(wanted, Qt::CaseInsensitive) == 0)
+                return &a;
+        return nullptr;
+    }
+};
+
+QString quoted(QStringView v) { return u'"' + v.toString() + u'"'; }
+
+class Checker
+{
+public:
+    explicit Checker(QStringView text) : m_text(text) {}
+
+    std::vector<Finding> run()
+    {
+        std::vector<Span> spans;
+        State state = State::Text;
+        const qsizetype n = m_text.size();
+        qsizetype start = 0;
+        for (;;) {
+            qsizetype end = start;
+            while (end < n && m_text[end] != u'\r' && m_text[end] != QChar(0x2029))
+                ++end;
+            m_lineStarts.push_back(start);
+            spans.clear();
+            state = lexLine(m_text.sliced(start, end - start), state, spans);
+            readLine(start, spans);
+            if (end >= n)
+                break;
+            start = end + (m_text[end] == u'\r' && end + 1 < n && m_text[end + 1] == u'\n' ? 2 : 1);
+        }
+        finishTag();
+        if (state == State::Comment)
+            add(FindingKind::UnclosedComment, m_commentStart, 4, QStringLiteral(u"\"<!--\" を閉じる \"-->\" がありません。"));
+        std::stable_sort(m_findings.begin(), m_findings.end(),
+                         [](const Finding &a, const Finding &b) { return a.offset < b.offset; });
+        for (Finding &f : m_findings) {
+            const auto line = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), f.offset) - 1;
+            f.line = qsizetype(line - m_lineStarts.begin()) + 1;
+            f.column = f.offset - *line + 1;
+        }
+        return std::move(m_findings);
+    }
+
+private:
+    void add(FindingKind kind, qsizetype offset, qsizetype length, QString message)
+    {
+        m_findings.push_back({kind, offset, length, 0, 0, std::move(message)});
+    }
+
+    void readLine(qsizetype lineStart, const std::vector<Span> &spans)
+    {
+        std::vector<qsizetype> &brackets = m_openBrackets;
+        std::vector<qsizetype> &indents = m_openIndents;
+        brackets.clear();
+        indents.clear();
+        QStringView pendingName;
+        for (const Span &span : spans) {
+            const qsizetype at = lineStart + span.start;
+            const QStringView piece = m_text.sliced(at, span.length);
+            switch (span.token) {
+            case Token::TagOpen:
+                finishTag();
+                m_tag.open = true;
+                m_tag.closing = span.length == 2;
+                m_tag.closed = false;
+                m_tag.offset = at;
+                m_tag.length = span.length;
+                m_tag.name = {};
+                m_tag.attributes.clear();
+                pendingName = {};
+                break;
+            case Token::TagName:
+                m_tag.name = piece;
+                if (piece.compare(u"INDENT", Qt::CaseInsensitive) == 0) {
+                    if (!m_tag.closing)
+                        indents.push_back(m_tag.offset);
+                    else if (!indents.empty())
+                        indents.pop_back();
+                    else
+                        add(FindingKind::UnopenedIndent, m_tag.offset, at + span.length - m_tag.offset,
+                            QStringLiteral(u"</INDENT> の前に <INDENT> がこの行にありません。"));
+                }
+                break;
+            case Token::TagClose:
+                m_tag.length = at + 1 - m_tag.offset;
+                m_tag.closed = true;
+                finishTag();
+                break;
+            case Token::AttributeName:
+                pendingName = piece;
+                break;
+            case Token::Equals:
+                break;
+            case Token::Value:
+            case Token::OpenValue: {
+                const bool quoted = piece.startsWith(u'"');
+                const bool closed = span.token == Token::Value;
+                const qsizetype from = quoted ? 1 : 0;
+                const qsizetype to = quoted && closed ? piece.size() - 1 : piece.size();
+                if (!pendingName.isEmpty() && m_tag.open)
+                    m_tag.attributes.push_back({pendingName, piece.sliced(from, to - from), at + from});
+                pendingName = {};
+                if (!closed)
+                    add(FindingKind::UnclosedQuote, at, 1, QStringLiteral(u"引用符 \" が閉じていません。"));
+                break;
+            }
+            case Token::Comment:
+                finishTag();
+                m_commentStart = at;
+                break;
+            case Token::CommentContinued:
+                break;
+            case Token::Bracket:
+                if (piece == u"「")
+                    brackets.push_back(at);
+                else if (!brackets.empty())
+                    brackets.pop_back();
+                else
+                    add(FindingKind::UnopenedBracket, at, 1, QStringLiteral(u"」 の前に 「 がこの行にありません。"));
+                break;
+            }
+        }
+        for (qsizetype at : brackets)
+            add(FindingKind::UnclosedBracket, at, 1, QStringLiteral(u"「 を閉じる 」 がこの行にありません。"));
+        for (qsizetype at : indents)
+            add(FindingKind::UnclosedIndent, at, 8, QStringLiteral(u"<INDENT> を閉じる </INDENT> がこの行にありません。"));
+    }
+
+    // Judges the tag read so far: at its ">", or when another "<" or the
+    // end of the script comes first.
+    void finishTag()
+    {
+        if (!m_tag.open)
+            return;
+        if (!m_tag.closed)
+            add(FindingKind::UnclosedTag, m_tag.offset, m_tag.length,
+                QStringLiteral(u"\"<\" を閉じる \">\" がありません。"));
+        m_tag.open = false;
+        if (!m_tag.closing)
+            judgeReferences();
+    }
+
+    void judgeReferences()
+    {
+        const Catalogues &t = tables();
+        const Attribute *src = m_tag.attribute(u"SRC");
+        const Attribute *folder = m_tag.attribute(u"FOLDER");
+        const Kind *kind = t.kindOf(m_tag.name);
+        if (src && kind && !kind->holds(u16(src->value)))
+            add(FindingKind::UnknownReference, src->offset, src->value.size(),
+                QStringLiteral(u"%1 はゲームにありません。もしかして %2?")
+                    .arg(quoted(src->value), quoted(qs(suggestion(*kind, src->value)))));
+        if (!folder)
+            return;
+        const std::u16string_view value = u16(folder->value);
+        const bool edition = value == adultFolder || value == allAgesFolder;
+        const bool include = m_tag.name.compare(u"INCLUDE", Qt::CaseInsensitive) == 0;
+        if (!edition && !(include && value == includeFolder)) {
+            add(FindingKind::FolderValue, folder->offset, folder->value.size(),
+                include ? QStringLiteral(u"FOLDER の %1 は使えない値です。\"PLAYER\"、\"ORVEN\" か \"OrvenA\" です。")
+                              .arg(quoted(folder->value))
+                        : QStringLiteral(u"FOLDER の %1 は使えない値です。\"ORVEN\" か \"OrvenA\" です。")
+                              .arg(quoted(folder->value)));
+            return;
+        }
+        const bool background = kind == &t.backgrounds;
+        if (src && background && value == allAgesFolder && t.adultOnly.count(u16(src->value)))
+            add(FindingKind::OtherEdition, src->offset, src->value.size(),
+                QStringLiteral(u"%1 は18禁版だけの絵です。全年齢版(\"OrvenA\")にはありません。").arg(quoted(src->value)));
+        if (src && background && value == adultFolder && t.allAgesOnly.count(u16(src->value)))
+            add(FindingKind::OtherEdition, src->offset, src->value.size(),
+                QStringLiteral(u"%1 は全年齢版だけの絵です。18禁版(\"ORVEN\")にはありません。").arg(quoted(src->value)));
+        // The title call's pictures are always in "ORVEN", whatever the
+        // install type: they take no side.
+        const bool followsInstallType =
+            src && ((background && u16(src->value) != titleBackground) ||
+                    (kind == &t.sprites && u16(src->value) != titleLogo));
+        if (!followsInstallType || !edition)
+            return;
+        if (!m_firstEdition) {
+            m_firstEdition = {folder->value, folder->offset};
+            return;
+        }
+        if (folder->value != m_firstEdition->first)
+            add(FindingKind::FolderMix, folder->offset, folder->value.size(),
+                QStringLiteral(u"%1 と %2 が混ざっています(最初の %2 は%3行目)。")
+                    .arg(quoted(folder->value), quoted(m_firstEdition->first))
+                    .arg(lineOf(m_firstEdition->second)));
+    }
+
+    qsizetype lineOf(qsizetype offset) const
+    {
+        return qsizetype(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset) - m_lineStarts.begin());
+    }
+
+    // The same wrong name tends to come back line after line: each is
+    // measured once. Only its start is measured, so that a runaway value
+    // (a quote closed thousands of characters later) stays cheap.
+    std::u16string_view suggestion(const Kind &kind, QStringView value)
+    {
+        const std::u16string_view measured = u16(value.first(std::min<qsizetype>(value.size(), 64)));
+        auto &known = m_suggestions[&kind];
+        if (const auto it = known.find(measured); it != known.end())
+            return it->second;
+        std::u16string_view best;
+        std::size_t bestDistance = std::size_t(-1);
+        for (const auto &[text, ref] : kind.candidates) {
+            const std::size_t d = distance(measured, text);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = ref;
+            }
+        }
+        known.emplace(measured, best);
+        return best;
+    }
+
+    QStringView m_text;
+    std::unordered_map<const Kind *, std::unordered_map<std::u16string_view, std::u16string_view>> m_suggestions;
+    std::vector<qsizetype> m_lineStarts;
+    std::vector<Finding> m_findings;
+    std::vector<qsizetype> m_openBrackets;
+    std::vector<qsizetype> m_openIndents;
+    Tag m_tag;
+    qsizetype m_commentStart = 0;
+    std::optional<std::pair<QStringView, qsizetype>> m_firstEdition;
+};
+
+} // namespace
+
+std::vector<Finding> check(QStringView text)
+{
+    return Checker(text).run();
+}
+
+} // namespace dnml

@@ -1,0 +1,43 @@
+// The check of a script against the game's catalogues and the shape of its
+// markup. It only reports: the script is never changed. It knows the asset
+// references and folder values the program writes, and the faults that stop
+// the player at a line; nothing about prose or elements it does not write.
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace dnml {
+
+enum class FindingKind {
+    UnknownReference,  // an SRC that no catalogue of its kind holds
+    OtherEdition,      // an event picture that only the other edition has
+    FolderValue,       // a FOLDER value the program never writes there
+    FolderMix,         // "ORVEN" and "OrvenA" both on tags that follow the install type
+    UnclosedTag,       // "<" with no ">" before the next "<" or the end
+    UnclosedQuote,     // a quote inside a tag left open at the end of its line
+    UnclosedComment,   // "<!--" never closed
+    UnclosedBracket,   // 「 without 」 on its line
+    UnopenedBracket,   // 」 without 「 before it on its line
+    UnclosedIndent,    // <INDENT> without </INDENT> on its line
+    UnopenedIndent,    // </INDENT> without <INDENT> before it on its line
+};
+
+struct Finding {
+    FindingKind kind;
+    qsizetype offset;  // where the span starts, in characters of the text checked
+    qsizetype length;  // of the span: a value without its quotes, a tag mark…
+    qsizetype line;    // 1-based
+    qsizetype column;  // 1-based, in characters
+    QString message;   // Japanese, one sentence or two
+};
+
+// Checks a whole script. Lines end at CR LF, a lone CR, or U+2029 (the
+// editor's block separator, so that the editor's raw text can be checked
+// as it is); a lone LF or U+2028 belongs to its line. Findings come in the
+// order of their offsets. Safe to call from any thread.
+std::vector<Finding> check(QStringView text);
+
+} // namespace dnml

@@ -1,0 +1,237 @@
+#include "dnml/findings_panel.h"
+
+#include "app/script_edit.h"
+#include "dnml/shown_lines.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTextBlock>
+#include <QThread>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace dnml {
+namespace {
+
+// The checked text is the editor's raw text, where each line break is one
+// character; the script counts two for its CR LF.
+qsizetype scriptOffset(const Finding &finding)
+{
+    return finding.offset + (finding.line - 1);
+}
+
+} // namespace
+
+FindingsPanel::FindingsPanel(ScriptEdit *edit, QWidget *parent)
+    : QWidget(parent)
+    , m_edit(edit)
+    , m_title(new QLabel(this))
+    , m_list(new QTreeWidget(this))
+    , m_pause(new QTimer(this))
+{
+    setObjectName(QStringLiteral("findings"));
+    m_title->setObjectName(QStringLiteral("findingsTitle"));
+    m_list->setObjectName(QStringLiteral("findingList"));
+    m_list->setColumnCount(3);
+    m_list->setHeaderLabels({QStringLiteral(u"行"), QStringLiteral(u"列"), QStringLiteral(u"内容")});
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->header()->setStretchLastSection(true);
+    m_list->setColumnWidth(0, 70);
+    m_list->setColumnWidth(1, 50);
+    m_list->setAccessibleName(QStringLiteral(u"検査結果"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(2);
+    layout->addWidget(m_title);
+    layout->addWidget(m_list);
+    // A few rows: Text1 keeps most of the window.
+    m_list->setFixedHeight(6 * m_list->fontMetrics().height() + 12);
+    hide();
+
+    m_pause->setSingleShot(true);
+    m_pause->setInterval(pause);
+    connect(m_pause, &QTimer::timeout, this, &FindingsPanel::startCheck);
+    connect(edit, &ScriptEdit::contentChanged, this, [this] {
+        m_stale = true;
+        if (m_open)
+            m_pause->start();
+    });
+    connect(edit->verticalScrollBar(), &QScrollBar::valueChanged, this, &FindingsPanel::markVisible);
+    connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
+        const int row = m_list->indexOfTopLevelItem(item);
+        if (row >= 0 && std::size_t(row) < m_findings.size())
+            jumpTo(m_findings[std::size_t(row)]);
+    });
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &FindingsPanel::toggle);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+}
+
+FindingsPanel::~FindingsPanel()
+{
+    if (m_worker) {
+        m_worker->wait();
+        delete m_worker;
+    }
+}
+
+void FindingsPanel::toggle()
+{
+    if (m_open) {
+        const bool hadFocus = isAncestorOf(QWidget::focusWidget());
+        m_open = false;
+        m_pause->stop();
+        m_pendingMove = Move::None;
+        m_findings.clear();
+        m_edit->setMarks(ScriptEdit::MarkKind::Findings, {});
+        hide();
+        if (hadFocus)
+            m_edit->setFocus();
+        return;
+    }
+    m_open = true;
+    m_findings.clear();
+    m_list->clear();
+    m_title->setText(QStringLiteral(u"検査中…"));
+    show();
+    m_stale = true;
+    startCheck();
+}
+
+void FindingsPanel::startCheck()
+{
+    m_pause->stop();
+    if (m_worker) {
+        m_again = true;
+        return;
+    }
+    m_again = false;
+    m_stale = false;
+    // One copy of the text, taken here; the worker reads only that.
+    m_worker = QThread::create([this, text = m_edit->document()->toRawText()] { m_result = check(text); });
+    m_worker->setObjectName(QStringLiteral("checkWorker"));
+    connect(m_worker, &QThread::finished, this, &FindingsPanel::checkDone);
+    m_worker->start();
+}
+
+void FindingsPanel::checkDone()
+{
+    m_worker->deleteLater();
+    m_worker = nullptr;
+    if (m_again || m_stale) {
+        // The text moved on while the worker ran: these findings are of a
+        // text that is gone.
+        m_result.clear();
+        if (m_open)
+            startCheck();
+        return;
+    }
+    m_findings = std::move(m_result);
+    m_result.clear();
+    if (!m_open) {
+        m_findings.clear();
+        return;
+    }
+    showFindings();
+    if (m_pendingMove != Move::None)
+        move(std::exchange(m_pendingMove, Move::None));
+    emit checked();
+}
+
+void FindingsPanel::showFindings()
+{
+    m_title->setText(m_findings.empty() ? QStringLiteral(u"検査結果: 指摘はありません")
+                                        : QStringLiteral(u"検査結果: %1 件").arg(m_findings.size()));
+    m_list->setUpdatesEnabled(false);
+    m_list->clear();
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(qsizetype(m_findings.size()));
+    for (const Finding &f : m_findings)
+        rows.append(new QTreeWidgetItem({QString::number(f.line), QString::number(f.column), f.message}));
+    m_list->addTopLevelItems(rows);
+    if (!rows.isEmpty())
+        m_list->setCurrentItem(rows.front());
+    m_list->setUpdatesEnabled(true);
+    markVisible();
+}
+
+void FindingsPanel::markVisible()
+{
+    if (!m_open || m_findings.empty())
+        return;
+    // Only the findings on screen and a hundred lines either side (the view
+    // may grow): the editor looks at every mark for every line it paints.
+    const auto [top, bottom] = shownLines(m_edit);
+    const QTextDocument *document = m_edit->document();
+    const QTextBlock firstBlock = document->findBlockByNumber(std::max(top.blockNumber() - 100, 0));
+    QTextBlock lastBlock = document->findBlockByNumber(bottom.blockNumber() + 100);
+    if (!lastBlock.isValid())
+        lastBlock = document->lastBlock();
+    const int first = firstBlock.position();
+    const int last = lastBlock.position() + lastBlock.length();
+    auto it = std::lower_bound(m_findings.begin(), m_findings.end(), first,
+                               [](const Finding &f, int at) { return f.offset + f.length < at; });
+    QList<QTextEdit::ExtraSelection> marks;
+    QTextCharFormat underline;
+    underline.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    underline.setUnderlineColor(QColor(0xC4, 0x1A, 0x16));
+    for (; it != m_findings.end() && it->offset < last; ++it) {
+        QTextCursor cursor(m_edit->document());
+        cursor.setPosition(int(it->offset));
+        cursor.setPosition(int(it->offset + std::max<qsizetype>(it->length, 1)), QTextCursor::KeepAnchor);
+        marks.append({cursor, underline});
+    }
+    m_edit->setMarks(ScriptEdit::MarkKind::Findings, marks);
+}
+
+void FindingsPanel::next()
+{
+    move(Move::Next);
+}
+
+void FindingsPanel::previous()
+{
+    move(Move::Previous);
+}
+
+void FindingsPanel::move(Move direction)
+{
+    if (!m_open)
+        return;
+    if (m_stale || m_worker) {
+        m_pendingMove = direction;
+        if (m_stale && !m_worker)
+            startCheck();
+        return;
+    }
+    if (m_findings.empty())
+        return;
+    const qsizetype caret = m_edit->caret();
+    const Finding *target = nullptr;
+    if (direction == Move::Next) {
+        const auto it = std::find_if(m_findings.begin(), m_findings.end(),
+                                     [caret](const Finding &f) { return scriptOffset(f) > caret; });
+        target = it != m_findings.end() ? &*it : &m_findings.front();
+    } else {
+        const auto it = std::find_if(m_findings.rbegin(), m_findings.rend(),
+                                     [caret](const Finding &f) { return scriptOffset(f) < caret; });
+        target = it != m_findings.rend() ? &*it : &m_findings.back();
+    }
+    m_list->setCurrentItem(m_list->topLevelItem(int(target - m_findings.data())));
+    jumpTo(*target);
+}
+
+void FindingsPanel::jumpTo(const Finding &finding)
+{
+    m_edit->setCaret(scriptOffset(finding));
+    m_edit->window()->activateWindow();
+    m_edit->setFocus();
+    markVisible();
+}
+
+} // namespace dnml

@@ -1,0 +1,292 @@
+#include "dnml/highlighter.h"
+
+#include "dnml/shown_lines.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPaintEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTextBlock>
+
+#include <array>
+
+namespace dnml {
+namespace {
+
+// Beyond this many lines to lex, the raw text is copied once.
+constexpr int farLines = 2000;
+// After an edit, the lines below are lexed ahead once the editor has been
+// idle this long (ms), this many at a time between events.
+constexpr int idlePause = 300;
+constexpr int sliceLines = farLines - 1;
+
+// What a line was last coloured from: its text (by revision) and the state
+// it started in. A line painted again unchanged costs a few comparisons.
+struct LineColours : QTextBlockUserData {
+    int revision = -1;
+    bool coloured = false;
+    State start = State::Text;
+    State end = State::Text;
+};
+
+} // namespace
+
+Highlighter::Highlighter(QPlainTextEdit *edit)
+    : QObject(edit)
+    , m_edit(edit)
+{
+    setObjectName(QStringLiteral("highlighter"));
+    connect(edit->document(), &QTextDocument::contentsChange, this, &Highlighter::contentsChange);
+    edit->viewport()->installEventFilter(this);
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(idlePause);
+    connect(&m_idle, &QTimer::timeout, this, &Highlighter::lexAhead);
+}
+
+void Highlighter::lexAhead()
+{
+    const QTextDocument *document = m_edit->document();
+    if (!m_enabled || m_lexed >= document->blockCount())
+        return;
+    startState(document->findBlockByNumber(std::min(m_lexed + sliceLines, document->blockCount() - 1)));
+    if (m_lexed < document->blockCount() - 1)
+        m_idle.start(0);
+}
+
+QColor Highlighter::colour(Token token)
+{
+    // Every colour reads on white at a contrast of 4.5:1 or more.
+    switch (token) {
+    case Token::TagOpen:
+    case Token::TagName:
+    case Token::TagClose:
+    case Token::Equals:
+        return QColor(0x00, 0x33, 0xB3);  // blue
+    case Token::AttributeName:
+        return QColor(0x87, 0x10, 0x94);  // purple
+    case Token::Value:
+    case Token::OpenValue:
+        return QColor(0x06, 0x7D, 0x17);  // green
+    case Token::Comment:
+    case Token::CommentContinued:
+        return QColor(0x6E, 0x6E, 0x6E);  // grey
+    case Token::Bracket:
+        return QColor(0xC4, 0x1A, 0x16);  // red
+    }
+    return Qt::black;
+}
+
+QList<QTextLayout::FormatRange> Highlighter::formats(QStringView line, State start)
+{
+    // One shared format per kind of piece.
+    static const auto table = [] {
+        std::array<QTextCharFormat, std::size_t(Token::Bracket) + 1> formats;
+        for (std::size_t i = 0; i < formats.size(); ++i)
+            formats[i].setForeground(colour(Token(i)));
+        return formats;
+    }();
+    thread_local std::vector<Span> spans;
+    spans.clear();
+    lexLine(line, start, spans);
+    QList<QTextLayout::FormatRange> ranges;
+    ranges.reserve(qsizetype(spans.size()));
+    for (const Span &span : spans)
+        ranges.append({int(span.start), int(span.length), table[std::size_t(span.token)]});
+    return ranges;
+}
+
+void Highlighter::setEnabled(bool on)
+{
+    if (on == m_enabled)
+        return;
+    m_enabled = on;
+    m_edit->viewport()->update();
+    if (on)
+        m_idle.start(idlePause);
+}
+
+void Highlighter::contentsChange(int position, int, int added)
+{
+    QTextDocument *document = m_edit->document();
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
+    // Lines before the edited one keep their states.
+    const QTextBlock block = document->findBlock(position);
+    const int edited = block.blockNumber();
+    const int blocks = document->blockCount();
+    const bool oneLine = blocks == m_blocks && position + added < block.position() + block.length();
+    m_blocks = blocks;
+    // An edit inside one line changes the lines below only if that line
+    // ends in another state than before: their states are kept, to be taken
+    // up again when the edited line turns out to end as it did.
+    if (!oneLine || edited < 0) {
+        m_junction = -1;
+    } else if (m_junction < 0 && edited < m_lexed) {
+        m_junction = edited;
+        m_junctionState = m_endStates[std::size_t(edited)];
+        m_resume = m_lexed;
+    } else if (m_junction >= 0 && edited > m_junction) {
+        m_resume = std::min(m_resume, edited);
+    }
+    m_lexed = std::min(m_lexed, std::max(edited, 0));
+    m_idle.start(idlePause);
+    if (!oneLine && m_quiet) {
+        // A further edit changes the lines: the editor must hear of it.
+        layout->blockSignals(false);
+        m_quiet = false;
+        m_edit->viewport()->update();
+    }
+    // A keystroke in a coloured line: its new colours go in now, before the
+    // editor lays it out, so that it is laid out once.
+    auto *done = static_cast<LineColours *>(block.userData());
+    if (!m_enabled || !oneLine || edited < 0 || m_lexed < edited || !done || !done->coloured)
+        return;
+    const State start = stateBefore(edited);
+    const QString text = block.text();
+    QList<QTextLayout::FormatRange> wanted = formats(text, start);
+    done->revision = block.revision();
+    done->start = start;
+    done->end = endState(text, start);
+    if (block.layout()->formats() == wanted)
+        return;
+    block.layout()->setFormats(wanted);
+    // A line without a layout makes the editor repaint the whole view; this
+    // line is all that needs it.
+    if (!m_quiet) {
+        m_quiet = true;
+        layout->blockSignals(true);
+        QMetaObject::invokeMethod(this, &Highlighter::speakAgain, Qt::QueuedConnection);
+    }
+    m_quietLines.push_back(edited);
+}
+
+void Highlighter::speakAgain()
+{
+    if (!m_quiet)
+        return;
+    m_quiet = false;
+    QTextDocument *document = m_edit->document();
+    document->documentLayout()->blockSignals(false);
+    for (int number : std::exchange(m_quietLines, {})) {
+        const QTextBlock block = document->findBlockByNumber(number);
+        if (!block.isValid())
+            continue;
+        const QRect line = m_edit->cursorRect(QTextCursor(block));
+        const int height = int(document->documentLayout()->blockBoundingRect(block).height());
+        m_edit->viewport()->update(0, line.top(), m_edit->viewport()->width(), height);
+    }
+}
+
+State Highlighter::stateBefore(int line) const
+{
+    return line == 0 ? State::Text : m_endStates[std::size_t(line - 1)];
+}
+
+void Highlighter::advance(State end)
+{
+    const std::size_t line = std::size_t(m_lexed);
+    if (m_endStates.size() <= line)
+        m_endStates.resize(line + 1);
+    m_endStates[line] = end;
+    ++m_lexed;
+    if (m_junction == int(line)) {
+        if (end == m_junctionState)
+            m_lexed = std::max(m_lexed, m_resume);
+        m_junction = -1;
+    }
+}
+
+State Highlighter::startState(const QTextBlock &block)
+{
+    const int number = block.blockNumber();
+    if (number == 0)
+        return State::Text;
+    if (m_lexed < number) {
+        const QTextDocument *document = m_edit->document();
+        if (number - m_lexed < farLines) {
+            QTextBlock line = document->findBlockByNumber(m_lexed);
+            while (m_lexed < number) {
+                const int from = m_lexed;
+                advance(endState(line.text(), stateBefore(from)));
+                line = m_lexed == from + 1 ? line.next() : document->findBlockByNumber(m_lexed);
+            }
+        } else {
+            // Far ahead (a jump to the end): one copy of the raw text is much
+            // cheaper than a string per line.
+            const QString raw = document->toRawText();
+            const QStringView text(raw);
+            qsizetype at = document->findBlockByNumber(m_lexed).position();
+            while (m_lexed < number) {
+                const int from = m_lexed;
+                qsizetype end = text.indexOf(QChar(0x2029), at);
+                if (end < 0)
+                    end = text.size();
+                advance(endState(text.sliced(at, end - at), stateBefore(from)));
+                at = m_lexed == from + 1 ? end + 1 : document->findBlockByNumber(m_lexed).position();
+            }
+        }
+    }
+    return m_endStates[std::size_t(number - 1)];
+}
+
+bool Highlighter::colourShownLines(const QRect &painted)
+{
+    const QRect view = m_edit->viewport()->rect();
+    auto [block, last] = shownLines(m_edit);
+    if (!block.isValid())
+        return false;
+    State state = m_enabled ? startState(block) : State::Text;
+    bool elsewhere = false;
+    QAbstractTextDocumentLayout *layout = m_edit->document()->documentLayout();
+    for (;;) {
+        auto *done = static_cast<LineColours *>(block.userData());
+        const bool unchanged = done && done->revision == block.revision() && done->coloured == m_enabled &&
+                               (!m_enabled || done->start == state);
+        if (!unchanged) {
+            const QString text = block.text();
+            const QList<QTextLayout::FormatRange> wanted = m_enabled ? formats(text, state) : QList<QTextLayout::FormatRange>();
+            if (!done) {
+                done = new LineColours;
+                block.setUserData(done);
+            }
+            done->revision = block.revision();
+            done->coloured = m_enabled;
+            done->start = state;
+            done->end = m_enabled ? endState(text, state) : State::Text;
+            if (block.layout()->formats() != wanted) {
+                const QRect line = m_edit->cursorRect(QTextCursor(block));
+                elsewhere = elsewhere || !painted.intersects(QRect(0, line.top(), view.width(), line.height()));
+                block.layout()->setFormats(wanted);
+                // Setting formats leaves a change pending in the document;
+                // marking the line dirty clears it, so that the next edit
+                // reports only itself (the line is laid out again as it is
+                // painted). The text, the undo stack and contentsChange()
+                // are untouched; the layout's request to repaint everything
+                // is not needed while painting.
+                const QSignalBlocker quiet(layout);
+                m_edit->document()->markContentsDirty(block.position(), block.length());
+            }
+        }
+        if (m_enabled) {
+            if (block.blockNumber() == m_lexed)
+                advance(done->end);
+            state = done->end;
+        }
+        if (block == last || !block.next().isValid())
+            break;
+        block = block.next();
+    }
+    return elsewhere;
+}
+
+bool Highlighter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_edit->viewport() && event->type() == QEvent::Paint) {
+        speakAgain();
+        if (colourShownLines(static_cast<QPaintEvent *>(event)->rect()))
+            m_edit->viewport()->update();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace dnml

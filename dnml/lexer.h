@@ -1,0 +1,49 @@
+// One lexer for DNML, shared by the colours and the check. It works line by
+// line: a function of the line's text and the state at its start, giving
+// the line's pieces and the state at its end. The state is one small value
+// so that a caller can keep one per line and stop re-lexing as soon as a
+// line ends in the state it ended in before.
+#pragma once
+
+#include <QStringView>
+
+#include <cstdint>
+#include <vector>
+
+namespace dnml {
+
+// What is open at a line break: nothing (prose), a tag whose name is still
+// to come ("<" at the end of a line), a tag after its name, or a comment.
+enum class State : std::uint8_t { Text, TagStart, Tag, Comment };
+
+enum class Token : std::uint8_t {
+    TagOpen,           // "<" or "</"
+    TagName,           // the element's name right after it
+    TagClose,          // ">"
+    AttributeName,     // a word inside a tag
+    Equals,            // "=" inside a tag
+    Value,             // a quoted value with both quotes, or a bare word after "="
+    OpenValue,         // a quote left open: from the quote to the end of the line
+    Comment,           // "<!--" and what follows on its line, up to "-->" if there
+    CommentContinued,  // a comment's further line, up to "-->" if there
+    Bracket,           // 「 or 」 in prose
+};
+
+struct Span {
+    qsizetype start;   // in characters from the start of the line
+    qsizetype length;
+    Token token;
+};
+
+// Lexes one line, without its line break (CR LF, CR, or the editor's block
+// separator). A lone LF or U+2028 inside the line is a blank like any other.
+// Appends the line's pieces to `spans` in order (prose gets no span), and
+// returns the state at the line's end. Any text is accepted: a "<" inside a
+// tag starts a new tag, a quote runs at most to the end of its line.
+State lexLine(QStringView line, State state, std::vector<Span> &spans);
+
+// The same state as lexLine() gives, without the pieces; for skipping over
+// lines that are not shown.
+State endState(QStringView line, State state);
+
+} // namespace dnml
