@@ -21,6 +21,8 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    // The recovery journals live in the data folder named after the program.
+    QApplication::setApplicationName(QStringLiteral("scrivlet"));
     QApplication::setStyle(QStringLiteral("Fusion"));
     QFont uiFont = gothicFont();
     uiFont.setPointSize(9);

@@ -17,6 +17,7 @@
 class Picker;
 class QAction;
 class QPushButton;
+class Recovery;
 class ScriptEdit;
 
 class MainWindow : public QMainWindow
@@ -114,4 +115,5 @@ private:
     std::vector<QWidget *> m_panels;
     bool text_changed = false;
     std::array<QPointer<Picker>, 21> m_pickers;
+    Recovery *m_recovery = nullptr;
 };
