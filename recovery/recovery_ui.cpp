@@ -59,8 +59,9 @@ void Recovery::offer()
         // Setting the text is the new session's first edit: its journal
         // begins with this text and takes the old one's place.
         m_source = replayed.header.source;
+        const QString text = replayed.text;
         m_taken = std::move(leftover);
-        m_text1.setPlainText(replayed.text);
+        m_text1.setPlainText(text);
         m_text1.setCaret(m_text1.length());
         return;
     }
