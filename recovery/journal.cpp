@@ -163,7 +163,7 @@ struct Journal::Writer {
         fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0)
             return fail(QStringLiteral(u"「%1」を作れません（%2）。").arg(path, systemError(errno)));
-        if (!write(start + encodeBase(base, when)))
+        if (!write(start, false) || !write(encodeBase(base, when)))
             return;
         // The new journal's name must survive a power cut too.
         if (const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -192,7 +192,8 @@ struct Journal::Writer {
         lock.reset();
     }
 
-    bool write(const QByteArray &bytes)
+    // Appends bytes and, unless told not to, waits until they are on disk.
+    bool write(const QByteArray &bytes, bool sync = true)
     {
         qsizetype done = 0;
         while (done < bytes.size()) {
@@ -205,7 +206,7 @@ struct Journal::Writer {
             }
             done += n;
         }
-        if (::fdatasync(fd) != 0) {
+        if (sync && ::fdatasync(fd) != 0) {
             fail(QStringLiteral(u"「%1」を書き終えられません（%2）。").arg(path, systemError(errno)));
             return false;
         }

@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -30,7 +31,7 @@ Recovery::Recovery(QMainWindow &window, ScriptEdit &text1, Dialogs &dialogs)
 
 Recovery::~Recovery()
 {
-    m_journal.end();
+    endJournal();
 }
 
 void Recovery::offer()
@@ -67,11 +68,27 @@ void Recovery::offer()
     }
 }
 
+// The journal's first record is the whole text, which takes some 70 ms to
+// read out of a 20 MB document: it is copied a slice at a time from the
+// event loop instead, and edits made meanwhile are folded into the copy.
+namespace {
+constexpr int copySlice = 1 << 17;
+}
+
+QString Recovery::documentText(int position, int length) const
+{
+    if (length <= 0)
+        return {};
+    QTextCursor cursor(m_text1.document());
+    cursor.setPosition(position);
+    cursor.setPosition(position + length, QTextCursor::KeepAnchor);
+    return cursor.selectedText();
+}
+
 void Recovery::contentsChange(int position, int removed, int added)
 {
-    QTextDocument *document = m_text1.document();
     const int before = m_length;
-    m_length = document->characterCount() - 1;
+    m_length = m_text1.document()->characterCount() - 1;
     if (!m_listening || (removed == 0 && added == 0))
         return;
     // The document may count the end of the text in the range it reports
@@ -79,18 +96,54 @@ void Recovery::contentsChange(int position, int removed, int added)
     // before and after allow.
     const int removedNow = std::min(removed, before - position);
     const int addedNow = m_length - before + removedNow;
-    if (!m_journal.active() || position < 0 || removedNow < 0 || addedNow < 0) {
-        m_journal.begin(document->toRawText(), m_source, std::exchange(m_taken, {}));
+    if (position < 0 || removedNow < 0 || addedNow < 0 || (!m_journal.active() && !m_copying)) {
+        // The first edit since start, open or save, or one that cannot be
+        // told exactly: the journal begins afresh from the whole text.
+        m_copying = true;
+        m_copy.clear();
+        copyNextSlice();
         return;
     }
-    QString text;
-    if (addedNow > 0) {
-        QTextCursor cursor(document);
-        cursor.setPosition(position);
-        cursor.setPosition(position + addedNow, QTextCursor::KeepAnchor);
-        text = cursor.selectedText();
+    const QString text = documentText(position, addedNow);
+    if (!m_copying) {
+        m_journal.record(position, removedNow, text);
+        return;
     }
-    m_journal.record(position, removedNow, text);
+    // The copy holds the text before m_copy.size() as it is now; what lies
+    // beyond is copied later as it will be then.
+    const qsizetype copied = m_copy.size();
+    if (position + removedNow <= copied) {
+        m_copy.replace(position, removedNow, text);
+    } else if (position < copied) {
+        m_copy.truncate(position);
+        m_copy += text;
+    }
+}
+
+void Recovery::copyNextSlice()
+{
+    if (!m_copying)
+        return;
+    const int from = int(m_copy.size());
+    const int to = std::min(m_length, from + copySlice);
+    m_copy += documentText(from, to - from);
+    if (to < m_length) {
+        QTimer::singleShot(0, this, &Recovery::copyNextSlice);
+        return;
+    }
+    m_copying = false;
+    m_journal.begin(std::exchange(m_copy, {}), m_source, std::exchange(m_taken, {}));
+}
+
+void Recovery::endJournal()
+{
+    m_copying = false;
+    m_copy.clear();
+    m_journal.end();
+    // A journal taken at start whose text is given up goes too.
+    if (!m_taken.path.isEmpty())
+        recovery::discard(m_taken);
+    m_taken = {};
 }
 
 void Recovery::suspend()
@@ -100,7 +153,7 @@ void Recovery::suspend()
 
 void Recovery::restart(const QString &source)
 {
-    m_journal.end();
+    endJournal();
     m_source = source;
     m_length = m_text1.document()->characterCount() - 1;
     m_listening = m_on;
@@ -108,7 +161,7 @@ void Recovery::restart(const QString &source)
 
 void Recovery::discard()
 {
-    m_journal.end();
+    endJournal();
 }
 
 void Recovery::setJournalling(bool on)
@@ -116,7 +169,7 @@ void Recovery::setJournalling(bool on)
     m_on = on;
     m_listening = on;
     if (!on)
-        m_journal.end();
+        endJournal();
 }
 
 void Recovery::unavailable(const QString &reason)

@@ -42,6 +42,9 @@ public:
 
 private:
     void contentsChange(int position, int removed, int added);
+    QString documentText(int position, int length) const;
+    void copyNextSlice();
+    void endJournal();
     void unavailable(const QString &reason);
 
     QMainWindow &m_window;
@@ -50,6 +53,10 @@ private:
     recovery::Journal m_journal;
     QString m_source;
     recovery::Leftover m_taken;
+    // The text being copied for a new journal's first record, up to where
+    // the copy has got.
+    QString m_copy;
+    bool m_copying = false;
     int m_length = 0;
     bool m_listening = true;
     bool m_on = true;

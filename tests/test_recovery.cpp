@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -68,6 +70,7 @@ const QString awkward = u"一行目\r\n二\n行目\u00A0€\uFFFD\r\n"_s;
 } // namespace
 
 Q_DECLARE_METATYPE(std::deque<bool>)
+Q_DECLARE_METATYPE(std::function<void(ScriptEdit *)>)
 
 class TestRecovery : public QObject
 {
@@ -236,6 +239,55 @@ private slots:
             QCOMPARE(session.text()->text(), text);
         session.journal().waitForDisk();
         QCOMPARE(QFile::exists(path), kept);
+    }
+
+    // A long text is copied for the journal a slice at a time; edits made
+    // meanwhile, on either side of where the copy has got, end up in it.
+    void editsWhileTheTextIsCopied_data()
+    {
+        using Edits = std::function<void(ScriptEdit *)>;
+        QTest::addColumn<Edits>("edits");
+        const auto typeAt = [](qsizetype offset, const QString &text) {
+            return [=](ScriptEdit *text1) {
+                text1->setCaret(offset);
+                typeInto(text1, text);
+            };
+        };
+        const auto replaceAt = [](qsizetype start, qsizetype length, const QString &text) {
+            return [=](ScriptEdit *text1) {
+                text1->select(start, length);
+                text1->insert(text);
+            };
+        };
+        QTest::newRow("before the copied part's end") << Edits(typeAt(10, u"前"_s));
+        QTest::newRow("beyond it") << Edits(typeAt(600'000, u"後"_s));
+        QTest::newRow("a removal across it") << Edits(replaceAt(100'000, 300'000, u"\n跨\r\n"_s));
+        QTest::newRow("everything replaced") << Edits(replaceAt(0, 10'000'000, u"全"_s));
+        QTest::newRow("several, back and forth") << Edits([=](ScriptEdit *text1) {
+            typeAt(700'000, u"a"_s)(text1);
+            typeAt(5, u"b"_s)(text1);
+            replaceAt(50'000, 500'000, u"c"_s)(text1);
+            typeAt(text1->length(), u"d"_s)(text1);
+        });
+    }
+
+    void editsWhileTheTextIsCopied()
+    {
+        QFETCH(std::function<void(ScriptEdit *)>, edits);
+        QTemporaryDir folder;
+        const QString script = folder.filePath(u"long.dnml"_s);
+        QVERIFY(writeFile(script, QByteArray("0123456789abcdef<P>\r\n").repeated(40'000)));
+        Session session;
+        session.start();
+        session.dialogs->openPaths = {script};
+        session.window->mnu_open_Click();
+        typeInto(session.text(), u"始"_s);
+        QVERIFY2(!session.journal().active(), "the copy takes more than one slice");
+        edits(session.text());
+        QTRY_VERIFY_WITH_TIMEOUT(session.journal().active(), 60000);
+        QCOMPARE(session.onDisk().text, session.text()->document()->toRawText());
+        typeInto(session.text(), u"終"_s);
+        QCOMPARE(session.onDisk().text, session.text()->document()->toRawText());
     }
 
     // With nowhere to write, editing goes on and the status bar says why, once.
