@@ -313,7 +313,7 @@ void keystrokeFigure(const QString &path, int runs)
     recovery->journal().waitForDisk();
     check(on.window.text1()->length() == off.window.text1()->length(), "the keystrokes did not all go in");
     printRatioRow("keystroke, journal on vs off", program, baseline, "ms", 1.1);
-    bench::printRow("keystroke, first after open (journal starts its copy)", bench::show({first, first, first}, "ms"),
+    bench::printRow("keystroke, first after open", bench::show({first, first, first}, "ms"),
                     bench::show({firstOff, firstOff, firstOff}, "ms") + " journal off", "-", "-", "-");
 }
 
