@@ -215,8 +215,6 @@ private slots:
                                                     << u"戻せません"_s << QString() << false;
         QTest::newRow("random bytes: no keeps it for later") << QByteArray("\x01\x02garbage", 9) << false
                                                              << u"戻せません"_s << QString() << true;
-        QTest::newRow("a newer format: says so") << QByteArray("SCRIVJNL\x09\x00\x00\x00", 12) << true
-                                                 << u"新しい版"_s << QString() << false;
         QTest::newRow("cut in its last edit: the rest comes back")
             << whole.first(whole.size() - 3) << true << u"壊れていた"_s << u"戻る"_s << false;
     }
@@ -259,8 +257,6 @@ private slots:
                 text1->insert(text);
             };
         };
-        QTest::newRow("before the copied part's end") << Edits(typeAt(10, u"前"_s));
-        QTest::newRow("beyond it") << Edits(typeAt(600'000, u"後"_s));
         QTest::newRow("a removal across it") << Edits(replaceAt(100'000, 300'000, u"\n跨\r\n"_s));
         QTest::newRow("everything replaced") << Edits(replaceAt(0, 10'000'000, u"全"_s));
         QTest::newRow("several, back and forth") << Edits([=](ScriptEdit *text1) {
