@@ -13,7 +13,7 @@ scrivlet=$1
 rounds=${ROUNDS:-30}
 # The journal is on disk at most two seconds after an edit; the margin
 # covers the keystrokes' way through the X server and a loaded machine.
-allowed_loss=${ALLOWED_LOSS:-3.0}
+allowed_loss=${ALLOWED_LOSS:-3.5}
 source "$(dirname "$0")/e2e_lib.sh"
 e2e_begin e2e_recovery
 
