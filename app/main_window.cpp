@@ -7,6 +7,7 @@
 #include "dnml/findings_panel.h"
 #include "dnml/highlighter.h"
 #include "pickers/picker.h"
+#include "recovery/recovery_ui.h"
 
 #include <QBitmap>
 #include <QCloseEvent>
@@ -211,6 +212,8 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     connect(fileDrop, &FileDrop::fileDropped, this, &MainWindow::openFile);
     resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height());
     Form_Load();
+    m_recovery = new Recovery(*this, *m_text1, *m_dialogs);
+    m_recovery->offer();
 }
 
 MainWindow::~MainWindow()
@@ -348,6 +351,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     // A picker writes into this window: it has no use once the window is gone.
     closePickers();
+    m_recovery->discard();
     event->accept();
 }
 
@@ -405,7 +409,9 @@ void MainWindow::loadFile(const QString &path)
                         QStringLiteral(u"「%1」を開けませんでした。\n%2").arg(path, loaded.error->reason));
         return;
     }
+    m_recovery->suspend();
     m_text1->setText(loaded.script.text);
+    m_recovery->restart(path);
     text_changed = true;
     if (loaded.script.firstBadLine != 0)
         m_dialogs->warn(this, QStringLiteral(u"開く"),
@@ -443,6 +449,7 @@ bool MainWindow::mnu_save_Click()
                         QStringLiteral(u"「%1」に保存できませんでした。\n%2").arg(path, error->reason));
         return false;
     }
+    m_recovery->restart(path);
     text_changed = false;
     return true;
 }

@@ -21,6 +21,7 @@ class Highlighter;
 } // namespace dnml
 class QAction;
 class QPushButton;
+class Recovery;
 class ScriptEdit;
 
 class MainWindow : public QMainWindow
@@ -130,4 +131,5 @@ private:
     dnml::FindingsPanel *m_findings = nullptr;
     bool text_changed = false;
     std::array<QPointer<Picker>, 21> m_pickers;
+    Recovery *m_recovery = nullptr;
 };

@@ -15,6 +15,7 @@
 #include "dnml/findings_panel.h"
 #include "markup/markup.h"
 #include "pickers/picker.h"
+#include "recovery/recovery_ui.h"
 
 #include <QApplication>
 #include <QAction>
@@ -22,6 +23,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -271,6 +273,52 @@ void insertionFigure(const QString &expected, int runs)
     bench::printRow(label(sizes[2]), bench::show(largest, "ms"),
                     bench::show(summarise(times[0]), "ms") + " at " + std::to_string(sizes[0]) + " lines",
                     bench::showRatio(growth), "< 1 ms, <= 2x", bench::met(largest.median < 1 && growth.median <= 2));
+}
+
+// One typed character at the caret, until the editor has taken it.
+double keystroke(ScriptEdit *text1)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral(u"あ"));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QStringLiteral(u"あ"));
+    QElapsedTimer timer;
+    timer.start();
+    QCoreApplication::sendEvent(text1, &press);
+    QCoreApplication::sendEvent(text1, &release);
+    return milliseconds(timer);
+}
+
+// A keystroke in the middle of the opened script with the recovery journal
+// on, against one in a window with it off. The first keystroke after the
+// open, which starts the journal's copy of the text, is shown on its own.
+void keystrokeFigure(const QString &path, int runs)
+{
+    Program on, off;
+    Recovery *recovery = on.window.findChild<Recovery *>(QStringLiteral("recovery"));
+    off.window.findChild<Recovery *>(QStringLiteral("recovery"))->setJournalling(false);
+    for (Program *p : {&on, &off}) {
+        p->dialogs->openFile = path;
+        p->window.mnu_open_Click();
+        p->window.text1()->setCaret(p->window.text1()->length() / 2);
+    }
+    settle();
+    const double first = keystroke(on.window.text1());
+    const double firstOff = keystroke(off.window.text1());
+    // The journal copies the text a slice at a time: time the keystrokes
+    // that come after.
+    while (!recovery->journal().active())
+        settle();
+    std::vector<double> program, baseline;
+    for (int stroke = 0; stroke < 10 * runs; ++stroke) {
+        program.push_back(keystroke(on.window.text1()));
+        settle();
+        baseline.push_back(keystroke(off.window.text1()));
+        settle();
+    }
+    recovery->journal().waitForDisk();
+    check(on.window.text1()->length() == off.window.text1()->length(), "the keystrokes did not all go in");
+    printRatioRow("keystroke, journal on vs off", program, baseline, "ms", 1.1);
+    bench::printRow("keystroke, first after open", bench::show({first, first, first}, "ms"),
+                    bench::show({firstOff, firstOff, firstOff}, "ms") + " journal off", "-", "-", "-");
 }
 
 void pickerFigure(int runs)
@@ -575,6 +623,11 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Recovery journals go to a folder of the benchmark's own, never the user's.
+    QTemporaryDir data;
+    check(data.isValid(), "no temporary folder");
+    if (argc != 4)
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
 
@@ -597,6 +650,7 @@ int main(int argc, char *argv[])
     openFigure(path, runs, expected);
     saveFigure(path, runs, expected);
     insertionFigure(expected, runs);
+    keystrokeFigure(path, runs);
     pickerFigure(runs);
     memoryFigure(path, runs);
     colourFigures(path, runs);

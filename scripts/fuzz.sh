@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Fuzzes the script-file codec: each libFuzzer target (opening, saving) runs
-# for the given number of seconds (default 600), starting from the seed
-# corpus in tests/fuzz/corpus and from what earlier runs found, kept in
-# build-fuzz/. A broken property or a sanitizer finding stops the run and
+# Fuzzes the script-file codec and the recovery journal's reader: each
+# libFuzzer target (opening, saving, reading a journal) runs for the given
+# number of seconds (default 600), starting from the seed corpus in
+# tests/fuzz/corpus and from what earlier runs found, kept in build-fuzz/. A broken property or a sanitizer finding stops the run and
 # leaves the input as build-fuzz/crash-*.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +13,7 @@ if [ ! -f build-fuzz/CMakeCache.txt ]; then
 fi
 cmake --build build-fuzz
 
-for target in open save; do
+for target in open save journal; do
   mkdir -p "build-fuzz/found-$target"
   echo "fuzz: $target for $seconds s"
   if ! build-fuzz/fuzz_$target -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \

@@ -7,7 +7,7 @@ bash scripts/setup.sh
 ctest --test-dir build --output-on-failure
 
 # The unit tests once more, built with AddressSanitizer and
-# UndefinedBehaviorSanitizer (the end-to-end test runs once, above).
+# UndefinedBehaviorSanitizer (the end-to-end tests run once, above).
 if [ ! -f build-asan/CMakeCache.txt ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
@@ -17,5 +17,6 @@ cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -E '^(e2e|e2e_.*|desktop_files)$'
 
-# The script-file codec under libFuzzer, a minute per target.
+# The script-file codec and the journal reader under libFuzzer, a minute per
+# target.
 bash scripts/fuzz.sh 60

@@ -1,0 +1,85 @@
+// The recovery journal: a file per editing session that holds the text as
+// it stood at the session's first edit and every edit after it, so that a
+// script lost to a crash, a kill or a power cut can be rebuilt at the next
+// start (its bytes: journal_format.h). Qt Core only.
+#pragma once
+
+#include "recovery/journal_format.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+class QLockFile;
+
+namespace recovery {
+
+// The journals' folder: "recovery" under the application's data folder.
+QString folderPath();
+// Creates the folder and the application's data folder above it, both
+// owner-only (0700), if they are missing. Returns the reason when it cannot.
+QString prepareFolder(const QString &folder);
+
+// A journal left by a process that is no longer running, and the lock that
+// keeps other instances away from it while this one decides.
+struct Leftover {
+    QString path;
+    Replayed replayed;
+    std::shared_ptr<QLockFile> lock;
+};
+
+// Every journal in `folder` whose process is gone, newest last edit first.
+// Journals of running instances are left alone.
+std::vector<Leftover> leftovers(const QString &folder);
+// Removes a leftover journal and its lock. Returns the reason on failure.
+QString discard(Leftover &leftover);
+
+// The journal of this session, written by a thread of its own: the calls
+// only queue work, so the caller never waits for the disk. Edits are handed
+// over at most once every two seconds and at most two seconds after they
+// were made; each handover is synced to disk before the next.
+class Journal : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Journal(QString folder, QObject *parent = nullptr);
+    // Writes what is pending and closes the journal, leaving it on disk.
+    ~Journal() override;
+
+    // Ends any current journal and begins a new one holding `base`, from
+    // `source` (empty for none). A `replaced` leftover is removed once the
+    // new journal is on disk.
+    void begin(const QString &base, const QString &source, Leftover replaced = {});
+    // Records an edit of the text; ignored when no journal is open.
+    void record(qint64 position, qint64 removed, QStringView added);
+    // Removes the current journal: its text is saved or was given up.
+    void end();
+    bool active() const { return m_active; }
+    QString path() const { return m_path; }
+
+    // Hands the pending edits to the writer now.
+    void flush();
+    // Waits until everything handed over is on disk (or has failed).
+    void waitForDisk();
+
+signals:
+    // A write failed; no more is written to this journal.
+    void failed(const QString &reason);
+
+private:
+    struct Writer;
+    void report(const QString &reason);
+
+    QString m_folder;
+    std::unique_ptr<Writer> m_writer;
+    QByteArray m_pending;
+    QTimer m_handover;
+    QString m_path;
+    bool m_active = false;
+};
+
+} // namespace recovery
