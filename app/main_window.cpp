@@ -4,6 +4,7 @@
 #include "app/script_edit.h"
 #include "app/script_file.h"
 #include "pickers/picker.h"
+#include "search/search_bar.h"
 
 #include <QBitmap>
 #include <QCloseEvent>
@@ -133,11 +134,21 @@ constexpr MenuItem eventPictureItems[] = {
     {"mnu_yuzuki", u"柚木真白(&Y)", [](MainWindow &w) { w.mnu_yuzuki_Click(); }},
 };
 
+constexpr MenuItem searchItems[] = {
+    {"mnu_find", u"検索(&F)", [](MainWindow &w) { w.searchBar()->showFind(); }, "Ctrl+F"},
+    {"mnu_find_next", u"次を検索(&N)", [](MainWindow &w) { w.searchBar()->findNext(); }, "F3"},
+    {"mnu_find_previous", u"前を検索(&P)", [](MainWindow &w) { w.searchBar()->findPrevious(); }, "Shift+F3"},
+    {"mnu_replace", u"置換(&R)", [](MainWindow &w) { w.searchBar()->showReplace(); }, "Ctrl+H"},
+    {"mnu_ber3", u"-", nullptr},
+    {"mnu_jump", u"指定行へジャンプ(&J)", [](MainWindow &w) { w.searchBar()->showJump(); }, "Ctrl+G"},
+};
+
 constexpr Menu menus[] = {
     {"mnu_file", u"ファイル(&F)", fileItems},
     {"mnu_type", u"インストールタイプ(&I)", installTypeItems},
     {"mnu_sengen", u"文頭宣言(&H)", sectionItems},
     {"mnu_event_cg", u"イベントCG挿入(&E)", eventPictureItems},
+    {"mnu_search", u"検索(&S)", searchItems},
 };
 
 QIcon castPicture(const char *buttonName)
@@ -189,6 +200,9 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     }
     buildMenus();
     client->installEventFilter(this);
+    m_searchBar = new SearchBar(m_text1);
+    m_searchBar->hide();
+    addPanel(m_searchBar);
     resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height());
     Form_Load();
 }

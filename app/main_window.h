@@ -18,6 +18,7 @@ class Picker;
 class QAction;
 class QPushButton;
 class ScriptEdit;
+class SearchBar;
 
 class MainWindow : public QMainWindow
 {
@@ -31,6 +32,7 @@ public:
     ~MainWindow() override;
 
     ScriptEdit *text1() const { return m_text1; }
+    SearchBar *searchBar() const { return m_searchBar; }
     bool textChanged() const { return text_changed; }
 
     // The install type whose item carries the check mark (adult is asked
@@ -112,6 +114,7 @@ private:
     QPushButton *m_command13 = nullptr;
     QAction *m_installType[2] = {};
     std::vector<QWidget *> m_panels;
+    SearchBar *m_searchBar = nullptr;
     bool text_changed = false;
     std::array<QPointer<Picker>, 21> m_pickers;
 };

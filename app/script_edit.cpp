@@ -1,4 +1,5 @@
 #include "app/script_edit.h"
+#include "search/search.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -180,6 +181,27 @@ void ScriptEdit::insert(QStringView fragment)
     cursor.beginEditBlock();
     cursor.insertText(toDocumentText(fragment));
     cursor.endEditBlock();
+    setTextCursor(cursor);
+}
+
+void ScriptEdit::replaceEach(std::span<const search::Edit> edits)
+{
+    if (edits.empty())
+        return;
+    // From the last to the first, so that each range is still where the
+    // script offsets say.
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+        cursor.setPosition(toDocument(it->start));
+        cursor.setPosition(toDocument(it->start + it->length), QTextCursor::KeepAnchor);
+        cursor.insertText(toDocumentText(it->text));
+    }
+    cursor.endEditBlock();
+    qsizetype shift = 0;
+    for (const search::Edit &edit : edits.first(edits.size() - 1))
+        shift += edit.text.size() - edit.length;
+    cursor.setPosition(toDocument(edits.back().start + shift + edits.back().text.size()));
     setTextCursor(cursor);
 }
 
