@@ -14,10 +14,13 @@
 #include "bench/stats.h"
 #include "markup/markup.h"
 #include "pickers/picker.h"
+#include "search/search_bar.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -301,9 +304,33 @@ long peakKilobytes()
     fail("no VmHWM in /proc/self/status");
 }
 
+// Every "が" of the long script (some 100,000) becomes "ガ", through the bar.
+constexpr char16_t replacedText[] = u"が";
+constexpr char16_t replacementText[] = u"ガ";
+
+qsizetype replaceAllThroughTheBar(MainWindow &window)
+{
+    SearchBar *bar = window.searchBar();
+    bar->showReplace();
+    bar->findChild<QLineEdit *>(QStringLiteral("replace_text"))->setText(QString::fromUtf16(replacementText));
+    bar->setSearchText(QString::fromUtf16(replacedText));
+    bar->replaceAll();
+    check(bar->message().endsWith(QStringLiteral(u"件置換しました")), "replace all replaced nothing");
+    return bar->message().section(u' ', 0, 0).toLongLong();
+}
+
 int peakChild(const QString &which, const QString &path)
 {
-    if (which == u"program") {
+    if (which == u"replace") {
+        Program p;
+        p.dialogs->openFile = path;
+        settle();
+        p.window.mnu_open_Click();
+        settle();
+        replaceAllThroughTheBar(p.window);
+        settle();
+        std::printf("%ld\n", peakKilobytes());
+    } else if (which == u"program") {
         Program p;
         p.dialogs->openFile = path;
         settle();
@@ -341,6 +368,150 @@ void memoryFigure(const QString &path, int runs)
         baseline.push_back(peakOf("baseline", path));
     }
     printRatioRow("memory", program, baseline, "MB", 1.2);
+}
+
+// Search figures, through the bar of a window holding the long script.
+void findNextFigure(const QString &path, int runs)
+{
+    Program p;
+    p.dialogs->openFile = path;
+    p.window.mnu_open_Click();
+    ScriptEdit *text1 = p.window.text1();
+    // A word found nowhere else, on the last line.
+    const QString word = QStringLiteral(u"最終行の目印");
+    text1->setCaret(text1->length());
+    text1->insert(word);
+    const qsizetype lastLine = text1->length() - word.size();
+    SearchBar *bar = p.window.searchBar();
+    bar->showFind();
+    bar->setSearchText(word);
+    settle();
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        text1->setCaret(0);
+        settle();
+        QElapsedTimer timer;
+        timer.start();
+        bar->findNext();
+        times.push_back(milliseconds(timer));
+        check(text1->selectionStart() == lastLine && text1->selectionLength() == word.size(),
+              "find next did not select the word on the last line");
+        settle();
+    }
+    const Summary s = summarise(times);
+    bench::printRow("find next, only match on the last line", bench::show(s, "ms"), "-", "-", "<= 50 ms",
+                    bench::met(s.median <= 50));
+}
+
+void countFigure(const QString &path, int runs)
+{
+    Program p;
+    p.dialogs->openFile = path;
+    p.window.mnu_open_Click();
+    SearchBar *bar = p.window.searchBar();
+    bar->showFind();
+    settle();
+    std::vector<double> times, longest;
+    for (int run = 0; run < runs; ++run) {
+        bar->setSearchText(QString());
+        settle();
+        // From the keystroke that makes the pattern until the count shows,
+        // with the longest time the event loop was held up meanwhile.
+        QElapsedTimer timer;
+        timer.start();
+        bar->setSearchText(QStringLiteral("<P>"));
+        double held = milliseconds(timer);
+        while (!bar->counted()) {
+            QElapsedTimer slice;
+            slice.start();
+            QCoreApplication::processEvents();
+            held = std::max(held, milliseconds(slice));
+        }
+        times.push_back(milliseconds(timer));
+        longest.push_back(held);
+        check(bar->countText().endsWith(QStringLiteral(u"243037 件")) || bar->countText().contains(u'/'),
+              "the count did not show");
+        settle();
+    }
+    const Summary s = summarise(times);
+    const Summary held = summarise(longest);
+    bench::printRow("count of \"<P>\" (" + bar->countText().section(u'/', -1).trimmed().toStdString() + ")",
+                    bench::show(s, "ms"), "-", "-", "<= 300 ms", bench::met(s.median <= 300));
+    bench::printRow("count: longest hold of the event loop", bench::show(held, "ms"), "-", "-", "<= 16 ms",
+                    bench::met(held.max <= 16));
+}
+
+void replaceAllFigure(const QString &path, const QString &expected, int runs)
+{
+    Program p;
+    p.dialogs->openFile = path;
+    std::vector<double> times;
+    qsizetype replaced = 0;
+    for (int run = 0; run < runs; ++run) {
+        p.window.text1()->setText(expected);
+        p.window.text1()->document()->clearUndoRedoStacks();
+        settle();
+        QElapsedTimer timer;
+        timer.start();
+        replaced = replaceAllThroughTheBar(p.window);
+        times.push_back(milliseconds(timer));
+        check(!p.window.text1()->text().contains(QString::fromUtf16(replacedText)), "a match was left");
+        if (run == 0) {
+            p.window.text1()->undo();
+            check(p.window.text1()->text() == expected, "undo did not give the script back");
+        }
+        settle();
+    }
+    const Summary s = summarise(times);
+    bench::printRow("replace all (" + std::to_string(replaced) + " matches)",
+                    bench::show(s, "ms"), "-", "-", "<= 2000 ms, 1 undo step", bench::met(s.median <= 2000));
+}
+
+void replaceMemoryFigure(const QString &path, int runs)
+{
+    std::vector<double> program, baseline;
+    for (int run = 0; run < runs; ++run) {
+        program.push_back(peakOf("replace", path));
+        baseline.push_back(peakOf("program", path));
+    }
+    printRatioRow("memory, replace all against open", program, baseline, "MB", 1.3);
+}
+
+// One typed character in the middle of the script: with the bar open and
+// its matches marked, against a window whose bar is closed.
+void keystrokeFigure(const QString &path, int runs)
+{
+    Program open, closed;
+    for (Program *p : {&open, &closed}) {
+        p->dialogs->openFile = path;
+        p->window.mnu_open_Click();
+        p->window.text1()->setCaret(p->window.text1()->length() / 2);
+    }
+    open.window.searchBar()->showFind();
+    open.window.searchBar()->setSearchText(QStringLiteral("<P>"));
+    while (!open.window.searchBar()->counted())
+        QCoreApplication::processEvents();
+    for (Program *p : {&open, &closed})
+        p->window.focusText();
+    settle();
+    check(!open.window.text1()->extraSelections().isEmpty(), "no match is marked");
+    const auto keystroke = [](ScriptEdit *text1) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QElapsedTimer timer;
+        timer.start();
+        QCoreApplication::sendEvent(text1, &press);
+        QCoreApplication::sendEvent(text1, &release);
+        // What the keystroke set going: marks, painting.
+        QCoreApplication::processEvents();
+        return milliseconds(timer);
+    };
+    std::vector<double> program, baseline;
+    for (int run = 0; run < 10 * runs; ++run) {
+        program.push_back(keystroke(open.window.text1()));
+        baseline.push_back(keystroke(closed.window.text1()));
+    }
+    printRatioRow("keystroke, bar open with marks", program, baseline, "ms", 1.2);
 }
 
 // Context: the floor under the open figure, and the system's converter.
@@ -393,11 +564,21 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    openFigure(path, runs, expected);
-    saveFigure(path, runs, expected);
-    insertionFigure(expected, runs);
-    pickerFigure(runs);
-    memoryFigure(path, runs);
-    contextRows(path, runs);
+    // BENCH_ONLY=search runs the search figures alone.
+    const bool searchOnly = qgetenv("BENCH_ONLY") == "search";
+    if (!searchOnly) {
+        openFigure(path, runs, expected);
+        saveFigure(path, runs, expected);
+        insertionFigure(expected, runs);
+        pickerFigure(runs);
+        memoryFigure(path, runs);
+    }
+    findNextFigure(path, runs);
+    countFigure(path, runs);
+    replaceAllFigure(path, expected, runs);
+    replaceMemoryFigure(path, runs);
+    keystrokeFigure(path, runs);
+    if (!searchOnly)
+        contextRows(path, runs);
     return 0;
 }

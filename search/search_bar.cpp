@@ -157,36 +157,118 @@ SearchBar::SearchBar(ScriptEdit *text1, QWidget *parent)
     connect(m_text1->document(), &QTextDocument::contentsChange, this,
             [this](int position, int removed, int added) {
                 if (removed != 0 || added != 0)
-                    textChanged(position);
+                    textChanged(position, added);
             });
-    // Marks follow the view: scrolled, resized or re-laid out.
-    connect(m_text1, &QPlainTextEdit::updateRequest, this, [this] {
-        if (isVisible())
+    // Marks follow the view when it scrolls or is laid out anew, not when
+    // a line is repainted for a keystroke or the caret's blink.
+    connect(m_text1, &QPlainTextEdit::updateRequest, this, [this](const QRect &rect, int dy) {
+        if (isVisible() && (dy != 0 || rect.contains(m_text1->viewport()->rect())))
             m_marksTimer.start();
     });
 }
 
 const QString &SearchBar::text()
 {
-    if (!m_textValid) {
-        m_text = m_text1->document()->toRawText();
-        m_textValid = true;
-    }
+    readText(QDeadlineTimer::Forever);
     return m_text;
 }
 
-void SearchBar::textChanged(int)
+qsizetype SearchBar::documentLength() const
 {
-    m_textValid = false;
+    return m_text1->document()->characterCount() - 1;
+}
+
+bool SearchBar::readText(QDeadlineTimer deadline)
+{
+    // A slice of the script read at a go: a few milliseconds.
+    constexpr int slice = 1 << 19;
+    const qsizetype length = documentLength();
+    while (m_read < length) {
+        QTextCursor cursor(m_text1->document());
+        cursor.setPosition(int(m_read));
+        cursor.setPosition(int(std::min<qsizetype>(m_read + slice, length)), QTextCursor::KeepAnchor);
+        // The selected text is the document's own, U+2029 between lines.
+        m_text += cursor.selectedText();
+        m_read = m_text.size();
+        if (deadline.hasExpired())
+            return m_read == length;
+    }
+    return true;
+}
+
+void SearchBar::textChanged(int position, int added)
+{
+    // What was read before the change is still the script's; the rest is
+    // read again when needed.
+    m_read = std::min<qsizetype>(m_read, position);
+    m_text.truncate(m_read);
     m_current = {};
-    m_counter = {};
-    m_markedFirst = m_markedLast = -1;
+    // The count shown stays until the new one is ready.
+    m_countValid = false;
     if (isVisible()) {
         m_countTimer.stop();
-        m_count->setText(QStringLiteral(u"… 件"));
         m_recountTimer.start();
-        m_marksTimer.start();
+        remarkLines(position, added);
     }
+}
+
+void SearchBar::remarkLines(int position, int added)
+{
+    const QTextDocument *document = m_text1->document();
+    if (m_markedFirst < 0)
+        return;  // marked afresh anyway
+    if (document->blockCount() != m_markedBlockCount) {
+        m_markedFirst = -1;
+        m_marksTimer.start();
+        return;
+    }
+    // Marks elsewhere moved with the text; only the changed lines in view
+    // are looked at again, and the marks are set only if theirs changed.
+    const int first = std::max(document->findBlock(position).blockNumber(), m_markedFirst);
+    const int last = std::min(document->findBlock(position + added).blockNumber(), m_markedLast);
+    if (first > last)
+        return;
+    const int from = document->findBlockByNumber(first).position();
+    const QTextBlock lastBlock = document->findBlockByNumber(last);
+    const int to = lastBlock.position() + lastBlock.length();
+    QList<QTextEdit::ExtraSelection> kept;
+    QList<std::pair<int, int>> before;
+    for (const QTextEdit::ExtraSelection &mark : std::as_const(m_marks)) {
+        const int start = mark.cursor.selectionStart();
+        if (start >= from && start < to)
+            before.append({start, mark.cursor.selectionEnd()});
+        else
+            kept.append(mark);
+    }
+    const QList<QTextEdit::ExtraSelection> fresh = marksOf(first, last);
+    QList<std::pair<int, int>> after;
+    for (const QTextEdit::ExtraSelection &mark : fresh)
+        after.append({mark.cursor.selectionStart(), mark.cursor.selectionEnd()});
+    if (after == before)
+        return;
+    m_marks = kept + fresh;
+    m_text1->setMarks(ScriptEdit::MarkKind::Search, m_marks);
+}
+
+QList<QTextEdit::ExtraSelection> SearchBar::marksOf(int first, int last) const
+{
+    QList<QTextEdit::ExtraSelection> marks;
+    if (!m_pattern.usable())
+        return marks;
+    QTextCharFormat format;
+    format.setBackground(markColour);
+    for (QTextBlock block = m_text1->document()->findBlockByNumber(first); block.isValid() && block.blockNumber() <= last;
+         block = block.next()) {
+        for (const search::Match &m : m_pattern.lineMatches(block.text(), block.position())) {
+            if (m.length == 0)
+                continue;
+            QTextCursor cursor(m_text1->document());
+            cursor.setPosition(int(m.start));
+            cursor.setPosition(int(m.end()), QTextCursor::KeepAnchor);
+            marks.append({cursor, format});
+        }
+    }
+    return marks;
 }
 
 void SearchBar::showMode(Mode mode)
@@ -245,11 +327,10 @@ void SearchBar::close()
     m_countTimer.stop();
     m_recountTimer.stop();
     m_marksTimer.stop();
-    m_text1->setMarks(ScriptEdit::MarkKind::Search, {});
-    m_markedFirst = m_markedLast = -1;
+    clearMarks();
     // The copy of the script is of no use until the next search.
     m_text = QString();
-    m_textValid = false;
+    m_read = 0;
     m_text1->setFocus();
 }
 
@@ -282,6 +363,18 @@ void SearchBar::incremental()
         say(wrapped ? QStringLiteral(u"末尾まで検索したので先頭から検索しました") : QString());
     }
     showCount();
+}
+
+void SearchBar::setSearchText(const QString &text, search::Options options)
+{
+    const QSignalBlocker caseBlocker(m_case);
+    const QSignalBlocker regexBlocker(m_regex);
+    m_case->setChecked(options.caseSensitive);
+    m_regex->setChecked(options.regularExpression);
+    m_find->setText(text);
+    m_origin = m_text1->textCursor().selectionStart();
+    patternChanged();
+    incremental();
 }
 
 search::Match SearchBar::selectedMatch()
@@ -383,8 +476,10 @@ void SearchBar::replaceAll()
         say(QStringLiteral(u"見つかりません"));
         return;
     }
-    m_text1->setMarks(ScriptEdit::MarkKind::Search, {});
+    // Marks would only be carried along every edit: mark afresh after.
+    clearMarks();
     m_text1->replaceEach(edits);
+    m_marksTimer.start();
     say(QStringLiteral(u"%1 件置換しました").arg(edits.size()));
 }
 
@@ -410,7 +505,8 @@ void SearchBar::jump()
 void SearchBar::restartCount()
 {
     m_recountTimer.stop();
-    m_counter = search::Counter(m_pattern, m_pattern.usable() ? text().size() : 0);
+    m_counter = search::Counter(m_pattern, documentLength());
+    m_countValid = true;
     if (!isVisible() || m_counter.done()) {
         m_countTimer.stop();
         showCount();
@@ -422,7 +518,11 @@ void SearchBar::restartCount()
 
 void SearchBar::countSome()
 {
-    if (m_counter.step(text(), QDeadlineTimer(countSliceMs))) {
+    // After a change the script is read again first, in slices too.
+    const QDeadlineTimer deadline(countSliceMs);
+    if (!readText(deadline))
+        return;
+    if (m_counter.step(m_text, deadline)) {
         m_countTimer.stop();
         showCount();
     }
@@ -434,7 +534,7 @@ void SearchBar::showCount()
         m_count->setText(QString());
         return;
     }
-    if (!m_counter.done())
+    if (!counted())
         return;
     const qsizetype count = m_counter.count();
     const qsizetype ordinal = m_counter.ordinal(selectedMatch().start);
@@ -453,22 +553,16 @@ void SearchBar::refreshMarks()
         return;
     m_markedFirst = first.blockNumber();
     m_markedLast = last.blockNumber();
-    QList<QTextEdit::ExtraSelection> marks;
-    if (m_pattern.usable()) {
-        QTextCharFormat format;
-        format.setBackground(markColour);
-        for (QTextBlock block = first; block.isValid() && block.blockNumber() <= m_markedLast; block = block.next()) {
-            for (const search::Match &m : m_pattern.lineMatches(block.text(), block.position())) {
-                if (m.length == 0)
-                    continue;
-                QTextCursor cursor(m_text1->document());
-                cursor.setPosition(int(m.start));
-                cursor.setPosition(int(m.end()), QTextCursor::KeepAnchor);
-                marks.append({cursor, format});
-            }
-        }
-    }
-    m_text1->setMarks(ScriptEdit::MarkKind::Search, marks);
+    m_markedBlockCount = m_text1->document()->blockCount();
+    m_marks = marksOf(m_markedFirst, m_markedLast);
+    m_text1->setMarks(ScriptEdit::MarkKind::Search, m_marks);
+}
+
+void SearchBar::clearMarks()
+{
+    m_marks.clear();
+    m_markedFirst = m_markedLast = -1;
+    m_text1->setMarks(ScriptEdit::MarkKind::Search, {});
 }
 
 void SearchBar::say(const QString &message)

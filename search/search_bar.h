@@ -5,6 +5,8 @@
 
 #include "search/search.h"
 
+#include <QDeadlineTimer>
+#include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
 
@@ -29,6 +31,8 @@ public:
     void showReplace();
     // Ctrl+G: shows the line-number field alone.
     void showJump();
+    // The search text and options as if typed and ticked: finds as you type.
+    void setSearchText(const QString &text, search::Options options = {});
     // F3 and Shift+F3: the next or previous match of the search text, the
     // bar shown without taking the focus; with no search text, as Ctrl+F.
     void findNext();
@@ -45,7 +49,7 @@ public:
     QString countText() const;
     QString message() const;
     // True once the count of the current pattern is complete.
-    bool counted() const { return m_counter.done(); }
+    bool counted() const { return m_countValid && m_counter.done(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -62,9 +66,15 @@ private:
     bool step(bool forward);
     void select(search::Match match);
     void jump();
-    // The script as the editor keeps it, read once after each change.
+    // The script as the editor keeps it (U+2029 between lines), read in
+    // full; readText() reads on until the deadline, true once complete.
     const QString &text();
-    void textChanged(int position);
+    bool readText(QDeadlineTimer deadline);
+    qsizetype documentLength() const;
+    void textChanged(int position, int added);
+    void remarkLines(int position, int added);
+    QList<QTextEdit::ExtraSelection> marksOf(int first, int last) const;
+    void clearMarks();
     void restartCount();
     void countSome();
     void refreshMarks();
@@ -94,11 +104,14 @@ private:
     search::Match m_current;
     int m_origin = 0;  // where find-as-you-type starts
     QString m_text;
-    bool m_textValid = false;
+    qsizetype m_read = 0;  // how much of the script m_text holds
     search::Counter m_counter;
+    bool m_countValid = false;
     QTimer m_countTimer;
     QTimer m_marksTimer;
     QTimer m_recountTimer;
     int m_markedFirst = -1;
     int m_markedLast = -1;
+    int m_markedBlockCount = 0;
+    QList<QTextEdit::ExtraSelection> m_marks;
 };

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QtTest>
@@ -49,6 +50,7 @@ private slots:
     void accessKeysAreUniqueAndNotTheMenuBarsOwn();
     void searchingLeavesTheChangedFlag();
     void visibleMatchesAreMarked();
+    void countAndMarksFollowEdits();
 };
 
 void TestSearchBar::findTakesTheFocusAndTheSelection_data()
@@ -349,6 +351,53 @@ void TestSearchBar::visibleMatchesAreMarked()
     QTRY_VERIFY(editor.text()->extraSelections().front().cursor.block().blockNumber() > firstMarked + 1000);
     QVERIFY(editor.countReady());
     QCOMPARE(editor.bar()->countText(), u"1 / 4000 件"_s);
+}
+
+void TestSearchBar::countAndMarksFollowEdits()
+{
+    BarEditor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    QString script;
+    for (int line = 0; line < 3000; ++line)
+        script += u"ab 「ab」\r\n"_s;
+    editor.text()->setText(script);
+    editor.key(Qt::Key_F, Qt::ControlModifier);
+    typeInto(editor.field("search_text"), u"ab"_s);
+    QVERIFY(editor.countReady());
+    QCOMPARE(editor.bar()->countText(), u"1 / 6000 件"_s);
+    // Edits anywhere (including far past what was read), each followed by
+    // the count the whole text gives.
+    QRandomGenerator random(11);
+    for (int round = 0; round < 30; ++round) {
+        const qsizetype at = random.bounded(editor.text()->length() + 1);
+        const qsizetype length = std::min<qsizetype>(random.bounded(6), editor.text()->length() - at);
+        editor.text()->select(at, length);
+        const QString pieces[] = {u"ab"_s, u"a"_s, u"b\r\na"_s, QString(), u"AB\r\n"_s};
+        editor.text()->insert(pieces[random.bounded(5)]);
+        if (round % 3 == 0)
+            QVERIFY(editor.countReady());
+    }
+    QVERIFY(editor.countReady());
+    const qsizetype expected = editor.text()->text().count(u"ab"_s, Qt::CaseInsensitive);
+    QCOMPARE(editor.bar()->countText().section(u'/', -1).trimmed(), u"%1 件"_s.arg(expected));
+
+    // A match typed into a line in view is marked, one broken is not.
+    editor.text()->setText(script);
+    const auto marked = [&] {
+        int n = 0;
+        for (const QTextEdit::ExtraSelection &mark : editor.text()->extraSelections())
+            n += mark.cursor.selectedText().compare(u"ab"_s, Qt::CaseInsensitive) == 0;
+        return n;
+    };
+    QTRY_VERIFY(marked() > 0);
+    const int before = marked();
+    QCOMPARE(before, editor.text()->extraSelections().size());
+    editor.text()->setFocus();
+    editor.type(u"ab"_s);
+    QTRY_COMPARE(marked(), before + 1);
+    editor.key(Qt::Key_Delete);
+    QTRY_COMPARE(marked(), before);
+    QCOMPARE(editor.text()->extraSelections().size(), before);
 }
 
 QTEST_MAIN(TestSearchBar)
