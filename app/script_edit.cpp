@@ -188,13 +188,22 @@ void ScriptEdit::replaceEach(std::span<const search::Edit> edits)
 {
     if (edits.empty())
         return;
-    // From the last to the first, so that each range is still where the
-    // script offsets say.
+    // From the last to the first, the offsets fall: the block that holds
+    // each is found by walking back from the one before, which no later
+    // edit has moved.
+    QTextBlock block = document()->lastBlock();
+    const auto position = [&](qsizetype offset) {
+        offset = std::clamp<qsizetype>(offset, 0, length());
+        while (block.blockNumber() > 0 && block.position() + qsizetype(block.blockNumber()) > offset)
+            block = block.previous();
+        return int(std::min(offset - block.blockNumber(), qsizetype(block.position() + block.length() - 1)));
+    };
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
-        cursor.setPosition(toDocument(it->start));
-        cursor.setPosition(toDocument(it->start + it->length), QTextCursor::KeepAnchor);
+        const int end = position(it->start + it->length);
+        cursor.setPosition(position(it->start));
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
         cursor.insertText(toDocumentText(it->text));
     }
     cursor.endEditBlock();

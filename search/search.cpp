@@ -87,6 +87,15 @@ qsizetype Pattern::plainIndex(QStringView text, qsizetype from) const
     // Qt's own case-blind search folds every character of the text; most
     // characters of a script cannot start a match, so look only where one can.
     const qsizetype n = m_needle.size();
+    if (m_firsts.size() == 1) {
+        // A first character without case forms (most of Japanese): Qt's
+        // fast search for one character finds the places to compare.
+        for (qsizetype i = text.indexOf(QChar(m_firsts.front()), from); i >= 0 && i + n <= text.size();
+             i = text.indexOf(QChar(m_firsts.front()), i + 1))
+            if (text.sliced(i, n).compare(m_needle, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
     const char16_t *units = text.utf16();
     const auto firstsBegin = m_firsts.begin();
     const auto firstsEnd = m_firsts.end();
