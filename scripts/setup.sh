@@ -9,7 +9,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-translations-l10n   # Qt Widgets, and Qt's own Japanese texts
   fonts-ipafont-gothic                 # the Japanese Gothic of the script and the lists
-  xvfb xauth openbox xdotool wmctrl x11-utils   # end-to-end tests in a real X server
+  xvfb xauth openbox xdotool wmctrl x11-utils xclip imagemagick   # end-to-end tests in a real X server, pasting, screenshots of failures
   clang libclang-rt-14-dev             # fuzzing and sanitizers
   libxcb1-dev                          # the start-up benchmark watches the X server
 )
