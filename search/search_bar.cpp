@@ -123,8 +123,9 @@ SearchBar::SearchBar(ScriptEdit *text1, QWidget *parent)
     for (QWidget *button : {static_cast<QWidget *>(m_previous), static_cast<QWidget *>(m_next)})
         button->setFocusPolicy(Qt::TabFocus);
 
-    m_find->installEventFilter(this);
-    m_replace->installEventFilter(this);
+    for (QObject *watched : {static_cast<QObject *>(m_find), static_cast<QObject *>(m_replace),
+                             static_cast<QObject *>(m_replaceOne), static_cast<QObject *>(m_replaceAll)})
+        watched->installEventFilter(this);
     connect(m_find, &QLineEdit::textEdited, this, [this] {
         patternChanged();
         incremental();
@@ -169,12 +170,12 @@ SearchBar::SearchBar(ScriptEdit *text1, QWidget *parent)
 
 const QString &SearchBar::text()
 {
-    // Read at once, the document's own copy is quickest.
-    if (m_read == 0)
+    // Read at once, the document's own copy of the whole text is quicker
+    // than reading the rest a slice at a time.
+    if (m_read < documentLength()) {
         m_text = m_text1->document()->toRawText();
-    else
-        readText(QDeadlineTimer::Forever);
-    m_read = m_text.size();
+        m_read = m_text.size();
+    }
     return m_text;
 }
 
@@ -186,7 +187,7 @@ qsizetype SearchBar::documentLength() const
 bool SearchBar::readText(QDeadlineTimer deadline)
 {
     // A slice of the script read at a go: a few milliseconds.
-    constexpr int slice = 1 << 19;
+    constexpr int slice = 1 << 17;
     const qsizetype length = documentLength();
     while (m_read < length) {
         QTextCursor cursor(m_text1->document());
@@ -587,6 +588,13 @@ QString SearchBar::message() const
 
 bool SearchBar::eventFilter(QObject *watched, QEvent *event)
 {
+    // Alt+R and Alt+A replace at once and leave the focus where the author
+    // types, rather than showing a press first: keys typed right after
+    // them then act on the replaced text.
+    if (event->type() == QEvent::Shortcut && (watched == m_replaceOne || watched == m_replaceAll)) {
+        static_cast<QAbstractButton *>(watched)->click();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (watched == m_find && isReturn(key)) {
