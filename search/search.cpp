@@ -1,10 +1,14 @@
 #include "search/search.h"
 
 #include <algorithm>
+#include <array>
 
 namespace search {
 
 namespace {
+
+// No character has more than four case forms (θ Θ ϑ ϴ); room for twice that.
+constexpr std::size_t maxFirsts = 8;
 
 bool breaksLines(QChar c) { return c == QChar(lineBreak) || c == u'\r'; }
 
@@ -73,7 +77,7 @@ Pattern::Pattern(const QString &text, Options options)
         }
         const char32_t folded = QChar::toCaseFolded(first.unicode());
         for (char32_t c = 0; c < 0x10000; ++c)
-            if (!QChar::isSurrogate(c) && QChar::toCaseFolded(c) == folded)
+            if (!QChar::isSurrogate(c) && QChar::toCaseFolded(c) == folded && m_firsts.size() < maxFirsts)
                 m_firsts.push_back(char16_t(c));
     }
 }
@@ -87,25 +91,25 @@ qsizetype Pattern::plainIndex(QStringView text, qsizetype from) const
     // Qt's own case-blind search folds every character of the text; most
     // characters of a script cannot start a match, so look only where one can.
     const qsizetype n = m_needle.size();
-    if (m_firsts.size() == 1) {
-        // A first character without case forms (most of Japanese): Qt's
-        // fast search for one character finds the places to compare.
-        for (qsizetype i = text.indexOf(QChar(m_firsts.front()), from); i >= 0 && i + n <= text.size();
-             i = text.indexOf(QChar(m_firsts.front()), i + 1))
-            if (text.sliced(i, n).compare(m_needle, Qt::CaseInsensitive) == 0)
-                return i;
-        return -1;
-    }
-    const char16_t *units = text.utf16();
-    const auto firstsBegin = m_firsts.begin();
-    const auto firstsEnd = m_firsts.end();
-    for (qsizetype i = std::max<qsizetype>(from, 0); i + n <= text.size(); ++i) {
-        if (std::find(firstsBegin, firstsEnd, units[i]) == firstsEnd)
-            continue;
+    // Few forms of the first character (one for most of Japanese, two for
+    // a Latin letter): Qt's fast search for one character finds the next
+    // place of each form, and the nearest is compared.
+    const std::size_t forms = m_firsts.size();
+    std::array<qsizetype, maxFirsts> next{};
+    for (std::size_t k = 0; k < forms; ++k)
+        next[k] = text.indexOf(QChar(m_firsts[k]), std::max<qsizetype>(from, 0));
+    for (;;) {
+        std::size_t nearest = forms;
+        for (std::size_t k = 0; k < forms; ++k)
+            if (next[k] >= 0 && (nearest == forms || next[k] < next[nearest]))
+                nearest = k;
+        if (nearest == forms || next[nearest] + n > text.size())
+            return -1;
+        const qsizetype i = next[nearest];
         if (text.sliced(i, n).compare(m_needle, Qt::CaseInsensitive) == 0)
             return i;
+        next[nearest] = text.indexOf(QChar(m_firsts[nearest]), i + 1);
     }
-    return -1;
 }
 
 template <typename Visit>

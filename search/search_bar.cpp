@@ -238,43 +238,47 @@ void SearchBar::remarkLines(int position, int added)
     const QTextBlock lastBlock = document->findBlockByNumber(last);
     const int to = lastBlock.position() + lastBlock.length();
     QList<QTextEdit::ExtraSelection> kept;
-    QList<std::pair<int, int>> before;
+    std::vector<search::Match> before;
     for (const QTextEdit::ExtraSelection &mark : std::as_const(m_marks)) {
         const int start = mark.cursor.selectionStart();
         if (start >= from && start < to)
-            before.append({start, mark.cursor.selectionEnd()});
+            before.push_back({start, mark.cursor.selectionEnd() - start});
         else
             kept.append(mark);
     }
-    const QList<QTextEdit::ExtraSelection> fresh = marksOf(first, last);
-    QList<std::pair<int, int>> after;
-    for (const QTextEdit::ExtraSelection &mark : fresh)
-        after.append({mark.cursor.selectionStart(), mark.cursor.selectionEnd()});
+    const std::vector<search::Match> after = marked(first, last);
     if (after == before)
         return;
-    m_marks = kept + fresh;
+    m_marks = kept + marks(after);
     m_text1->setMarks(ScriptEdit::MarkKind::Search, m_marks);
 }
 
-QList<QTextEdit::ExtraSelection> SearchBar::marksOf(int first, int last) const
+std::vector<search::Match> SearchBar::marked(int first, int last) const
 {
-    QList<QTextEdit::ExtraSelection> marks;
+    std::vector<search::Match> matches;
     if (!m_pattern.usable())
-        return marks;
-    QTextCharFormat format;
-    format.setBackground(markColour);
+        return matches;
     for (QTextBlock block = m_text1->document()->findBlockByNumber(first); block.isValid() && block.blockNumber() <= last;
          block = block.next()) {
-        for (const search::Match &m : m_pattern.lineMatches(block.text(), block.position())) {
-            if (m.length == 0)
-                continue;
-            QTextCursor cursor(m_text1->document());
-            cursor.setPosition(int(m.start));
-            cursor.setPosition(int(m.end()), QTextCursor::KeepAnchor);
-            marks.append({cursor, format});
-        }
+        for (const search::Match &m : m_pattern.lineMatches(block.text(), block.position()))
+            if (m.length > 0)
+                matches.push_back(m);
     }
-    return marks;
+    return matches;
+}
+
+QList<QTextEdit::ExtraSelection> SearchBar::marks(const std::vector<search::Match> &matches) const
+{
+    QTextCharFormat format;
+    format.setBackground(markColour);
+    QList<QTextEdit::ExtraSelection> out;
+    for (const search::Match &m : matches) {
+        QTextCursor cursor(m_text1->document());
+        cursor.setPosition(int(m.start));
+        cursor.setPosition(int(m.end()), QTextCursor::KeepAnchor);
+        out.append({cursor, format});
+    }
+    return out;
 }
 
 void SearchBar::showMode(Mode mode)
@@ -437,16 +441,15 @@ void SearchBar::select(search::Match match)
 
 void SearchBar::findNext()
 {
-    if (m_find->text().isEmpty()) {
-        showFind();
-        return;
-    }
-    if (isHidden())
-        showMode(m_replaceRow->isVisible() ? Mode::Replace : Mode::Find);
-    step(true);
+    findAgain(true);
 }
 
 void SearchBar::findPrevious()
+{
+    findAgain(false);
+}
+
+void SearchBar::findAgain(bool forward)
 {
     if (m_find->text().isEmpty()) {
         showFind();
@@ -454,7 +457,7 @@ void SearchBar::findPrevious()
     }
     if (isHidden())
         showMode(m_replaceRow->isVisible() ? Mode::Replace : Mode::Find);
-    step(false);
+    step(forward);
 }
 
 void SearchBar::replaceOne()
@@ -560,7 +563,7 @@ void SearchBar::refreshMarks()
     m_markedFirst = first.blockNumber();
     m_markedLast = last.blockNumber();
     m_markedBlockCount = m_text1->document()->blockCount();
-    m_marks = marksOf(m_markedFirst, m_markedLast);
+    m_marks = marks(marked(m_markedFirst, m_markedLast));
     m_text1->setMarks(ScriptEdit::MarkKind::Search, m_marks);
 }
 

@@ -64,6 +64,7 @@ private:
     // Selects the match after (or before) the current one, wrapping around
     // at the end of the script; false when there is none.
     bool step(bool forward);
+    void findAgain(bool forward);
     void select(search::Match match);
     void jump();
     // The script as the editor keeps it (U+2029 between lines), read in
@@ -73,7 +74,9 @@ private:
     qsizetype documentLength() const;
     void textChanged(int position, int added);
     void remarkLines(int position, int added);
-    QList<QTextEdit::ExtraSelection> marksOf(int first, int last) const;
+    // The non-empty matches in lines first … last, and the marks drawn for them.
+    std::vector<search::Match> marked(int first, int last) const;
+    QList<QTextEdit::ExtraSelection> marks(const std::vector<search::Match> &matches) const;
     void clearMarks();
     void restartCount();
     void countSome();

@@ -215,11 +215,14 @@ void TestSearch::agreesWithTheModel()
 
 void TestSearch::plainSearchFromAnywhere()
 {
+    // Near misses right before a match, of the same and of the other case,
+    // then generated texts.
+    const QStringList fixed = {u"AAb"_s, u"aab"_s, u"aAb"_s, u"AaAb"_s, u"A\r\nAb"_s, u"Ab"_s, u"A"_s, QString()};
     QRandomGenerator random(7);
     for (const bool caseSensitive : {false, true}) {
         const Pattern compiled(u"Ab"_s, {caseSensitive, false});
-        for (int round = 0; round < 300; ++round) {
-            const QString script = generatedScript(random);
+        for (int round = 0; round < 300 + fixed.size(); ++round) {
+            const QString script = round < fixed.size() ? fixed[round] : generatedScript(random);
             const QString editor = editorForm(script);
             for (qsizetype from = 0; from <= editor.size() + 1; ++from) {
                 const Match m = compiled.next(editor, from);
