@@ -142,8 +142,8 @@ SearchBar::SearchBar(ScriptEdit *text1, QWidget *parent)
     connect(m_next, &QPushButton::clicked, this, &SearchBar::findNext);
     connect(m_replaceOne, &QPushButton::clicked, this, &SearchBar::replaceOne);
     connect(m_replaceAll, &QPushButton::clicked, this, &SearchBar::replaceAll);
-    connect(m_close, &QToolButton::clicked, this, &SearchBar::close);
-    connect(jumpClose, &QToolButton::clicked, this, &SearchBar::close);
+    connect(m_close, &QToolButton::clicked, this, &SearchBar::dismiss);
+    connect(jumpClose, &QToolButton::clicked, this, &SearchBar::dismiss);
     connect(m_jump, &QLineEdit::returnPressed, this, &SearchBar::jump);
 
     m_countTimer.setInterval(0);
@@ -331,7 +331,7 @@ void SearchBar::showJump()
     m_jump->setFocus();
 }
 
-void SearchBar::close()
+void SearchBar::dismiss()
 {
     hide();
     m_countTimer.stop();
@@ -508,7 +508,7 @@ void SearchBar::jump()
     m_text1->setTextCursor(cursor);
     m_text1->centerCursor();
     m_jump->clear();
-    close();
+    dismiss();
 }
 
 void SearchBar::restartCount()
@@ -615,7 +615,7 @@ bool SearchBar::eventFilter(QObject *watched, QEvent *event)
 void SearchBar::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
-        close();
+        dismiss();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -42,7 +42,7 @@ public:
     // "すべて置換": every match in the script, one undo step.
     void replaceAll();
     // Escape: hides the bar; Text1 takes the focus with the match selected.
-    void close();
+    void dismiss();
 
     // What the bar shows after the last step: the count ("3 / 17 件"), and a
     // message (wrapped around, replaced, an invalid expression, a bad line number).

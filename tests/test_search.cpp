@@ -65,31 +65,25 @@ QList<ModelMatch> modelMatches(const QString &script, const QString &pattern, Op
     return out;
 }
 
+// Regular expressions: Qt's own replace, line by line; plain text: each
+// model match replaced, from the last.
 QString modelReplaceAll(const QString &script, const QString &pattern, Options options, const QString &with)
 {
-    QStringList lines = script.split(u"\r\n"_s);
-    QRegularExpression re(pattern, options.caseSensitive ? QRegularExpression::UseUnicodePropertiesOption
+    if (options.regularExpression) {
+        QStringList lines = script.split(u"\r\n"_s);
+        for (QString &line : lines)
+            line.replace(QRegularExpression(pattern, options.caseSensitive
+                                                         ? QRegularExpression::UseUnicodePropertiesOption
                                                          : QRegularExpression::UseUnicodePropertiesOption |
-                                                               QRegularExpression::CaseInsensitiveOption);
-    for (QString &line : lines) {
-        if (options.regularExpression) {
-            line.replace(re, with);
-            continue;
-        }
-        QString out;
-        for (qsizetype i = 0; i < line.size();) {
-            if (!pattern.isEmpty() && i + pattern.size() <= line.size() &&
-                QStringView(line).sliced(i, pattern.size())
-                        .compare(pattern, options.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0) {
-                out += with;
-                i += pattern.size();
-            } else {
-                out += line[i++];
-            }
-        }
-        line = out;
+                                                               QRegularExpression::CaseInsensitiveOption),
+                         with);
+        return lines.join(u"\r\n"_s);
     }
-    return lines.join(u"\r\n"_s);
+    QString out = script;
+    const QList<ModelMatch> matches = modelMatches(script, pattern, options);
+    for (auto it = matches.rbegin(); it != matches.rend(); ++it)
+        out.replace(it->start, it->length, with);
+    return out;
 }
 
 QString applied(QString script, const std::vector<search::Edit> &edits)

@@ -48,7 +48,6 @@ private slots:
     void jumpToALine_data();
     void jumpToALine();
     void accessKeysAreUniqueAndNotTheMenuBarsOwn();
-    void searchingLeavesTheChangedFlag();
     void visibleMatchesAreMarked();
     void countAndMarksFollowEdits();
 };
@@ -157,18 +156,22 @@ void TestSearchBar::returnGoesOnAndWrapsWithAMessage()
 
 void TestSearchBar::escapeLeavesTheMatchSelectedForTyping()
 {
+    // The starting document, unchanged, the caret at its end.
     BarEditor editor;
     QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
-    editor.text()->setText(u"一「ゆら」\r\n二「ゆら」"_s);
-    editor.text()->setCaret(3);
     editor.key(Qt::Key_F, Qt::ControlModifier);
-    typeInto(editor.field("search_text"), u"ゆら"_s);
+    typeInto(editor.field("search_text"), u"作者の名前"_s);
+    editor.key(Qt::Key_F3);
+    editor.key(Qt::Key_F3, Qt::ShiftModifier);
     editor.key(Qt::Key_Escape);
     QVERIFY(!editor.bar()->isVisible());
     QCOMPARE(QApplication::focusWidget(), editor.text());
-    QCOMPARE(editor.selected(), u"ゆら"_s);
+    QCOMPARE(editor.selected(), u"作者の名前"_s);
+    // Finding, moving and closing are no change of the script.
+    QVERIFY(!editor.window->textChanged());
     editor.type(u"ちとせ"_s);
-    QCOMPARE(editor.text()->text(), u"一「ゆら」\r\n二「ちとせ」"_s);
+    QVERIFY(editor.text()->text().contains(u" AUTHOR = \"ちとせ\"\r\n"_s));
+    QVERIFY(editor.window->textChanged());
     QVERIFY(editor.text()->extraSelections().isEmpty());
 }
 
@@ -311,23 +314,6 @@ void TestSearchBar::accessKeysAreUniqueAndNotTheMenuBarsOwn()
     QCOMPARE(found, (QStringList{u"replace_all=A"_s, u"replace_one=R"_s, u"search_case=C"_s, u"search_regex=X"_s}));
     for (QWidget *child : editor.bar()->findChildren<QWidget *>())
         QVERIFY2(!child->objectName().isEmpty(), child->metaObject()->className());
-}
-
-void TestSearchBar::searchingLeavesTheChangedFlag()
-{
-    BarEditor editor;
-    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
-    QVERIFY(!editor.window->textChanged());
-    editor.key(Qt::Key_F, Qt::ControlModifier);
-    typeInto(editor.field("search_text"), u"ORVEN"_s);
-    editor.key(Qt::Key_Return);
-    editor.key(Qt::Key_F3, Qt::ShiftModifier);
-    QVERIFY(editor.countReady());
-    QCOMPARE(editor.selected(), u"ORVEN"_s);
-    editor.key(Qt::Key_H, Qt::ControlModifier);
-    // Replacing, even by nothing, is an edit.
-    QTest::keyClick(editor.field("search_text"), Qt::Key_A, Qt::AltModifier);
-    QTRY_VERIFY(editor.window->textChanged());
 }
 
 void TestSearchBar::visibleMatchesAreMarked()
