@@ -194,7 +194,14 @@ bool SearchBar::readText(QDeadlineTimer deadline)
         cursor.setPosition(int(m_read));
         cursor.setPosition(int(std::min<qsizetype>(m_read + slice, length)), QTextCursor::KeepAnchor);
         // The selected text is the document's own, U+2029 between lines.
-        m_text += cursor.selectedText();
+        const QString piece = cursor.selectedText();
+        if (piece.isEmpty()) {
+            // Never expected; rather than wait for ever, read it all at once.
+            m_text = m_text1->document()->toRawText();
+            m_read = m_text.size();
+            return true;
+        }
+        m_text += piece;
         m_read = m_text.size();
         if (deadline.hasExpired())
             return m_read == length;
