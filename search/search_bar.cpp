@@ -66,15 +66,22 @@ SearchBar::SearchBar(ScriptEdit *text1, QWidget *parent)
     m_close->setText(QStringLiteral(u"×"));
     m_close->setToolTip(QStringLiteral(u"閉じる (Esc)"));
     m_close->setAutoRaise(true);
+    // The window is narrow: the options and the bar's messages get a row
+    // of their own under the search field.
     auto *find = row(findRow);
     find->addWidget(m_find, 1);
     find->addWidget(m_previous);
     find->addWidget(m_next);
-    find->addWidget(m_case);
-    find->addWidget(m_regex);
     find->addWidget(m_count);
-    find->addWidget(m_message, 1);
     find->addWidget(m_close);
+    auto *optionsRow = named<QWidget>("search_options_row");
+    auto *options = row(optionsRow);
+    options->addWidget(m_case);
+    options->addWidget(m_regex);
+    options->addWidget(m_message, 1);
+    // A long message is cut rather than widening the window; its tooltip
+    // holds it whole.
+    m_message->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     m_replaceRow = named<QWidget>("search_replace_row");
     m_replace = named<QLineEdit>("replace_text");
@@ -92,6 +99,7 @@ SearchBar::SearchBar(ScriptEdit *text1, QWidget *parent)
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(0);
     rows->addWidget(findRow);
+    rows->addWidget(optionsRow);
     rows->addWidget(m_replaceRow);
 
     m_jumpRow = named<QWidget>("jump_row");
@@ -584,6 +592,7 @@ void SearchBar::clearMarks()
 void SearchBar::say(const QString &message)
 {
     m_message->setText(message);
+    m_message->setToolTip(message);
 }
 
 QString SearchBar::countText() const
