@@ -481,10 +481,13 @@ void SearchBar::replaceOne()
         return;
     // The selection is replaced only when it is a match; otherwise this
     // first finds one, as the author sees what would be replaced.
+    // An empty match (of ^, say) is the one the bar put the caret on.
     const QTextCursor cursor = m_text1->textCursor();
-    const search::Match selected{cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};
+    const search::Match selected = cursor.hasSelection()
+                                       ? search::Match{cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()}
+                                       : selectedMatch();
     const QString &script = text();
-    if (selected.length > 0 && m_pattern.next(script, selected.start) == selected) {
+    if (selected.found() && m_pattern.next(script, selected.start) == selected) {
         m_text1->insert(m_pattern.replacement(script, selected, m_replace->text()));
         m_current = {};
     }

@@ -228,6 +228,14 @@ void TestSearchBar::replaceOneReplacesOnlyAMatch()
     QCOMPARE(editor.text()->text(), u"cat dog\r\ncat"_s);
     QTest::keyClick(editor.field("search_text"), Qt::Key_R, Qt::AltModifier);
     QTRY_COMPARE(editor.text()->text(), u"cat dog\r\ndog"_s);
+
+    // Empty matches are replaced one by one too: a mark at each line start.
+    editor.text()->setCaret(0);
+    editor.bar()->setSearchText(u"^"_s, {false, true});
+    editor.field("replace_text")->setText(u"> "_s);
+    QTest::keyClick(editor.field("search_text"), Qt::Key_R, Qt::AltModifier);
+    QTest::keyClick(editor.field("search_text"), Qt::Key_R, Qt::AltModifier);
+    QTRY_COMPARE(editor.text()->text(), u"> cat dog\r\n> dog"_s);
 }
 
 void TestSearchBar::invalidExpressionSaysWhyAndFindsNothing()
