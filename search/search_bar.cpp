@@ -160,8 +160,14 @@ SearchBar::SearchBar(ScriptEdit *text1, QWidget *parent)
     m_marksTimer.setInterval(0);
     connect(&m_marksTimer, &QTimer::timeout, this, &SearchBar::refreshMarks);
     m_recountTimer.setSingleShot(true);
-    m_recountTimer.setInterval(recountAfterMs);
-    connect(&m_recountTimer, &QTimer::timeout, this, &SearchBar::restartCount);
+    connect(&m_recountTimer, &QTimer::timeout, this, [this] {
+        // Typing went on since the timer started: wait for the pause.
+        const qint64 quiet = m_lastEdit.elapsed();
+        if (quiet < recountAfterMs)
+            m_recountTimer.start(int(recountAfterMs - quiet));
+        else
+            restartCount();
+    });
 
     connect(m_text1->document(), &QTextDocument::contentsChange, this,
             [this](int position, int removed, int added) {
@@ -228,7 +234,10 @@ void SearchBar::textChanged(int position, int added)
     m_countValid = false;
     if (isVisible()) {
         m_countTimer.stop();
-        m_recountTimer.start();
+        // Restarting a timer at every keystroke costs more than noting the time.
+        m_lastEdit.start();
+        if (!m_recountTimer.isActive())
+            m_recountTimer.start(recountAfterMs);
         remarkLines(position, added);
     }
 }

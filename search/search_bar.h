@@ -6,6 +6,7 @@
 #include "search/search.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
@@ -113,6 +114,7 @@ private:
     QTimer m_countTimer;
     QTimer m_marksTimer;
     QTimer m_recountTimer;
+    QElapsedTimer m_lastEdit;
     int m_markedFirst = -1;
     int m_markedLast = -1;
     int m_markedBlockCount = 0;
