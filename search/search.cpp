@@ -243,10 +243,11 @@ std::vector<Edit> Pattern::replaceAll(QStringView text, const QString &with) con
     }
 }
 
-Counter::Counter(Pattern pattern, qsizetype textSize)
+Counter::Counter(Pattern pattern, qsizetype textSize, std::size_t kept)
     : m_pattern(std::move(pattern))
     , m_textSize(textSize)
     , m_from(m_pattern.usable() ? 0 : textSize + 1)
+    , m_kept(kept)
 {
 }
 
@@ -258,10 +259,12 @@ bool Counter::step(QStringView text, QDeadlineTimer deadline)
     while (!done()) {
         const qsizetype until = std::min(m_from + slice, m_textSize + 1);
         for (Match m = m_pattern.next(text, m_from, until); m.found(); m = m_pattern.next(text, m_from, until)) {
-            m_starts.push_back(m.start);
+            if (m_starts.size() < m_kept)
+                m_starts.push_back(m.start);
+            ++m_count;
             m_from = m.after();
             // An expression matching (almost) everywhere fills a slice fast.
-            if (m_starts.size() % 4096 == 0 && deadline.hasExpired())
+            if (m_count % 4096 == 0 && deadline.hasExpired())
                 return false;
         }
         m_from = std::max(m_from, until);

@@ -103,22 +103,26 @@ class Counter
 {
 public:
     Counter() = default;
-    Counter(Pattern pattern, qsizetype textSize);
+    // Keeps where the first `kept` matches start: an expression that
+    // matches nearly every character would otherwise hold gigabytes.
+    Counter(Pattern pattern, qsizetype textSize, std::size_t kept = 1'000'000);
 
     // Counts on in `text` (the same text every time) a slice at a time until
     // the count is complete or the deadline passes, one slice at least;
     // true when complete.
     bool step(QStringView text, QDeadlineTimer deadline);
     bool done() const { return m_from > m_textSize; }
-    qsizetype count() const { return qsizetype(m_starts.size()); }
+    qsizetype count() const { return m_count; }
     // The number (1-based) of the match that starts at `start`; 0 when no
-    // counted match starts there.
+    // counted match starts there or it is past the kept ones.
     qsizetype ordinal(qsizetype start) const;
 
 private:
     Pattern m_pattern;
     qsizetype m_textSize = -1;
     qsizetype m_from = 0;
+    qsizetype m_count = 0;
+    std::size_t m_kept = 0;
     std::vector<qsizetype> m_starts;
 };
 

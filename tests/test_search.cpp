@@ -321,6 +321,13 @@ void TestSearch::counterStopsAtTheDeadlineAndGoesOn()
         QCOMPARE(counter.ordinal(9), 3);
         QCOMPARE(counter.ordinal(1), 0);
         QVERIFY(steps > 2);
+
+        // Beyond the starts it keeps, it still counts.
+        search::Counter few(Pattern(u"<p>"_s, {false, regularExpression}), editor.size(), 10);
+        QVERIFY(few.step(editor, QDeadlineTimer::Forever));
+        QCOMPARE(few.count(), 400'000);
+        QCOMPARE(few.ordinal(9), 3);
+        QCOMPARE(few.ordinal(editor.size() - 4), 0);
     }
 }
 
