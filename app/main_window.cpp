@@ -8,6 +8,7 @@
 #include "dnml/highlighter.h"
 #include "pickers/picker.h"
 #include "recovery/recovery_ui.h"
+#include "search/search_bar.h"
 
 #include <QBitmap>
 #include <QCloseEvent>
@@ -137,9 +138,18 @@ constexpr MenuItem eventPictureItems[] = {
     {"mnu_yuzuki", u"柚木真白(&Y)", [](MainWindow &w) { w.mnu_yuzuki_Click(); }},
 };
 
+constexpr MenuItem searchItems[] = {
+    {"mnu_find", u"検索(&F)", [](MainWindow &w) { w.searchBar()->showFind(); }, "Ctrl+F"},
+    {"mnu_find_next", u"次を検索(&N)", [](MainWindow &w) { w.searchBar()->findNext(); }, "F3"},
+    {"mnu_find_previous", u"前を検索(&P)", [](MainWindow &w) { w.searchBar()->findPrevious(); }, "Shift+F3"},
+    {"mnu_replace", u"置換(&R)", [](MainWindow &w) { w.searchBar()->showReplace(); }, "Ctrl+H"},
+    {"mnu_ber3", u"-", nullptr},
+    {"mnu_jump", u"指定行へジャンプ(&J)", [](MainWindow &w) { w.searchBar()->showJump(); }, "Ctrl+G"},
+};
+
 constexpr MenuItem viewItems[] = {
     {"mnu_colours", u"色分け表示(&L)", [](MainWindow &w) { w.mnu_colours_Click(); }},
-    {"mnu_ber3", u"-", nullptr},
+    {"mnu_ber4", u"-", nullptr},
     {"mnu_check", u"検査(&K)", [](MainWindow &w) { w.mnu_check_Click(); }, "F7"},
     {"mnu_next", u"次の指摘(&N)", [](MainWindow &w) { w.mnu_next_Click(); }, "F8"},
     {"mnu_previous", u"前の指摘(&P)", [](MainWindow &w) { w.mnu_previous_Click(); }, "Shift+F8"},
@@ -150,6 +160,7 @@ constexpr Menu menus[] = {
     {"mnu_type", u"インストールタイプ(&I)", installTypeItems},
     {"mnu_sengen", u"文頭宣言(&H)", sectionItems},
     {"mnu_event_cg", u"イベントCG挿入(&E)", eventPictureItems},
+    {"mnu_search", u"検索(&S)", searchItems},
     {"mnu_view", u"表示(&V)", viewItems},
 };
 
@@ -202,6 +213,10 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
         previous = next;
     }
     buildMenus();
+    // The search bar stands above the findings when both are open.
+    m_searchBar = new SearchBar(m_text1);
+    m_searchBar->hide();
+    addPanel(m_searchBar);
     m_findings = new dnml::FindingsPanel(m_text1);
     addPanel(m_findings);
     client->installEventFilter(this);

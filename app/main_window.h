@@ -23,6 +23,7 @@ class QAction;
 class QPushButton;
 class Recovery;
 class ScriptEdit;
+class SearchBar;
 
 class MainWindow : public QMainWindow
 {
@@ -36,6 +37,7 @@ public:
     ~MainWindow() override;
 
     ScriptEdit *text1() const { return m_text1; }
+    SearchBar *searchBar() const { return m_searchBar; }
     bool textChanged() const { return text_changed; }
 
     // The install type whose item carries the check mark (adult is asked
@@ -129,6 +131,7 @@ private:
     std::vector<QWidget *> m_panels;
     dnml::Highlighter *m_highlighter = nullptr;
     dnml::FindingsPanel *m_findings = nullptr;
+    SearchBar *m_searchBar = nullptr;
     bool text_changed = false;
     std::array<QPointer<Picker>, 21> m_pickers;
     Recovery *m_recovery = nullptr;

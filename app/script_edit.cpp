@@ -1,4 +1,5 @@
 #include "app/script_edit.h"
+#include "search/search.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -180,6 +181,36 @@ void ScriptEdit::insert(QStringView fragment)
     cursor.beginEditBlock();
     cursor.insertText(toDocumentText(fragment));
     cursor.endEditBlock();
+    setTextCursor(cursor);
+}
+
+void ScriptEdit::replaceEach(std::span<const search::Edit> edits)
+{
+    if (edits.empty())
+        return;
+    // From the last to the first, the offsets fall: the block that holds
+    // each is found by walking back from the one before, which no later
+    // edit has moved.
+    QTextBlock block = document()->lastBlock();
+    const auto position = [&](qsizetype offset) {
+        offset = std::clamp<qsizetype>(offset, 0, length());
+        while (block.blockNumber() > 0 && block.position() + qsizetype(block.blockNumber()) > offset)
+            block = block.previous();
+        return int(std::min(offset - block.blockNumber(), qsizetype(block.position() + block.length() - 1)));
+    };
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+        const int end = position(it->start + it->length);
+        cursor.setPosition(position(it->start));
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        cursor.insertText(toDocumentText(it->text));
+    }
+    cursor.endEditBlock();
+    qsizetype shift = 0;
+    for (const search::Edit &edit : edits.first(edits.size() - 1))
+        shift += edit.text.size() - edit.length;
+    cursor.setPosition(toDocument(edits.back().start + shift + edits.back().text.size()));
     setTextCursor(cursor);
 }
 

@@ -7,6 +7,11 @@
 #include <QPlainTextEdit>
 
 #include <array>
+#include <span>
+
+namespace search {
+struct Edit;
+}
 
 // The Japanese proportional Gothic of the script and the pickers' lists,
 // 12 points, bold; the first installed of the usual families.
@@ -39,6 +44,14 @@ public:
     // or goes in at the caret, and the caret stands right after it with
     // nothing selected. One undo step; no copy of the whole text.
     void insert(QStringView fragment);
+    // Several replacements written the way insert() writes a fragment, as
+    // one edit and one undo step: each edit's range (script offsets,
+    // ascending, not overlapping) becomes its text. The caret stands after
+    // the last one; nothing is selected.
+    void replaceEach(std::span<const search::Edit> edits);
+    // Script offset of a position in the document, and back.
+    qsizetype toScript(int position) const;
+    int toDocument(qsizetype offset) const;
 
     // Marks drawn over the text (search matches, findings), kept apart per
     // kind so that setting one kind leaves the others as they are. They
@@ -57,6 +70,4 @@ protected:
 
 private:
     std::array<QList<QTextEdit::ExtraSelection>, std::size_t(MarkKind::Count)> m_marks;
-    qsizetype toScript(int position) const;
-    int toDocument(qsizetype offset) const;
 };

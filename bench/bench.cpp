@@ -1,12 +1,13 @@
 // The figures timed inside the process, through the real windows on the
-// offscreen platform: open, save, insertion, picker, memory, and the
-// context rows. Program and baseline runs alternate; each figure prints one
+// offscreen platform: open, save, insertion, keystrokes, picker, memory,
+// colours, the check, search, and the context rows. Program and baseline runs alternate; each figure prints one
 // row of the results table (see stats.h).
 //
 // usage: scrivlet_bench <script file> <runs>
-//        scrivlet_bench --peak program|baseline|check <script file>
+//        scrivlet_bench --peak program|baseline|check|replace <script file>
 //            (one process of a memory figure: prints its peak resident
-//            set in kB; "check" opens the script and runs the check)
+//            set in kB; "check" opens the script and runs the check,
+//            "replace" opens it and replaces all through the search bar)
 #include "app/dialogs.h"
 #include "app/main_window.h"
 #include "app/script_edit.h"
@@ -16,6 +17,7 @@
 #include "markup/markup.h"
 #include "pickers/picker.h"
 #include "recovery/recovery_ui.h"
+#include "search/search_bar.h"
 
 #include <QApplication>
 #include <QAction>
@@ -24,6 +26,7 @@
 #include <QKeyEvent>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -290,7 +293,7 @@ double keystroke(ScriptEdit *text1)
 // A keystroke in the middle of the opened script with the recovery journal
 // on, against one in a window with it off. The first keystroke after the
 // open, which starts the journal's copy of the text, is shown on its own.
-void keystrokeFigure(const QString &path, int runs)
+void journalKeystrokeFigure(const QString &path, int runs)
 {
     Program on, off;
     Recovery *recovery = on.window.findChild<Recovery *>(QStringLiteral("recovery"));
@@ -353,7 +356,8 @@ long peakKilobytes()
     fail("no VmHWM in /proc/self/status");
 }
 
-double peakOf(const char *which, const QString &path);
+void peakFigure(const char *figure, const char *program, const char *baseline, const QString &path, int runs,
+                double goal);
 
 // The colours and the check: the program with colours on against itself
 // with colours off, and the check through its panel.
@@ -512,12 +516,7 @@ void checkFigures(const QString &path, const QString &expected, int runs)
         bench::printRow("the whole check, F7 until the findings show", bench::show(whole, "ms"), "-", "-", "<= 500 ms",
                         bench::met(whole.median <= 500));
     }
-    std::vector<double> program, baseline;
-    for (int run = 0; run < runs; ++run) {
-        program.push_back(peakOf("check", path));
-        baseline.push_back(peakOf("program", path));
-    }
-    printRatioRow("memory with the check (baseline: open alone)", program, baseline, "MB", 1.1);
+    peakFigure("memory with the check (baseline: open alone)", "check", "program", path, runs, 1.1);
 
     // Typing in a 3,000-line script with the panel open.
     Program p;
@@ -542,30 +541,43 @@ void checkFigures(const QString &path, const QString &expected, int runs)
                     "<= 300 ms", bench::met(typing.median <= 300));
 }
 
+// Every "が" of the long script (some 100,000) becomes "ガ", through the bar.
+constexpr char16_t replacedText[] = u"が";
+constexpr char16_t replacementText[] = u"ガ";
+
+qsizetype replaceAllThroughTheBar(MainWindow &window)
+{
+    SearchBar *bar = window.searchBar();
+    bar->showReplace();
+    bar->findChild<QLineEdit *>(QStringLiteral("replace_text"))->setText(QString::fromUtf16(replacementText));
+    bar->setSearchText(QString::fromUtf16(replacedText));
+    bar->replaceAll();
+    check(bar->message().endsWith(QStringLiteral(u"件置換しました")), "replace all replaced nothing");
+    return bar->message().section(u' ', 0, 0).toLongLong();
+}
+
 int peakChild(const QString &which, const QString &path)
 {
-    if (which == u"check") {
-        Program p;
-        p.dialogs->openFile = path;
-        settle();
-        p.window.mnu_open_Click();
-        settle();
-        checkOnce(p.window);
-        std::printf("%ld\n", peakKilobytes());
-    } else if (which == u"program") {
-        Program p;
-        p.dialogs->openFile = path;
-        settle();
-        p.window.mnu_open_Click();
-        settle();
-        std::printf("%ld\n", peakKilobytes());
-    } else {
+    if (which == u"baseline") {
         Baseline b;
         settle();
         b.open(path);
         settle();
-        std::printf("%ld\n", peakKilobytes());
+    } else {
+        Program p;
+        p.dialogs->openFile = path;
+        settle();
+        p.window.mnu_open_Click();
+        settle();
+        if (which == u"check") {
+            checkOnce(p.window);
+        } else if (which == u"replace") {
+            replaceAllThroughTheBar(p.window);
+            settle();
+        }
     }
+    // The high-water mark stays where it was when the window is gone.
+    std::printf("%ld\n", peakKilobytes());
     return 0;
 }
 
@@ -582,14 +594,164 @@ double peakOf(const char *which, const QString &path)
     return kilobytes / 1024;
 }
 
-void memoryFigure(const QString &path, int runs)
+// Peak memory of processes doing `program` against ones doing `baseline`
+// (see peakChild), alternating.
+void peakFigure(const char *figure, const char *program, const char *baseline, const QString &path, int runs,
+                double goal)
 {
-    std::vector<double> program, baseline;
+    std::vector<double> programPeaks, baselinePeaks;
     for (int run = 0; run < runs; ++run) {
-        program.push_back(peakOf("program", path));
-        baseline.push_back(peakOf("baseline", path));
+        programPeaks.push_back(peakOf(program, path));
+        baselinePeaks.push_back(peakOf(baseline, path));
     }
-    printRatioRow("memory", program, baseline, "MB", 1.2);
+    printRatioRow(figure, programPeaks, baselinePeaks, "MB", goal);
+}
+
+// Search figures, through the bar of a window holding the long script.
+void findNextFigure(const QString &path, int runs)
+{
+    Program p;
+    p.dialogs->openFile = path;
+    p.window.mnu_open_Click();
+    ScriptEdit *text1 = p.window.text1();
+    // A word found nowhere else, on the last line; its first letter has two
+    // cases to look for.
+    const QString word = QStringLiteral(u"Zephyrの目印");
+    text1->setCaret(text1->length());
+    text1->insert(word);
+    const qsizetype lastLine = text1->length() - word.size();
+    SearchBar *bar = p.window.searchBar();
+    bar->showFind();
+    bar->setSearchText(word);
+    settle();
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        text1->setCaret(0);
+        settle();
+        QElapsedTimer timer;
+        timer.start();
+        bar->findNext();
+        times.push_back(milliseconds(timer));
+        check(text1->selectionStart() == lastLine && text1->selectionLength() == word.size(),
+              "find next did not select the word on the last line");
+        settle();
+    }
+    const Summary s = summarise(times);
+    bench::printRow("find next, only match on the last line", bench::show(s, "ms"), "-", "-", "<= 50 ms",
+                    bench::met(s.median <= 50));
+}
+
+void countFigure(const QString &path, int runs)
+{
+    Program p;
+    p.dialogs->openFile = path;
+    p.window.mnu_open_Click();
+    ScriptEdit *text1 = p.window.text1();
+    SearchBar *bar = p.window.searchBar();
+    bar->showFind();
+    settle();
+    std::vector<double> times, longest, afterEdit;
+    for (int run = 0; run < runs; ++run) {
+        // An edit in the middle: the search must read the script again
+        // from there, at once, because find-as-you-type needs it.
+        text1->setCaret(text1->length() / 2);
+        text1->insert(u"x");
+        bar->setSearchText(QString());
+        settle();
+        QElapsedTimer timer;
+        timer.start();
+        bar->setSearchText(QStringLiteral("<P>"));
+        afterEdit.push_back(milliseconds(timer));
+        // Then the count, from the event loop: from the keystroke that
+        // makes the pattern until it shows, with the longest time the
+        // event loop was held by one slice meanwhile.
+        bar->setSearchText(QString());
+        settle();
+        timer.start();
+        bar->setSearchText(QStringLiteral("<P>"));
+        double held = 0;
+        while (!bar->counted()) {
+            QElapsedTimer slice;
+            slice.start();
+            QCoreApplication::processEvents();
+            held = std::max(held, milliseconds(slice));
+        }
+        times.push_back(milliseconds(timer));
+        longest.push_back(held);
+        check(bar->countText().contains(u'/'), "the count did not show");
+        settle();
+    }
+    const Summary s = summarise(times);
+    const Summary held = summarise(longest);
+    bench::printRow("count of \"<P>\" (" + bar->countText().section(u'/', -1).trimmed().toStdString() + ")",
+                    bench::show(s, "ms"), "-", "-", "<= 300 ms", bench::met(s.median <= 300));
+    bench::printRow("count: longest slice of the event loop", bench::show(held, "ms"), "-", "-", "<= 16 ms",
+                    bench::met(held.max <= 16));
+    bench::printRow("context: first search keystroke after an edit in the middle", bench::show(summarise(afterEdit), "ms"),
+                    "-", "-", "-", "-");
+}
+
+void replaceAllFigure(const QString &path, const QString &expected, int runs)
+{
+    Program p;
+    p.dialogs->openFile = path;
+    std::vector<double> times;
+    qsizetype replaced = 0;
+    for (int run = 0; run < runs; ++run) {
+        p.window.text1()->setText(expected);
+        p.window.text1()->document()->clearUndoRedoStacks();
+        settle();
+        QElapsedTimer timer;
+        timer.start();
+        replaced = replaceAllThroughTheBar(p.window);
+        times.push_back(milliseconds(timer));
+        check(!p.window.text1()->text().contains(QString::fromUtf16(replacedText)), "a match was left");
+        if (run == 0) {
+            p.window.text1()->undo();
+            check(p.window.text1()->text() == expected, "undo did not give the script back");
+        }
+        settle();
+    }
+    const Summary s = summarise(times);
+    bench::printRow("replace all (" + std::to_string(replaced) + " matches)",
+                    bench::show(s, "ms"), "-", "-", "<= 2000 ms, 1 undo step", bench::met(s.median <= 2000));
+}
+
+// One typed character in the middle of the script: with the bar open and
+// its matches marked, against a window whose bar is closed.
+void searchKeystrokeFigure(const QString &path, int runs)
+{
+    Program open, closed;
+    for (Program *p : {&open, &closed}) {
+        p->dialogs->openFile = path;
+        p->window.mnu_open_Click();
+        p->window.text1()->setCaret(p->window.text1()->length() / 2);
+    }
+    open.window.searchBar()->showFind();
+    open.window.searchBar()->setSearchText(QStringLiteral("<P>"));
+    while (!open.window.searchBar()->counted())
+        QCoreApplication::processEvents();
+    for (Program *p : {&open, &closed})
+        p->window.focusText();
+    settle();
+    check(!open.window.text1()->extraSelections().isEmpty(), "no match is marked");
+    const auto keystroke = [](ScriptEdit *text1) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QElapsedTimer timer;
+        timer.start();
+        QCoreApplication::sendEvent(text1, &press);
+        QCoreApplication::sendEvent(text1, &release);
+        // What the keystroke set going: marks, painting.
+        QCoreApplication::processEvents();
+        return milliseconds(timer);
+    };
+    std::vector<double> program, baseline;
+    for (int run = 0; run < 10 * runs; ++run) {
+        program.push_back(keystroke(open.window.text1()));
+        baseline.push_back(keystroke(closed.window.text1()));
+    }
+    printRatioRow("keystroke, bar open with marks", program, baseline, "ms", 1.2);
 }
 
 // Context: the floor under the open figure, and the system's converter.
@@ -635,7 +797,7 @@ int main(int argc, char *argv[])
         return peakChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc != 3 || std::atoi(argv[2]) < 1) {
         std::fputs("usage: scrivlet_bench <script file> <runs>\n"
-                   "       scrivlet_bench --peak program|baseline|check <script file>\n",
+                   "       scrivlet_bench --peak program|baseline|check|replace <script file>\n",
                    stderr);
         return 2;
     }
@@ -647,14 +809,24 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    openFigure(path, runs, expected);
-    saveFigure(path, runs, expected);
-    insertionFigure(expected, runs);
-    keystrokeFigure(path, runs);
-    pickerFigure(runs);
-    memoryFigure(path, runs);
-    colourFigures(path, runs);
-    checkFigures(path, expected, runs);
-    contextRows(path, runs);
+    // BENCH_ONLY=search runs the search figures alone.
+    const bool searchOnly = qgetenv("BENCH_ONLY") == "search";
+    if (!searchOnly) {
+        openFigure(path, runs, expected);
+        saveFigure(path, runs, expected);
+        insertionFigure(expected, runs);
+        journalKeystrokeFigure(path, runs);
+        pickerFigure(runs);
+        peakFigure("memory", "program", "baseline", path, runs, 1.2);
+        colourFigures(path, runs);
+        checkFigures(path, expected, runs);
+    }
+    findNextFigure(path, runs);
+    countFigure(path, runs);
+    replaceAllFigure(path, expected, runs);
+    peakFigure("memory, replace all against open", "replace", "program", path, runs, 1.3);
+    searchKeystrokeFigure(path, runs);
+    if (!searchOnly)
+        contextRows(path, runs);
     return 0;
 }

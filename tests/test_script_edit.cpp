@@ -1,6 +1,7 @@
 // Text1's layer over the editor: offsets in which CR LF counts two, a text
 // that comes back exactly as it went in, and the one insertion.
 #include "app/script_edit.h"
+#include "search/search.h"
 #include "test_files.h"
 
 #include <QApplication>
@@ -21,6 +22,8 @@ private slots:
     void insertion_data();
     void insertion();
     void insertionIsOneUndoStep();
+    void replacingEach_data();
+    void replacingEach();
     void marksOfOneKindLeaveTheOthers();
     void shiftEnterBreaksTheLineLikeEnter();
     void pasteMakesEveryLineEndABreak_data();
@@ -120,6 +123,48 @@ void TestScriptEdit::insertionIsOneUndoStep()
     QCOMPARE(edit.text(), u"before\r\nafter"_s);
     edit.redo();
     QCOMPARE(edit.text(), u"before\r\n<A>\r\n<B>\r\nafter"_s);
+}
+
+void TestScriptEdit::replacingEach_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("ranges");  // start, length, …
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("caret");
+    QTest::newRow("one in the middle") << u"abc"_s << QList<int>{1, 1} << QStringList{u"XY"_s} << u"aXYc"_s << 3;
+    QTest::newRow("on every line, ends included")
+        << u"ab\r\nab\r\n\r\nab"_s << QList<int>{0, 1, 5, 1, 10, 2} << QStringList{u"1"_s, u"22"_s, QString()}
+        << u"1b\r\na22\r\n\r\n"_s << 11;
+    QTest::newRow("across line breaks") << u"a\r\nb\r\nc"_s << QList<int>{1, 3, 4, 2} << QStringList{u"-"_s, u"+"_s}
+                                        << u"a-+c"_s << 3;
+    QTest::newRow("texts with breaks keep the script's rules")
+        << u"a.b.c"_s << QList<int>{1, 1, 3, 1} << QStringList{u"\r\n"_s, u"\n"_s} << u"a\r\nb\nc"_s << 5;
+    QTest::newRow("lone LF and no-break space kept around")
+        << u"x\ny\u00a0x"_s << QList<int>{0, 1, 4, 1} << QStringList{u"z"_s, u"zz"_s} << u"z\ny\u00a0zz"_s << 6;
+}
+
+void TestScriptEdit::replacingEach()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, ranges);
+    QFETCH(QStringList, texts);
+    QFETCH(QString, result);
+    QFETCH(int, caret);
+    ScriptEdit edit;
+    edit.setText(text);
+    std::vector<search::Edit> edits;
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        edits.push_back({ranges[2 * i], ranges[2 * i + 1], texts[i]});
+    QSignalSpy changes(&edit, &ScriptEdit::contentChanged);
+    edit.replaceEach(edits);
+    QCOMPARE(readable(edit.text()), readable(result));
+    QCOMPARE(edit.caret(), caret);
+    QCOMPARE(edit.selectionLength(), 0);
+    QCOMPARE(changes.size(), 1);
+    edit.undo();
+    QCOMPARE(readable(edit.text()), readable(text));
+    QVERIFY(!edit.document()->isUndoAvailable());
 }
 
 void TestScriptEdit::shiftEnterBreaksTheLineLikeEnter()

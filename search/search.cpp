@@ -1,0 +1,283 @@
+#include "search/search.h"
+
+#include <algorithm>
+#include <array>
+
+namespace search {
+
+namespace {
+
+// No character has more than four case forms (θ Θ ϑ ϴ); room for twice that.
+constexpr std::size_t maxFirsts = 8;
+
+bool breaksLines(QChar c) { return c == QChar(lineBreak) || c == u'\r'; }
+
+// The start of the line holding position `at` (a U+2029 belongs to the line
+// it ends).
+qsizetype lineStartOf(QStringView text, qsizetype at)
+{
+    return at <= 0 ? 0 : text.lastIndexOf(QChar(lineBreak), at - 1) + 1;
+}
+
+qsizetype lineEndFrom(QStringView text, qsizetype lineStart)
+{
+    const qsizetype end = text.indexOf(QChar(lineBreak), lineStart);
+    return end < 0 ? text.size() : end;
+}
+
+// \1 … \9 and \0 from the match, \\ as one backslash, anything else as written.
+QString expand(const QString &with, const QRegularExpressionMatch &match)
+{
+    QString out;
+    out.reserve(with.size());
+    for (qsizetype i = 0; i < with.size(); ++i) {
+        const QChar c = with[i];
+        const QChar next = i + 1 < with.size() ? with[i + 1] : QChar();
+        if (c == u'\\' && next >= u'0' && next <= u'9') {
+            out += match.capturedView(next.unicode() - u'0');
+            ++i;
+        } else if (c == u'\\' && next == u'\\') {
+            out += c;
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+Pattern::Pattern(const QString &text, Options options)
+    : m_text(text)
+    , m_options(options)
+{
+    if (options.regularExpression) {
+        QRegularExpression::PatternOptions flags = QRegularExpression::UseUnicodePropertiesOption;
+        if (!options.caseSensitive)
+            flags |= QRegularExpression::CaseInsensitiveOption;
+        m_regex = QRegularExpression(text, flags);
+        if (!m_regex.isValid())
+            m_error = PatternError{m_regex.errorString(), m_regex.patternErrorOffset()};
+        else
+            m_regex.optimize();
+        return;
+    }
+    // A lone LF is U+2028 in the text searched; a text holding a line break
+    // could only match across lines, so it finds nothing.
+    if (std::any_of(text.begin(), text.end(), breaksLines))
+        return;
+    m_needle = text;
+    m_needle.replace(u'\n', QChar(loneLineFeed));
+    if (!options.caseSensitive && !m_needle.isEmpty()) {
+        const QChar first = m_needle.front();
+        if (first.isSurrogate()) {
+            m_firsts.push_back(first.unicode());
+            return;
+        }
+        const char32_t folded = QChar::toCaseFolded(first.unicode());
+        for (char32_t c = 0; c < 0x10000; ++c)
+            if (!QChar::isSurrogate(c) && QChar::toCaseFolded(c) == folded && m_firsts.size() < maxFirsts)
+                m_firsts.push_back(char16_t(c));
+    }
+}
+
+qsizetype Pattern::plainIndex(QStringView text, qsizetype from) const
+{
+    if (m_needle.isEmpty())
+        return -1;
+    if (m_options.caseSensitive)
+        return text.indexOf(m_needle, from);
+    // Qt's own case-blind search folds every character of the text; most
+    // characters of a script cannot start a match, so look only where one can.
+    const qsizetype n = m_needle.size();
+    // Few forms of the first character (one for most of Japanese, two for
+    // a Latin letter): Qt's fast search for one character finds the next
+    // place of each form, and the nearest is compared.
+    const std::size_t forms = m_firsts.size();
+    std::array<qsizetype, maxFirsts> next{};
+    for (std::size_t k = 0; k < forms; ++k)
+        next[k] = text.indexOf(QChar(m_firsts[k]), std::max<qsizetype>(from, 0));
+    for (;;) {
+        std::size_t nearest = forms;
+        for (std::size_t k = 0; k < forms; ++k)
+            if (next[k] >= 0 && (nearest == forms || next[k] < next[nearest]))
+                nearest = k;
+        if (nearest == forms || next[nearest] + n > text.size())
+            return -1;
+        const qsizetype i = next[nearest];
+        if (text.sliced(i, n).compare(m_needle, Qt::CaseInsensitive) == 0)
+            return i;
+        next[nearest] = text.indexOf(QChar(m_firsts[nearest]), i + 1);
+    }
+}
+
+template <typename Visit>
+void Pattern::eachLineMatch(QStringView line, qsizetype offset, Visit visit) const
+{
+    // The expression sees a lone LF as the LF it is in the file.
+    QString copy;
+    QStringView subject = line;
+    if (line.contains(QChar(loneLineFeed))) {
+        copy = line.toString();
+        copy.replace(QChar(loneLineFeed), u'\n');
+        subject = copy;
+    }
+    qsizetype at = offset;
+    while (at <= subject.size()) {
+        // Never start between the halves of a surrogate pair.
+        if (at > 0 && at < subject.size() && subject[at].isLowSurrogate() && subject[at - 1].isHighSurrogate())
+            ++at;
+        const QRegularExpressionMatch match = m_regex.match(subject, at);
+        if (!match.hasMatch() || !visit(match))
+            return;
+        at = match.capturedLength() > 0 ? match.capturedEnd() : match.capturedEnd() + 1;
+    }
+}
+
+std::vector<Match> Pattern::lineMatches(QStringView line, qsizetype lineStart) const
+{
+    std::vector<Match> matches;
+    if (!usable())
+        return matches;
+    if (m_options.regularExpression) {
+        eachLineMatch(line, 0, [&](const QRegularExpressionMatch &match) {
+            matches.push_back({lineStart + match.capturedStart(), match.capturedLength()});
+            return true;
+        });
+        return matches;
+    }
+    for (qsizetype at = plainIndex(line, 0); at >= 0; at = plainIndex(line, at + m_needle.size()))
+        matches.push_back({lineStart + at, m_needle.size()});
+    return matches;
+}
+
+Match Pattern::next(QStringView text, qsizetype from, qsizetype until) const
+{
+    from = std::max<qsizetype>(from, 0);
+    const qsizetype limit = until < 0 ? text.size() + 1 : std::min(until, text.size() + 1);
+    if (!usable() || from >= limit)
+        return {};
+    if (!m_options.regularExpression) {
+        const qsizetype n = m_needle.size();
+        const qsizetype at = plainIndex(text.first(std::min(text.size(), limit - 1 + n)), from);
+        return at >= 0 ? Match{at, n} : Match{};
+    }
+    qsizetype lineStart = lineStartOf(text, from);
+    qsizetype offset = from - lineStart;
+    while (lineStart < limit) {
+        const qsizetype lineEnd = lineEndFrom(text, lineStart);
+        Match found;
+        eachLineMatch(text.sliced(lineStart, lineEnd - lineStart), offset, [&](const QRegularExpressionMatch &m) {
+            found = {lineStart + m.capturedStart(), m.capturedLength()};
+            return false;
+        });
+        if (found.found())
+            return found.start < limit ? found : Match{};
+        if (lineEnd == text.size())
+            break;
+        lineStart = lineEnd + 1;
+        offset = 0;
+    }
+    return {};
+}
+
+Match Pattern::previous(QStringView text, qsizetype before) const
+{
+    before = std::min(before, text.size() + 1);
+    if (!usable() || before <= 0)
+        return {};
+    qsizetype lineStart = lineStartOf(text, before - 1);
+    for (;;) {
+        const qsizetype lineEnd = lineEndFrom(text, lineStart);
+        const std::vector<Match> matches = lineMatches(text.sliced(lineStart, lineEnd - lineStart), lineStart);
+        const auto after = std::partition_point(matches.begin(), matches.end(),
+                                                [&](const Match &m) { return m.start < before; });
+        if (after != matches.begin())
+            return *std::prev(after);
+        if (lineStart == 0)
+            return {};
+        lineStart = lineStartOf(text, lineStart - 1);
+    }
+}
+
+QString Pattern::replacement(QStringView text, Match match, const QString &with) const
+{
+    if (!m_options.regularExpression)
+        return with;
+    const qsizetype lineStart = lineStartOf(text, match.start);
+    const qsizetype lineEnd = lineEndFrom(text, lineStart);
+    QString out = with;
+    eachLineMatch(text.sliced(lineStart, lineEnd - lineStart), match.start - lineStart,
+                  [&](const QRegularExpressionMatch &m) {
+                      if (lineStart + m.capturedStart() == match.start)
+                          out = expand(with, m);
+                      return false;
+                  });
+    return out;
+}
+
+std::vector<Edit> Pattern::replaceAll(QStringView text, const QString &with) const
+{
+    std::vector<Edit> edits;
+    if (!usable())
+        return edits;
+    // A script offset is the position plus one for each line break before it.
+    qsizetype breaks = 0;
+    for (qsizetype lineStart = 0;; ++breaks) {
+        const qsizetype lineEnd = lineEndFrom(text, lineStart);
+        const QStringView line = text.sliced(lineStart, lineEnd - lineStart);
+        const qsizetype scriptStart = lineStart + breaks;
+        if (m_options.regularExpression) {
+            eachLineMatch(line, 0, [&](const QRegularExpressionMatch &m) {
+                edits.push_back({scriptStart + m.capturedStart(), m.capturedLength(), expand(with, m)});
+                return true;
+            });
+        } else {
+            for (const Match &m : lineMatches(line, scriptStart))
+                edits.push_back({m.start, m.length, with});
+        }
+        if (lineEnd == text.size())
+            return edits;
+        lineStart = lineEnd + 1;
+    }
+}
+
+Counter::Counter(Pattern pattern, qsizetype textSize, std::size_t kept)
+    : m_pattern(std::move(pattern))
+    , m_textSize(textSize)
+    , m_from(m_pattern.usable() ? 0 : textSize + 1)
+    , m_kept(kept)
+{
+}
+
+bool Counter::step(QStringView text, QDeadlineTimer deadline)
+{
+    // A slice is small enough to finish well within a frame even when
+    // nothing in it matches.
+    constexpr qsizetype slice = 1 << 18;
+    while (!done()) {
+        const qsizetype until = std::min(m_from + slice, m_textSize + 1);
+        for (Match m = m_pattern.next(text, m_from, until); m.found(); m = m_pattern.next(text, m_from, until)) {
+            if (m_starts.size() < m_kept)
+                m_starts.push_back(m.start);
+            ++m_count;
+            m_from = m.after();
+            // An expression matching (almost) everywhere fills a slice fast.
+            if (m_count % 4096 == 0 && deadline.hasExpired())
+                return false;
+        }
+        m_from = std::max(m_from, until);
+        if (!done() && deadline.hasExpired())
+            return false;
+    }
+    return true;
+}
+
+qsizetype Counter::ordinal(qsizetype start) const
+{
+    const auto at = std::lower_bound(m_starts.begin(), m_starts.end(), start);
+    return at != m_starts.end() && *at == start ? qsizetype(at - m_starts.begin()) + 1 : 0;
+}
+
+} // namespace search

@@ -1,0 +1,650 @@
+#include "search/search_bar.h"
+
+#include "app/script_edit.h"
+
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Time the count may take from the event loop at a go: well within a
+// frame, so that typing in Text1 never waits on it.
+constexpr int countSliceMs = 8;
+// Edits come in bursts while the author types: count again after a pause.
+constexpr int recountAfterMs = 300;
+
+const QColor markColour(255, 226, 120);
+
+QHBoxLayout *row(QWidget *owner)
+{
+    auto *layout = new QHBoxLayout(owner);
+    layout->setContentsMargins(4, 2, 4, 2);
+    return layout;
+}
+
+template <typename Widget, typename... Args>
+Widget *named(const char *name, Args &&...args)
+{
+    auto *widget = new Widget(std::forward<Args>(args)...);
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+bool isReturn(const QKeyEvent *key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
+
+} // namespace
+
+SearchBar::SearchBar(ScriptEdit *text1, QWidget *parent)
+    : QWidget(parent)
+    , m_text1(text1)
+{
+    setObjectName(QStringLiteral("search_bar"));
+    m_findRows = named<QWidget>("search_find_rows");
+    auto *findRow = named<QWidget>("search_find_row");
+    m_find = named<QLineEdit>("search_text");
+    m_find->setPlaceholderText(QStringLiteral(u"検索する文字列"));
+    m_previous = named<QPushButton>("search_previous", QStringLiteral(u"前へ"));
+    m_previous->setToolTip(QStringLiteral(u"前を検索 (Shift+F3, Shift+Enter)"));
+    m_next = named<QPushButton>("search_next", QStringLiteral(u"次へ"));
+    m_next->setToolTip(QStringLiteral(u"次を検索 (F3, Enter)"));
+    m_case = named<QCheckBox>("search_case", QStringLiteral(u"大文字と小文字を区別(&C)"));
+    m_regex = named<QCheckBox>("search_regex", QStringLiteral(u"正規表現(&X)"));
+    m_regex->setToolTip(QStringLiteral(u"Qt の正規表現 (Unicode) で検索します。1 行の中だけで一致します。\n"
+                                       u"置換する文字列では \\1 … \\9 が括弧で囲んだ部分、\\0 が一致した全体になります。"));
+    m_count = named<QLabel>("search_count");
+    m_message = named<QLabel>("search_message");
+    m_close = named<QToolButton>("search_close");
+    m_close->setText(QStringLiteral(u"×"));
+    m_close->setToolTip(QStringLiteral(u"閉じる (Esc)"));
+    m_close->setAutoRaise(true);
+    // The window is narrow: the options and the bar's messages get a row
+    // of their own under the search field.
+    auto *find = row(findRow);
+    find->addWidget(m_find, 1);
+    find->addWidget(m_previous);
+    find->addWidget(m_next);
+    find->addWidget(m_count);
+    find->addWidget(m_close);
+    auto *optionsRow = named<QWidget>("search_options_row");
+    auto *options = row(optionsRow);
+    options->addWidget(m_case);
+    options->addWidget(m_regex);
+    options->addWidget(m_message, 1);
+    // A long message is cut rather than widening the window; its tooltip
+    // holds it whole.
+    m_message->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    m_replaceRow = named<QWidget>("search_replace_row");
+    m_replace = named<QLineEdit>("replace_text");
+    m_replace->setPlaceholderText(QStringLiteral(u"置換後の文字列"));
+    m_replace->setToolTip(m_regex->toolTip());
+    m_replaceOne = named<QPushButton>("replace_one", QStringLiteral(u"置換(&R)"));
+    m_replaceAll = named<QPushButton>("replace_all", QStringLiteral(u"すべて置換(&A)"));
+    auto *replace = row(m_replaceRow);
+    replace->addWidget(m_replace, 1);
+    replace->addWidget(m_replaceOne);
+    replace->addWidget(m_replaceAll);
+    replace->addStretch(1);
+
+    auto *rows = new QVBoxLayout(m_findRows);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    rows->addWidget(findRow);
+    rows->addWidget(optionsRow);
+    rows->addWidget(m_replaceRow);
+
+    m_jumpRow = named<QWidget>("jump_row");
+    m_jump = named<QLineEdit>("jump_line");
+    auto *jumpLabel = named<QLabel>("jump_label", QStringLiteral(u"指定行へジャンプ:"));
+    auto *jumpClose = named<QToolButton>("jump_close");
+    jumpClose->setText(m_close->text());
+    jumpClose->setToolTip(m_close->toolTip());
+    jumpClose->setAutoRaise(true);
+    auto *jump = row(m_jumpRow);
+    jump->addWidget(jumpLabel);
+    jump->addWidget(m_jump, 1);
+    jump->addWidget(jumpClose);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_findRows);
+    layout->addWidget(m_jumpRow);
+
+    setTabOrder(m_find, m_replace);
+    setTabOrder(m_replace, m_replaceOne);
+    setTabOrder(m_replaceOne, m_replaceAll);
+    setTabOrder(m_replaceAll, m_previous);
+    setTabOrder(m_previous, m_next);
+    setTabOrder(m_next, m_case);
+    setTabOrder(m_case, m_regex);
+    setTabOrder(m_regex, m_close);
+    for (QWidget *button : {static_cast<QWidget *>(m_previous), static_cast<QWidget *>(m_next)})
+        button->setFocusPolicy(Qt::TabFocus);
+
+    for (QObject *watched : {static_cast<QObject *>(m_find), static_cast<QObject *>(m_replace),
+                             static_cast<QObject *>(m_replaceOne), static_cast<QObject *>(m_replaceAll)})
+        watched->installEventFilter(this);
+    connect(m_find, &QLineEdit::textEdited, this, [this] {
+        patternChanged();
+        incremental();
+    });
+    connect(m_case, &QCheckBox::toggled, this, [this] {
+        patternChanged();
+        incremental();
+    });
+    connect(m_regex, &QCheckBox::toggled, this, [this] {
+        patternChanged();
+        incremental();
+    });
+    connect(m_previous, &QPushButton::clicked, this, &SearchBar::findPrevious);
+    connect(m_next, &QPushButton::clicked, this, &SearchBar::findNext);
+    connect(m_replaceOne, &QPushButton::clicked, this, &SearchBar::replaceOne);
+    connect(m_replaceAll, &QPushButton::clicked, this, &SearchBar::replaceAll);
+    connect(m_close, &QToolButton::clicked, this, &SearchBar::dismiss);
+    connect(jumpClose, &QToolButton::clicked, this, &SearchBar::dismiss);
+    connect(m_jump, &QLineEdit::returnPressed, this, &SearchBar::jump);
+
+    m_countTimer.setInterval(0);
+    connect(&m_countTimer, &QTimer::timeout, this, &SearchBar::countSome);
+    m_marksTimer.setSingleShot(true);
+    m_marksTimer.setInterval(0);
+    connect(&m_marksTimer, &QTimer::timeout, this, &SearchBar::refreshMarks);
+    m_recountTimer.setSingleShot(true);
+    connect(&m_recountTimer, &QTimer::timeout, this, [this] {
+        // Typing went on since the timer started: wait for the pause.
+        const qint64 quiet = m_lastEdit.elapsed();
+        if (quiet < recountAfterMs)
+            m_recountTimer.start(int(recountAfterMs - quiet));
+        else
+            restartCount();
+    });
+
+    connect(m_text1->document(), &QTextDocument::contentsChange, this,
+            [this](int position, int removed, int added) {
+                if (removed != 0 || added != 0)
+                    textChanged(position, added);
+            });
+    // Marks follow the view when it scrolls or is laid out anew, not when
+    // a line is repainted for a keystroke or the caret's blink.
+    connect(m_text1, &QPlainTextEdit::updateRequest, this, [this](const QRect &rect, int dy) {
+        if (isVisible() && (dy != 0 || rect.contains(m_text1->viewport()->rect())))
+            m_marksTimer.start();
+    });
+}
+
+const QString &SearchBar::text()
+{
+    // Read at once, the document's own copy of the whole text is quicker
+    // than reading the rest a slice at a time.
+    if (m_read < documentLength()) {
+        m_text = m_text1->document()->toRawText();
+        m_read = m_text.size();
+    }
+    return m_text;
+}
+
+qsizetype SearchBar::documentLength() const
+{
+    return m_text1->document()->characterCount() - 1;
+}
+
+bool SearchBar::readText(QDeadlineTimer deadline)
+{
+    // A slice of the script read at a go: a few milliseconds.
+    constexpr int slice = 1 << 17;
+    const qsizetype length = documentLength();
+    while (m_read < length) {
+        QTextCursor cursor(m_text1->document());
+        cursor.setPosition(int(m_read));
+        cursor.setPosition(int(std::min<qsizetype>(m_read + slice, length)), QTextCursor::KeepAnchor);
+        // The selected text is the document's own, U+2029 between lines.
+        const QString piece = cursor.selectedText();
+        if (piece.isEmpty()) {
+            // Never expected; rather than wait for ever, read it all at once.
+            m_text = m_text1->document()->toRawText();
+            m_read = m_text.size();
+            return true;
+        }
+        m_text += piece;
+        m_read = m_text.size();
+        if (deadline.hasExpired())
+            return m_read == length;
+    }
+    return true;
+}
+
+void SearchBar::textChanged(int position, int added)
+{
+    // What was read before the change is still the script's; the rest is
+    // read again when needed.
+    m_read = std::min<qsizetype>(m_read, position);
+    m_text.truncate(m_read);
+    m_current = {};
+    // The count shown stays until the new one is ready.
+    m_countValid = false;
+    if (isVisible()) {
+        m_countTimer.stop();
+        // Restarting a timer at every keystroke costs more than noting the time.
+        m_lastEdit.start();
+        if (!m_recountTimer.isActive())
+            m_recountTimer.start(recountAfterMs);
+        remarkLines(position, added);
+    }
+}
+
+void SearchBar::remarkLines(int position, int added)
+{
+    const QTextDocument *document = m_text1->document();
+    if (m_markedFirst < 0)
+        return;  // marked afresh anyway
+    if (document->blockCount() != m_markedBlockCount) {
+        m_markedFirst = -1;
+        m_marksTimer.start();
+        return;
+    }
+    // Marks elsewhere moved with the text; only the changed lines in view
+    // are looked at again, and the marks are set only if theirs changed.
+    const int first = std::max(document->findBlock(position).blockNumber(), m_markedFirst);
+    const int last = std::min(document->findBlock(position + added).blockNumber(), m_markedLast);
+    if (first > last)
+        return;
+    const int from = document->findBlockByNumber(first).position();
+    const QTextBlock lastBlock = document->findBlockByNumber(last);
+    const int to = lastBlock.position() + lastBlock.length();
+    QList<QTextEdit::ExtraSelection> kept;
+    std::vector<search::Match> before;
+    for (const QTextEdit::ExtraSelection &mark : std::as_const(m_marks)) {
+        const int start = mark.cursor.selectionStart();
+        if (start >= from && start < to)
+            before.push_back({start, mark.cursor.selectionEnd() - start});
+        else
+            kept.append(mark);
+    }
+    const std::vector<search::Match> after = marked(first, last);
+    if (after == before)
+        return;
+    m_marks = kept + marks(after);
+    m_text1->setMarks(ScriptEdit::MarkKind::Search, m_marks);
+}
+
+std::vector<search::Match> SearchBar::marked(int first, int last) const
+{
+    std::vector<search::Match> matches;
+    if (!m_pattern.usable())
+        return matches;
+    for (QTextBlock block = m_text1->document()->findBlockByNumber(first); block.isValid() && block.blockNumber() <= last;
+         block = block.next()) {
+        for (const search::Match &m : m_pattern.lineMatches(block.text(), block.position()))
+            if (m.length > 0)
+                matches.push_back(m);
+    }
+    return matches;
+}
+
+QList<QTextEdit::ExtraSelection> SearchBar::marks(const std::vector<search::Match> &matches) const
+{
+    QTextCharFormat format;
+    format.setBackground(markColour);
+    QList<QTextEdit::ExtraSelection> out;
+    for (const search::Match &m : matches) {
+        QTextCursor cursor(m_text1->document());
+        cursor.setPosition(int(m.start));
+        cursor.setPosition(int(m.end()), QTextCursor::KeepAnchor);
+        out.append({cursor, format});
+    }
+    return out;
+}
+
+void SearchBar::showMode(Mode mode)
+{
+    m_findRows->setVisible(mode != Mode::Jump);
+    m_replaceRow->setVisible(mode == Mode::Replace);
+    m_jumpRow->setVisible(mode == Mode::Jump);
+    const bool wasHidden = isHidden();
+    show();
+    if (wasHidden && mode != Mode::Jump) {
+        restartCount();
+        m_marksTimer.start();
+    }
+}
+
+void SearchBar::showFind()
+{
+    showMode(Mode::Find);
+    focusFind();
+}
+
+void SearchBar::showReplace()
+{
+    showMode(Mode::Replace);
+    focusFind();
+}
+
+void SearchBar::focusFind()
+{
+    const QTextCursor cursor = m_text1->textCursor();
+    const QString selected = cursor.selectedText();
+    const bool withinOneLine = !selected.contains(QChar(search::lineBreak)) &&
+                               !selected.contains(QChar(search::loneLineFeed));
+    // A selection the bar made itself leaves the pattern that found it.
+    if (!selected.isEmpty() && withinOneLine && !selectedMatch().found() && selected != m_find->text()) {
+        m_find->setText(selected);
+        patternChanged();
+    }
+    m_origin = cursor.selectionStart();
+    m_find->selectAll();
+    m_find->setFocus();
+}
+
+void SearchBar::showJump()
+{
+    showMode(Mode::Jump);
+    const int lines = m_text1->document()->blockCount();
+    m_jump->setPlaceholderText(QStringLiteral(u"行番号 (1–%1)").arg(lines));
+    m_jump->selectAll();
+    m_jump->setFocus();
+}
+
+void SearchBar::dismiss()
+{
+    hide();
+    m_countTimer.stop();
+    m_recountTimer.stop();
+    m_marksTimer.stop();
+    clearMarks();
+    // The copy of the script is of no use until the next search.
+    m_text = QString();
+    m_read = 0;
+    m_text1->setFocus();
+}
+
+void SearchBar::patternChanged()
+{
+    m_pattern = search::Pattern(m_find->text(), {m_case->isChecked(), m_regex->isChecked()});
+    say(m_pattern.error() ? QStringLiteral(u"正規表現の誤り (%1 文字目): %2")
+                                .arg(m_pattern.error()->offset + 1)
+                                .arg(m_pattern.error()->reason)
+                          : QString());
+    m_markedFirst = m_markedLast = -1;
+    restartCount();
+    m_marksTimer.start();
+}
+
+void SearchBar::incremental()
+{
+    if (!m_pattern.usable()) {
+        showCount();
+        return;
+    }
+    // Every keystroke looks again from where the search started.
+    const QString &script = text();
+    search::Match match = m_pattern.next(script, m_origin);
+    const bool wrapped = !match.found() && m_origin > 0;
+    if (wrapped)
+        match = m_pattern.next(script, 0);
+    if (match.found()) {
+        select(match);
+        say(wrapped ? QStringLiteral(u"末尾まで検索したので先頭から検索しました") : QString());
+    }
+    showCount();
+}
+
+void SearchBar::setSearchText(const QString &text, search::Options options)
+{
+    const QSignalBlocker caseBlocker(m_case);
+    const QSignalBlocker regexBlocker(m_regex);
+    m_case->setChecked(options.caseSensitive);
+    m_regex->setChecked(options.regularExpression);
+    m_find->setText(text);
+    m_origin = m_text1->textCursor().selectionStart();
+    patternChanged();
+    incremental();
+}
+
+search::Match SearchBar::selectedMatch()
+{
+    const QTextCursor cursor = m_text1->textCursor();
+    if (m_current.found() && cursor.selectionStart() == m_current.start && cursor.selectionEnd() == m_current.end())
+        return m_current;
+    return {};
+}
+
+bool SearchBar::step(bool forward)
+{
+    if (!m_pattern.usable())
+        return false;
+    const QString &script = text();
+    const QTextCursor cursor = m_text1->textCursor();
+    const search::Match current = selectedMatch();
+    search::Match match;
+    bool wrapped = false;
+    if (forward) {
+        const qsizetype from = current.found() ? current.after() : cursor.selectionEnd();
+        match = m_pattern.next(script, from);
+        wrapped = !match.found();
+        if (wrapped)
+            match = m_pattern.next(script, 0);
+    } else {
+        const qsizetype before = current.found() ? current.start : cursor.selectionStart();
+        match = m_pattern.previous(script, before);
+        wrapped = !match.found();
+        if (wrapped)
+            match = m_pattern.previous(script, script.size() + 1);
+    }
+    if (!match.found()) {
+        showCount();
+        return false;
+    }
+    select(match);
+    say(!wrapped ? QString()
+        : forward ? QStringLiteral(u"末尾まで検索したので先頭から検索しました")
+                  : QStringLiteral(u"先頭まで検索したので末尾から検索しました"));
+    showCount();
+    return true;
+}
+
+void SearchBar::select(search::Match match)
+{
+    QTextCursor cursor = m_text1->textCursor();
+    cursor.setPosition(int(match.start));
+    cursor.setPosition(int(match.end()), QTextCursor::KeepAnchor);
+    m_text1->setTextCursor(cursor);
+    m_text1->ensureCursorVisible();
+    m_current = match;
+}
+
+void SearchBar::findNext()
+{
+    findAgain(true);
+}
+
+void SearchBar::findPrevious()
+{
+    findAgain(false);
+}
+
+void SearchBar::findAgain(bool forward)
+{
+    if (m_find->text().isEmpty()) {
+        showFind();
+        return;
+    }
+    if (isHidden())
+        showMode(m_replaceRow->isVisible() ? Mode::Replace : Mode::Find);
+    step(forward);
+}
+
+void SearchBar::replaceOne()
+{
+    if (!m_pattern.usable())
+        return;
+    // The selection is replaced only when it is a match; otherwise this
+    // first finds one, as the author sees what would be replaced.
+    // An empty match (of ^, say) is the one the bar put the caret on.
+    const QTextCursor cursor = m_text1->textCursor();
+    const search::Match selected = cursor.hasSelection()
+                                       ? search::Match{cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()}
+                                       : selectedMatch();
+    const QString &script = text();
+    if (selected.found() && m_pattern.next(script, selected.start) == selected) {
+        m_text1->insert(m_pattern.replacement(script, selected, m_replace->text()));
+        m_current = {};
+    }
+    step(true);
+}
+
+void SearchBar::replaceAll()
+{
+    if (!m_pattern.usable())
+        return;
+    const std::vector<search::Edit> edits = m_pattern.replaceAll(text(), m_replace->text());
+    if (edits.empty()) {
+        say(QStringLiteral(u"見つかりません"));
+        return;
+    }
+    // Marks would only be carried along every edit: mark afresh after.
+    clearMarks();
+    m_text1->replaceEach(edits);
+    m_marksTimer.start();
+    say(QStringLiteral(u"%1 件置換しました").arg(edits.size()));
+}
+
+void SearchBar::jump()
+{
+    const int lines = m_text1->document()->blockCount();
+    bool number = false;
+    const int line = m_jump->text().trimmed().toInt(&number);
+    if (!number || line < 1 || line > lines) {
+        m_jump->setToolTip(QString());
+        say(QStringLiteral(u"1 から %1 までの行番号を入力してください").arg(lines));
+        m_jump->setPlaceholderText(QStringLiteral(u"行番号 (1–%1)").arg(lines));
+        m_jump->selectAll();
+        return;
+    }
+    QTextCursor cursor(m_text1->document()->findBlockByNumber(line - 1));
+    m_text1->setTextCursor(cursor);
+    m_text1->centerCursor();
+    m_jump->clear();
+    dismiss();
+}
+
+void SearchBar::restartCount()
+{
+    m_recountTimer.stop();
+    m_counter = search::Counter(m_pattern, documentLength());
+    m_countValid = true;
+    if (!isVisible() || m_counter.done()) {
+        m_countTimer.stop();
+        showCount();
+        return;
+    }
+    m_count->setText(QStringLiteral(u"… 件"));
+    m_countTimer.start();
+}
+
+void SearchBar::countSome()
+{
+    // After a change the script is read again first, in slices too.
+    const QDeadlineTimer deadline(countSliceMs);
+    if (!readText(deadline))
+        return;
+    if (m_counter.step(m_text, deadline)) {
+        m_countTimer.stop();
+        showCount();
+    }
+}
+
+void SearchBar::showCount()
+{
+    if (!m_pattern.usable()) {
+        m_count->setText(QString());
+        return;
+    }
+    if (!counted())
+        return;
+    const qsizetype count = m_counter.count();
+    const qsizetype ordinal = m_counter.ordinal(selectedMatch().start);
+    m_count->setText(count == 0     ? QStringLiteral(u"見つかりません")
+                     : ordinal == 0 ? QStringLiteral(u"%1 件").arg(count)
+                                    : QStringLiteral(u"%1 / %2 件").arg(ordinal).arg(count));
+}
+
+void SearchBar::refreshMarks()
+{
+    if (!isVisible() || !m_findRows->isVisible())
+        return;
+    const QTextBlock first = m_text1->cursorForPosition(QPoint(0, 0)).block();
+    const QTextBlock last = m_text1->cursorForPosition(QPoint(0, m_text1->viewport()->height())).block();
+    if (first.blockNumber() == m_markedFirst && last.blockNumber() == m_markedLast)
+        return;
+    m_markedFirst = first.blockNumber();
+    m_markedLast = last.blockNumber();
+    m_markedBlockCount = m_text1->document()->blockCount();
+    m_marks = marks(marked(m_markedFirst, m_markedLast));
+    m_text1->setMarks(ScriptEdit::MarkKind::Search, m_marks);
+}
+
+void SearchBar::clearMarks()
+{
+    m_marks.clear();
+    m_markedFirst = m_markedLast = -1;
+    m_text1->setMarks(ScriptEdit::MarkKind::Search, {});
+}
+
+void SearchBar::say(const QString &message)
+{
+    m_message->setText(message);
+    m_message->setToolTip(message);
+}
+
+QString SearchBar::countText() const
+{
+    return m_count->text();
+}
+
+QString SearchBar::message() const
+{
+    return m_message->text();
+}
+
+bool SearchBar::eventFilter(QObject *watched, QEvent *event)
+{
+    // Alt+R and Alt+A replace at once and leave the focus where the author
+    // types, rather than showing a press first: keys typed right after
+    // them then act on the replaced text.
+    if (event->type() == QEvent::Shortcut && (watched == m_replaceOne || watched == m_replaceAll)) {
+        static_cast<QAbstractButton *>(watched)->click();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == m_find && isReturn(key)) {
+            step(!(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
+        if (watched == m_replace && isReturn(key)) {
+            replaceOne();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SearchBar::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        dismiss();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

@@ -1,0 +1,122 @@
+// The search bar under Text1: find as you type, next and previous, replace
+// one or all, and jump to a line. It reads the script through Text1's
+// document and writes only through Text1's insertion paths.
+#pragma once
+
+#include "search/search.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QTextEdit>
+#include <QTimer>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class ScriptEdit;
+
+class SearchBar : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SearchBar(ScriptEdit *text1, QWidget *parent = nullptr);
+
+    // Ctrl+F and Ctrl+H: shows the bar (with the replacement row for
+    // Ctrl+H), the search field focused with its text selected, filled
+    // with Text1's selection when that lies within one line.
+    void showFind();
+    void showReplace();
+    // Ctrl+G: shows the line-number field alone.
+    void showJump();
+    // The search text and options as if typed and ticked: finds as you type.
+    void setSearchText(const QString &text, search::Options options = {});
+    // F3 and Shift+F3: the next or previous match of the search text, the
+    // bar shown without taking the focus; with no search text, as Ctrl+F.
+    void findNext();
+    void findPrevious();
+    // "置換": replaces the selected match and goes on to the next one.
+    void replaceOne();
+    // "すべて置換": every match in the script, one undo step.
+    void replaceAll();
+    // Escape: hides the bar; Text1 takes the focus with the match selected.
+    void dismiss();
+
+    // What the bar shows after the last step: the count ("3 / 17 件"), and a
+    // message (wrapped around, replaced, an invalid expression, a bad line number).
+    QString countText() const;
+    QString message() const;
+    // True once the count of the current pattern is complete.
+    bool counted() const { return m_countValid && m_counter.done(); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    enum class Mode { Find, Replace, Jump };
+    void showMode(Mode mode);
+    void focusFind();
+    void patternChanged();
+    void incremental();
+    // Selects the match after (or before) the current one, wrapping around
+    // at the end of the script; false when there is none.
+    bool step(bool forward);
+    void findAgain(bool forward);
+    void select(search::Match match);
+    void jump();
+    // The script as the editor keeps it (U+2029 between lines), read in
+    // full; readText() reads on until the deadline, true once complete.
+    const QString &text();
+    bool readText(QDeadlineTimer deadline);
+    qsizetype documentLength() const;
+    void textChanged(int position, int added);
+    void remarkLines(int position, int added);
+    // The non-empty matches in lines first … last, and the marks drawn for them.
+    std::vector<search::Match> marked(int first, int last) const;
+    QList<QTextEdit::ExtraSelection> marks(const std::vector<search::Match> &matches) const;
+    void clearMarks();
+    void restartCount();
+    void countSome();
+    void refreshMarks();
+    void showCount();
+    void say(const QString &message);
+    // The match the bar selected last, while Text1's selection still is it.
+    search::Match selectedMatch();
+
+    ScriptEdit *m_text1;
+    QLineEdit *m_find;
+    QPushButton *m_previous;
+    QPushButton *m_next;
+    QCheckBox *m_case;
+    QCheckBox *m_regex;
+    QLabel *m_count;
+    QLabel *m_message;
+    QToolButton *m_close;
+    QWidget *m_replaceRow;
+    QLineEdit *m_replace;
+    QPushButton *m_replaceOne;
+    QPushButton *m_replaceAll;
+    QWidget *m_findRows;
+    QWidget *m_jumpRow;
+    QLineEdit *m_jump;
+
+    search::Pattern m_pattern;
+    search::Match m_current;
+    int m_origin = 0;  // where find-as-you-type starts
+    QString m_text;
+    qsizetype m_read = 0;  // how much of the script m_text holds
+    search::Counter m_counter;
+    bool m_countValid = false;
+    QTimer m_countTimer;
+    QTimer m_marksTimer;
+    QTimer m_recountTimer;
+    QElapsedTimer m_lastEdit;
+    int m_markedFirst = -1;
+    int m_markedLast = -1;
+    int m_markedBlockCount = 0;
+    QList<QTextEdit::ExtraSelection> m_marks;
+};
