@@ -7,6 +7,7 @@
 #include "editor.h"
 #include "test_files.h"
 
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -62,6 +63,7 @@ private slots:
     void controlsCarryTheirNamesAndCaptions_data();
     void controlsCarryTheirNamesAndCaptions();
     void menusStandInOrderWithUniqueAccessKeys();
+    void noAccessKeyInTheWindowRepeatsTheMenuBars();
     void buttonRowKeepsItsPlaceAndTextFollowsTheWindow();
     void panelsUnderTheTextTakeTheirHeightWhileShown();
     void tabVisitsButtonsAndTextInOrder();
@@ -187,6 +189,35 @@ void TestMainWindow::menusStandInOrderWithUniqueAccessKeys()
                          QStringLiteral("mnu_search: mnu_find mnu_find_next mnu_find_previous mnu_replace -mnu_ber3 mnu_jump"),
                          QStringLiteral("mnu_view: mnu_colours -mnu_ber4 mnu_check mnu_next mnu_previous"),
                      }));
+}
+
+// Alt and a menu bar letter must open that menu, never also press a
+// button of a panel under the script.
+void TestMainWindow::noAccessKeyInTheWindowRepeatsTheMenuBars()
+{
+    Editor editor;
+    const auto accessKey = [](const QString &caption) {
+        const qsizetype amp = caption.indexOf(u'&');
+        return amp >= 0 && amp + 1 < caption.size() ? caption.at(amp + 1).toUpper() : QChar();
+    };
+    QSet<QChar> barKeys;
+    for (QAction *menu : editor.window->menuBar()->actions())
+        barKeys.insert(accessKey(menu->text()));
+    QCOMPARE(barKeys, (QSet<QChar>{u'F', u'I', u'H', u'E', u'S', u'V'}));
+    // Every panel shown, so that each of its rows is built.
+    editor.window->findChild<QAction *>(QStringLiteral("mnu_replace"))->trigger();
+    editor.window->findChild<QAction *>(QStringLiteral("mnu_check"))->trigger();
+    int captions = 0;
+    for (const QAbstractButton *button : editor.window->centralWidget()->findChildren<QAbstractButton *>()) {
+        const QChar key = accessKey(button->text());
+        captions += !key.isNull();
+        QVERIFY2(key.isNull() || !barKeys.contains(key), qPrintable(button->objectName() + u' ' + button->text()));
+    }
+    for (const QLabel *label : editor.window->centralWidget()->findChildren<QLabel *>()) {
+        const QChar key = accessKey(label->text());
+        QVERIFY2(key.isNull() || !barKeys.contains(key), qPrintable(label->objectName() + u' ' + label->text()));
+    }
+    QVERIFY(captions >= 4);  // the search bar's own access keys were seen
 }
 
 void TestMainWindow::buttonRowKeepsItsPlaceAndTextFollowsTheWindow()
