@@ -114,13 +114,37 @@ void Highlighter::contentsChange(int position, int, int added)
     const QTextBlock block = document->findBlock(position);
     const int edited = block.blockNumber();
     const int blocks = document->blockCount();
-    const bool oneLine = blocks == m_blocks && position + added < block.position() + block.length();
+    const int delta = blocks - m_blocks;
+    const bool oneLine = delta == 0 && position + added < block.position() + block.length();
     m_blocks = blocks;
-    // An edit inside one line changes the lines below only if that line
-    // ends in another state than before: their states are kept, to be taken
-    // up again when the edited line turns out to end as it did.
-    if (!oneLine || edited < 0) {
+    // An edit changes the lines below it only if its last line ends in
+    // another state than before: their states are kept, to be taken up again
+    // when the edited lines turn out to end as they did. Lines added or
+    // removed (Enter, a pasted block) shift the kept states with their lines.
+    if (edited < 0) {
         m_junction = -1;
+    } else if (!oneLine) {
+        const QTextBlock lastBlock = document->findBlock(std::min(position + added, document->characterCount() - 1));
+        const int last = lastBlock.blockNumber();
+        const int oldLast = last - delta;
+        // Lines joined by deleting a break keep the first one's colours and
+        // revision: they are no longer what the line shows. The lines in
+        // between are new and have none.
+        for (const QTextBlock &ends : {block, lastBlock})
+            if (auto *colours = static_cast<LineColours *>(ends.userData()))
+                colours->revision = -1;
+        if (m_junction < 0 && edited <= oldLast && oldLast < m_lexed) {
+            const auto at = m_endStates.begin() + edited;
+            if (delta > 0)
+                m_endStates.insert(at, std::size_t(delta), State::Text);
+            else
+                m_endStates.erase(at, at - delta);
+            m_junction = last;
+            m_junctionState = m_endStates[std::size_t(last)];
+            m_resume = m_lexed + delta;
+        } else {
+            m_junction = -1;
+        }
     } else if (m_junction < 0 && edited < m_lexed) {
         m_junction = edited;
         m_junctionState = m_endStates[std::size_t(edited)];

@@ -248,6 +248,17 @@ void TestDnmlWidgets::linesBelowAreLexedWhileIdle()
     QCOMPARE(highlighter(editor)->lexedLines(), 0);
     paint(editor);
     QCOMPARE(highlighter(editor)->lexedLines(), lines - 1);
+    // So do a line broken in two and joined again: the states below move
+    // with their lines.
+    QTest::keyClick(text, Qt::Key_Return);
+    QCOMPARE(highlighter(editor)->lexedLines(), 0);
+    paint(editor);
+    QCOMPARE(highlighter(editor)->lexedLines(), lines);
+    QTest::keyClick(text, Qt::Key_Backspace);
+    paint(editor);
+    QCOMPARE(highlighter(editor)->lexedLines(), lines - 1);
+    QCOMPARE(colourAt(editor, 0, 1), dnml::Highlighter::colour(Token::Comment));
+    QCOMPARE(colourAt(editor, 1, 0), dnml::Highlighter::colour(Token::CommentContinued));
     // Closing the comment there changes every line below: idle time lexes
     // them again.
     text->setCaret(text->document()->firstBlock().length() - 1);
