@@ -305,7 +305,9 @@ bool Highlighter::colourShownLines(const QRect &painted)
 
 bool Highlighter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_edit->viewport() && event->type() == QEvent::Paint) {
+    // The type first: while the editor is being destroyed its viewport
+    // still sends events, and the editor can no longer be asked for it.
+    if (event->type() == QEvent::Paint && watched == m_edit->viewport()) {
         speakAgain();
         if (colourShownLines(static_cast<QPaintEvent *>(event)->rect()))
             m_edit->viewport()->update();
