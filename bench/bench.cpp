@@ -809,24 +809,32 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    // BENCH_ONLY=search runs the search figures alone.
-    const bool searchOnly = qgetenv("BENCH_ONLY") == "search";
-    if (!searchOnly) {
+    // BENCH_ONLY=search (or colours, check, journal) runs that group alone.
+    const QByteArray only = qgetenv("BENCH_ONLY");
+    const auto group = [&only](const char *name) { return only.isEmpty() || only == name; };
+    if (only.isEmpty()) {
         openFigure(path, runs, expected);
         saveFigure(path, runs, expected);
         insertionFigure(expected, runs);
+    }
+    if (group("journal"))
         journalKeystrokeFigure(path, runs);
+    if (only.isEmpty()) {
         pickerFigure(runs);
         peakFigure("memory", "program", "baseline", path, runs, 1.2);
-        colourFigures(path, runs);
-        checkFigures(path, expected, runs);
     }
-    findNextFigure(path, runs);
-    countFigure(path, runs);
-    replaceAllFigure(path, expected, runs);
-    peakFigure("memory, replace all against open", "replace", "program", path, runs, 1.3);
-    searchKeystrokeFigure(path, runs);
-    if (!searchOnly)
+    if (group("colours"))
+        colourFigures(path, runs);
+    if (group("check"))
+        checkFigures(path, expected, runs);
+    if (group("search")) {
+        findNextFigure(path, runs);
+        countFigure(path, runs);
+        replaceAllFigure(path, expected, runs);
+        peakFigure("memory, replace all against open", "replace", "program", path, runs, 1.3);
+        searchKeystrokeFigure(path, runs);
+    }
+    if (only.isEmpty())
         contextRows(path, runs);
     return 0;
 }
