@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "app/script_edit.h"
+#include "editor/script_edit.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

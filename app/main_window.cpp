@@ -2,21 +2,21 @@
 
 #include "app/dialogs.h"
 #include "app/file_drop.h"
-#include "app/script_edit.h"
-#include "app/script_file.h"
-#include "dnml/findings_panel.h"
-#include "dnml/highlighter.h"
+#include "dnml/ui/findings_panel.h"
+#include "dnml/ui/highlighter.h"
+#include "editor/script_edit.h"
 #include "pickers/picker.h"
-#include "recovery/recovery_ui.h"
-#include "search/search_bar.h"
+#include "search/ui/search_bar.h"
 
 #include <QBitmap>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTimer>
@@ -68,30 +68,29 @@ struct ButtonRow {
     const char *name;
     int left;   // twips
     int width;  // twips
-    std::u16string_view caption;   // captioned buttons
-    std::u16string_view castName;  // picture buttons: tooltip and accessible name
-    Handler click;
+    std::u16string_view caption;  // the captioned buttons; the others are the cast's
+    Handler click;                // the captioned buttons; the cast's open their sprite pickers
 };
 
-// The row along the top, left to right. The picture buttons show cast
-// member N as Command<N>, which is why their numbers are out of order.
+// The row along the top, left to right: the cast members' pictures (in the
+// cast's order), then the captioned buttons.
 constexpr ButtonRow buttonRow[] = {
-    {"Command1", 0, 480, {}, u"星野ゆら", [](MainWindow &w) { w.Command1_Click(); }},
-    {"Command2", 480, 480, {}, u"白石ちとせ", [](MainWindow &w) { w.Command2_Click(); }},
-    {"Command9", 960, 480, {}, u"桐原しずく", [](MainWindow &w) { w.Command9_Click(); }},
-    {"Command4", 1440, 480, {}, u"朝倉凛", [](MainWindow &w) { w.Command4_Click(); }},
-    {"Command6", 1920, 480, {}, u"柚木真白", [](MainWindow &w) { w.Command6_Click(); }},
-    {"Command3", 2400, 480, {}, u"白石晴美", [](MainWindow &w) { w.Command3_Click(); }},
-    {"Command5", 2880, 480, {}, u"高峰小夜子", [](MainWindow &w) { w.Command5_Click(); }},
-    {"Command8", 3360, 480, {}, u"桐原千景", [](MainWindow &w) { w.Command8_Click(); }},
-    {"Command7", 3840, 480, {}, u"宮下紗雪", [](MainWindow &w) { w.Command7_Click(); }},
-    {"Command10", 4320, 495, {}, u"森本航", [](MainWindow &w) { w.Command10_Click(); }},
-    {"Command14", 4920, 615, u"音楽挿入", {}, [](MainWindow &w) { w.Command14_Click(); }},
-    {"Command15", 5520, 615, u"場所挿入", {}, [](MainWindow &w) { w.Command15_Click(); }},
-    {"Command16", 6120, 735, u"効果音挿入", {}, [](MainWindow &w) { w.Command16_Click(); }},
-    {"Command12", 6960, 975, u"<INDENT>「」付挿入", {}, [](MainWindow &w) { w.Command12_Click(); }},
-    {"Command17", 7920, 735, u"「」<P>挿入", {}, [](MainWindow &w) { w.Command17_Click(); }},
-    {"Command13", 8640, 735, u"人物名表示", {}, [](MainWindow &w) { w.Command13_Click(); }},
+    {"Command1", 0, 480, {}, nullptr},
+    {"Command2", 480, 480, {}, nullptr},
+    {"Command9", 960, 480, {}, nullptr},
+    {"Command4", 1440, 480, {}, nullptr},
+    {"Command6", 1920, 480, {}, nullptr},
+    {"Command3", 2400, 480, {}, nullptr},
+    {"Command5", 2880, 480, {}, nullptr},
+    {"Command8", 3360, 480, {}, nullptr},
+    {"Command7", 3840, 480, {}, nullptr},
+    {"Command10", 4320, 495, {}, nullptr},
+    {"Command14", 4920, 615, u"音楽挿入", [](MainWindow &w) { w.launch(musicPicker()); }},
+    {"Command15", 5520, 615, u"場所挿入", [](MainWindow &w) { w.launch(placesPicker()); }},
+    {"Command16", 6120, 735, u"効果音挿入", [](MainWindow &w) { w.launch(soundPicker()); }},
+    {"Command12", 6960, 975, u"<INDENT>「」付挿入", [](MainWindow &w) { w.Command12_Click(); }},
+    {"Command17", 7920, 735, u"「」<P>挿入", [](MainWindow &w) { w.Command17_Click(); }},
+    {"Command13", 8640, 735, u"人物名表示", [](MainWindow &w) { w.Command13_Click(); }},
 };
 
 // Keyboard order: the cast buttons, the script, then the captioned buttons.
@@ -110,6 +109,7 @@ struct Menu {
     const char *name;
     std::u16string_view caption;
     std::span<const MenuItem> items;
+    bool castEvents = false;  // followed by an item per cast member with event pictures
 };
 
 constexpr MenuItem fileItems[] = {
@@ -128,14 +128,12 @@ constexpr MenuItem sectionItems[] = {
     {"mnu_honpen", u"本編(&M)", [](MainWindow &w) { w.mnu_honpen_Click(); }},
     {"mnu_atogaki", u"後書き(&N)", [](MainWindow &w) { w.mnu_atogaki_Click(); }},
 };
+// The event-picture menu: the demo pictures, a separator, then the cast
+// members who have event pictures (its items come from the cast).
 constexpr MenuItem eventPictureItems[] = {
-    {"mnu_demo", u"デモCG他(&D)", [](MainWindow &w) { w.mnu_demo_Click(); }},
+    {markup::demoPictures.menuItem, markup::demoPictures.menuCaption,
+     [](MainWindow &w) { w.launch(eventPicker(markup::demoPictures)); }},
     {"ber2", u"-", nullptr},
-    {"mnu_hosino", u"星野ゆら(&H)", [](MainWindow &w) { w.mnu_hosino_Click(); }},
-    {"mnu_chitose", u"白石ちとせ(&C)", [](MainWindow &w) { w.mnu_chitose_Click(); }},
-    {"mnu_sizuku", u"桐原しずく(&S)", [](MainWindow &w) { w.mnu_sizuku_Click(); }},
-    {"mnu_rin", u"朝倉凛(&R)", [](MainWindow &w) { w.mnu_rin_Click(); }},
-    {"mnu_yuzuki", u"柚木真白(&Y)", [](MainWindow &w) { w.mnu_yuzuki_Click(); }},
 };
 
 constexpr MenuItem searchItems[] = {
@@ -159,7 +157,7 @@ constexpr Menu menus[] = {
     {"mnu_file", u"ファイル(&F)", fileItems},
     {"mnu_type", u"インストールタイプ(&I)", installTypeItems},
     {"mnu_sengen", u"文頭宣言(&H)", sectionItems},
-    {"mnu_event_cg", u"イベントCG挿入(&E)", eventPictureItems},
+    {"mnu_event_cg", u"イベントCG挿入(&E)", eventPictureItems, true},
     {"mnu_search", u"検索(&S)", searchItems},
     {"mnu_view", u"表示(&V)", viewItems},
 };
@@ -190,6 +188,7 @@ static void registerPictures()
 
 MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     : m_dialogs(dialogs ? std::move(dialogs) : makeQtDialogs())
+    , m_recovery(m_document)
 {
     registerPictures();
     setObjectName(QStringLiteral("Form1"));
@@ -200,10 +199,10 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
     buildButtons(client);
-    m_text1 = new ScriptEdit(client);
+    m_text1 = std::make_unique<ScriptEdit>(m_document, client);
     m_text1->setObjectName(QStringLiteral("Text1"));
-    connect(m_text1, &ScriptEdit::contentChanged, this, &MainWindow::Text1_Change);
-    m_highlighter = new dnml::Highlighter(m_text1);
+    connect(&m_document, &ScriptDocument::contentChanged, this, &MainWindow::Text1_Change);
+    m_highlighter = std::make_unique<dnml::Highlighter>(*m_text1);
 
     QWidget *previous = nullptr;
     for (const char *name : tabOrder) {
@@ -214,43 +213,51 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     }
     buildMenus();
     // The search bar stands above the findings when both are open.
-    m_searchBar = new SearchBar(m_text1);
+    connect(&m_panels, &PanelStrip::changed, this, &MainWindow::Form_Resize);
+    m_searchBar = std::make_unique<SearchBar>(*m_text1, client);
     m_searchBar->hide();
-    addPanel(m_searchBar);
-    m_findings = new dnml::FindingsPanel(m_text1);
-    addPanel(m_findings);
+    addPanel(m_searchBar.get());
+    m_findings = std::make_unique<dnml::FindingsPanel>(*m_text1, client);
+    addPanel(m_findings.get());
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
     fileDrop->setObjectName(QStringLiteral("fileDrop"));
     fileDrop->watch(this);
     fileDrop->watch(m_text1->viewport());
     connect(fileDrop, &FileDrop::fileDropped, this, &MainWindow::openFile);
+    connect(&m_recovery, &recovery::Recovery::trouble, this, &MainWindow::showTrouble);
     resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height());
     Form_Load();
-    m_recovery = new Recovery(*this, *m_text1, *m_dialogs);
-    m_recovery->offer();
+    const bool restored = m_recovery.offer([this](const QString &title, const QString &question) {
+        return m_dialogs->yesNo(this, title, question);
+    });
+    if (restored)
+        m_text1->setCaret(m_text1->length());
 }
 
 MainWindow::~MainWindow()
 {
     closePickers();
+    // The panels are taken down below: nothing to lay out any more.
+    m_panels.disconnect(this);
 }
 
 void MainWindow::buildButtons(QWidget *client)
 {
     for (const ButtonRow &entry : buttonRow) {
-        QPushButton *button =
-            entry.caption.empty() ? new QPushButton(client) : new CaptionButton(str(entry.caption), client);
+        const markup::CastMember *member = markup::castWithButton(entry.name);
+        QPushButton *button = member ? new QPushButton(client) : new CaptionButton(str(entry.caption), client);
         button->setObjectName(QLatin1String(entry.name));
         button->setGeometry(pixels(entry.left), 0, pixels(entry.width), pixels(buttonHeight));
-        if (!entry.castName.empty()) {
+        if (member) {
             button->setIcon(castPicture(entry.name));
             button->setIconSize(QSize(32, 32));
-            button->setToolTip(str(entry.castName));
-            button->setAccessibleName(str(entry.castName));
-        }
-        if (entry.click)
+            button->setToolTip(str(member->name));
+            button->setAccessibleName(str(member->name));
+            connect(button, &QPushButton::clicked, this, [this, member] { launch(spritePicker(*member)); });
+        } else {
             connect(button, &QPushButton::clicked, this, [this, click = entry.click] { click(*this); });
+        }
     }
     m_command1 = client->findChild<QPushButton *>(QStringLiteral("Command1"));
     m_command13 = client->findChild<QPushButton *>(QStringLiteral("Command13"));
@@ -259,18 +266,29 @@ void MainWindow::buildButtons(QWidget *client)
 
 void MainWindow::buildMenus()
 {
+    const auto addItem = [this](QMenu *menu, const char *name, std::u16string_view caption, auto click) {
+        QAction *action = caption == u"-" ? menu->addSeparator() : menu->addAction(str(caption));
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, click);
+        return action;
+    };
     for (const Menu &entry : menus) {
         QMenu *menu = menuBar()->addMenu(str(entry.caption));
         menu->setObjectName(QLatin1String(entry.name));
         menu->menuAction()->setObjectName(QLatin1String(entry.name));
         for (const MenuItem &item : entry.items) {
-            QAction *action = item.caption == u"-" ? menu->addSeparator() : menu->addAction(str(item.caption));
-            action->setObjectName(QLatin1String(item.name));
+            QAction *action = addItem(menu, item.name, item.caption, [this, click = item.click] {
+                if (click)
+                    click(*this);
+            });
             if (item.shortcut)
                 action->setShortcut(QKeySequence(QLatin1String(item.shortcut)));
-            if (item.click)
-                connect(action, &QAction::triggered, this, [this, click = item.click] { click(*this); });
         }
+        if (entry.castEvents)
+            for (const markup::CastMember &member : markup::cast)
+                if (member.hasEvents())
+                    addItem(menu, member.events.menuItem, member.events.menuCaption,
+                            [this, &member] { launch(eventPicker(member.events)); });
     }
     for (int index = 0; index < 2; ++index) {
         m_installType[index] = findChild<QAction *>(QStringLiteral("mnu_insto_type_%1").arg(index));
@@ -293,7 +311,7 @@ void MainWindow::centre()
 void MainWindow::Form_Load()
 {
     centre();
-    m_text1->setText(markup::startingDocument);
+    m_document.replaceWhole(markup::startingDocument, ScriptDocument::Origin::Started);
     show();
     // The window manager adds the frame only once the window is shown:
     // centre again when its real outer size is known.
@@ -310,45 +328,24 @@ void MainWindow::Form_Resize()
 {
     const QWidget *client = centralWidget();
     const int top = m_command1->y() + m_command1->height();
-    const auto panelHeight = [](const QWidget *panel) {
-        return panel->sizeHint().expandedTo(panel->minimumSize()).height();
-    };
-    int panelsHeight = 0;
-    for (const QWidget *panel : m_panels)
-        if (!panel->isHidden())
-            panelsHeight += panelHeight(panel);
-    const int height = client->height() - m_command1->height() - panelsHeight;
-    // A window lower than the button row (or minimised) leaves the text
-    // area where it was.
-    if (client->width() < 0 || height < 0)
+    const QRect area(0, top, client->width(), client->height() - m_command1->height());
+    // A window lower than the button row and the panels (or minimised)
+    // leaves the text area where it was.
+    if (area.width() < 0 || area.height() - m_panels.height() < 0)
         return;
-    m_text1->setGeometry(0, top, client->width(), height);
-    int y = top + height;
-    for (QWidget *panel : m_panels) {
-        if (panel->isHidden())
-            continue;
-        panel->setGeometry(0, y, client->width(), panelHeight(panel));
-        y += panel->height();
-    }
+    m_text1->setGeometry(m_panels.place(area));
 }
 
 void MainWindow::addPanel(QWidget *panel)
 {
     panel->setParent(centralWidget());
-    m_panels.push_back(panel);
-    panel->installEventFilter(this);
-    Form_Resize();
+    m_panels.add(panel);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     if (watched == centralWidget() && (type == QEvent::Resize || type == QEvent::LayoutRequest))
-        Form_Resize();
-    // A panel shown, hidden or grown (a second row of the search bar)
-    // takes its height from Text1 again.
-    else if ((type == QEvent::Show || type == QEvent::Hide || type == QEvent::LayoutRequest) &&
-             std::find(m_panels.begin(), m_panels.end(), watched) != m_panels.end())
         Form_Resize();
     return QMainWindow::eventFilter(watched, event);
 }
@@ -366,7 +363,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     // A picker writes into this window: it has no use once the window is gone.
     closePickers();
-    m_recovery->discard();
+    m_document.close();
     event->accept();
 }
 
@@ -418,15 +415,12 @@ void MainWindow::openFile(const QString &path)
 
 void MainWindow::loadFile(const QString &path)
 {
-    const scriptfile::Loaded loaded = scriptfile::load(path);
+    const scriptfile::Loaded loaded = m_document.open(path);
     if (loaded.error) {
         m_dialogs->warn(this, QStringLiteral(u"開く"),
                         QStringLiteral(u"「%1」を開けませんでした。\n%2").arg(path, loaded.error->reason));
         return;
     }
-    m_recovery->suspend();
-    m_text1->setText(loaded.script.text);
-    m_recovery->restart(path);
     text_changed = true;
     if (loaded.script.firstBadLine != 0)
         m_dialogs->warn(this, QStringLiteral(u"開く"),
@@ -441,7 +435,7 @@ bool MainWindow::mnu_save_Click()
 {
     // A script that code page 932 cannot hold would be changed on disk:
     // say which character stands in the way before anything is chosen.
-    const scriptfile::Encoded encoded = scriptfile::encode(m_text1->text());
+    const scriptfile::Encoded encoded = scriptfile::encode(m_document.text());
     if (encoded.error) {
         const scriptfile::Unencodable &where = *encoded.error;
         const char32_t c = where.character;
@@ -459,12 +453,11 @@ bool MainWindow::mnu_save_Click()
     const QString path = m_dialogs->savePath(this);
     if (path.isEmpty())
         return false;
-    if (const auto error = scriptfile::save(path, encoded.bytes)) {
+    if (const IoResult error = m_document.save(path, encoded.bytes)) {
         m_dialogs->warn(this, QStringLiteral(u"保存"),
                         QStringLiteral(u"「%1」に保存できませんでした。\n%2").arg(path, error->reason));
         return false;
     }
-    m_recovery->restart(path);
     text_changed = false;
     return true;
 }
@@ -481,6 +474,11 @@ std::optional<markup::InstallType> MainWindow::installType() const
 bool MainWindow::nameDisplayOn() const
 {
     return m_command13->text() == nameDisplayOnCaption;
+}
+
+void MainWindow::insert(QStringView fragment)
+{
+    m_text1->insert(fragment);
 }
 
 void MainWindow::check_off()
@@ -565,12 +563,12 @@ void MainWindow::mnu_previous_Click()
     m_findings->previous();
 }
 
-void MainWindow::launch(int number)
+void MainWindow::launch(const PickerForm &form)
 {
-    QPointer<Picker> &picker = m_pickers[std::size_t(number)];
+    QPointer<Picker> &picker = m_pickers[std::size_t(&form - pickerForms.data())];
     // A picker that has closed is gone, even while Qt has yet to delete it.
     if (!picker || !picker->isVisible())
-        picker = new Picker(pickerForm(number), *this);
+        picker = new Picker(form, *this);
     picker->move(pos());
     picker->show();
     picker->raise();
@@ -583,8 +581,19 @@ void MainWindow::closePickers()
         delete picker.data();
 }
 
-Picker *MainWindow::picker(int number) const
+Picker *MainWindow::picker(const PickerForm &form) const
 {
-    Picker *picker = m_pickers[std::size_t(number)];
+    Picker *picker = m_pickers[std::size_t(&form - pickerForms.data())];
     return picker && picker->isVisible() ? picker : nullptr;
+}
+
+void MainWindow::showTrouble(const QString &message)
+{
+    // Said once: the notice stays in the status bar for the rest of the run.
+    if (m_notice)
+        return;
+    m_notice = new QLabel(message);
+    m_notice->setObjectName(QStringLiteral("recoveryNotice"));
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->addWidget(m_notice, 1);
 }

@@ -1,31 +1,37 @@
-// Form1, the whole editor: the button row, the menus and Text1. It owns the
-// script text, the changed flag and the two authoring options, which live
-// in its controls (the check marks of the install-type items, the caption
-// of Command13) and are read from them whenever a command needs them.
+// Form1, the editor's window: it hosts the button row, the menus, Text1 and
+// the panels under it, and wires them to the script's document. The two
+// authoring options live in its controls (the check marks of the
+// install-type items, the caption of Command13) and are read from them
+// whenever a command needs them.
 #pragma once
 
 #include "app/dialogs.h"
+#include "document/script_document.h"
+#include "editor/panel_strip.h"
 #include "markup/markup.h"
+#include "pickers/picker_host.h"
+#include "recovery/recovery.h"
 
 #include <QMainWindow>
 #include <QPointer>
+
 #include <array>
 #include <memory>
 #include <optional>
-#include <vector>
 
 class Picker;
+struct PickerForm;
 namespace dnml {
 class FindingsPanel;
 class Highlighter;
 } // namespace dnml
 class QAction;
+class QLabel;
 class QPushButton;
-class Recovery;
 class ScriptEdit;
 class SearchBar;
 
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, public PickerHost
 {
     Q_OBJECT
 
@@ -36,18 +42,20 @@ public:
     explicit MainWindow(std::unique_ptr<Dialogs> dialogs = nullptr);
     ~MainWindow() override;
 
-    ScriptEdit *text1() const { return m_text1; }
-    SearchBar *searchBar() const { return m_searchBar; }
+    ScriptDocument &document() { return m_document; }
+    ScriptEdit *text1() const { return m_text1.get(); }
+    SearchBar *searchBar() const { return m_searchBar.get(); }
+    dnml::FindingsPanel *findings() const { return m_findings.get(); }
+    dnml::Highlighter *highlighter() const { return m_highlighter.get(); }
+    recovery::Recovery &recovery() { return m_recovery; }
     bool textChanged() const { return text_changed; }
 
-    // The install type whose item carries the check mark (adult is asked
-    // first); none only if neither is checked, which the menu never allows.
-    std::optional<markup::InstallType> installType() const;
+    std::optional<markup::InstallType> installType() const override;
     // Name display is on exactly while Command13 reads "人物名表示".
-    bool nameDisplayOn() const;
-
+    bool nameDisplayOn() const override;
+    void insert(QStringView fragment) override;
     // Gives Text1 the keyboard focus, bringing this window to the front.
-    void focusText();
+    void focusText() override;
 
     // Adds a panel (a search bar, a list of findings) to the strip under
     // Text1. Panels stack in the order added; while one is shown, Text1
@@ -75,29 +83,11 @@ public:
     void mnu_next_Click();
     void mnu_previous_Click();
 
-    // Launchers: each opens its picker on this window's corner.
-    void Command1_Click() { launch(5); }
-    void Command7_Click() { launch(6); }
-    void Command3_Click() { launch(7); }
-    void Command2_Click() { launch(8); }
-    void Command10_Click() { launch(9); }
-    void Command8_Click() { launch(10); }
-    void Command5_Click() { launch(11); }
-    void Command9_Click() { launch(12); }
-    void Command6_Click() { launch(13); }
-    void Command4_Click() { launch(14); }
-    void Command14_Click() { launch(2); }
-    void Command15_Click() { launch(3); }
-    void Command16_Click() { launch(4); }
-    void mnu_hosino_Click() { launch(15); }
-    void mnu_demo_Click() { launch(16); }
-    void mnu_chitose_Click() { launch(17); }
-    void mnu_sizuku_Click() { launch(18); }
-    void mnu_rin_Click() { launch(19); }
-    void mnu_yuzuki_Click() { launch(20); }
-
-    // The open picker Form<number>, or null.
-    Picker *picker(int number) const;
+    // Opens a picker, loading it first if it is not open, and puts its
+    // outer top-left corner on this window's.
+    void launch(const PickerForm &form);
+    // The open picker of `form`, or null.
+    Picker *picker(const PickerForm &form) const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -118,21 +108,25 @@ private:
     void buildMenus();
     void centre();
     void insertSkeleton(const markup::Skeleton &skeleton);
-    // Opens Form<number>, loading it first if it is not open, and puts its
-    // outer top-left corner on this window's.
-    void launch(int number);
     void closePickers();
+    void showTrouble(const QString &message);
 
+    // Declared in the order they are built and destroyed in reverse, so
+    // that nothing outlives what it points to: the pickers and the panels
+    // go before Text1, Text1 before the recovery and the document. The
+    // widgets among them are children of the client area, owned here.
     std::unique_ptr<Dialogs> m_dialogs;
-    ScriptEdit *m_text1 = nullptr;
+    ScriptDocument m_document;
+    recovery::Recovery m_recovery;
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command13 = nullptr;
     QAction *m_installType[2] = {};
-    std::vector<QWidget *> m_panels;
-    dnml::Highlighter *m_highlighter = nullptr;
-    dnml::FindingsPanel *m_findings = nullptr;
-    SearchBar *m_searchBar = nullptr;
+    QLabel *m_notice = nullptr;
+    std::unique_ptr<ScriptEdit> m_text1;
+    std::unique_ptr<dnml::Highlighter> m_highlighter;
+    PanelStrip m_panels;
+    std::unique_ptr<SearchBar> m_searchBar;
+    std::unique_ptr<dnml::FindingsPanel> m_findings;
+    std::array<QPointer<Picker>, 19> m_pickers;
     bool text_changed = false;
-    std::array<QPointer<Picker>, 21> m_pickers;
-    Recovery *m_recovery = nullptr;
 };

@@ -8,16 +8,16 @@
 //            (one process of a memory figure: prints its peak resident
 //            set in kB; "check" opens the script and runs the check,
 //            "replace" opens it and replaces all through the search bar)
-#include "app/dialogs.h"
 #include "app/main_window.h"
-#include "app/script_edit.h"
-#include "app/script_file.h"
+#include "editor/script_edit.h"
+#include "document/script_file.h"
 #include "bench/stats.h"
-#include "dnml/findings_panel.h"
+#include "dnml/ui/findings_panel.h"
 #include "markup/markup.h"
 #include "pickers/picker.h"
-#include "recovery/recovery_ui.h"
-#include "search/search_bar.h"
+#include "recovery/recovery.h"
+#include "search/ui/search_bar.h"
+#include "tests/scripted_dialogs.h"
 
 #include <QApplication>
 #include <QAction>
@@ -58,27 +58,19 @@ void check(bool ok, const char *what)
 
 double milliseconds(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
 
-// Answers the open and save dialogs with fixed paths and every question
-// with Yes; a warning means the figure measured a failure.
-class AnsweringDialogs : public Dialogs
-{
-public:
-    QString openFile;
-    QString saveFile;
-
-    QString openPath(QWidget *) override { return openFile; }
-    QString savePath(QWidget *) override { return saveFile; }
-    bool yesNo(QWidget *, const QString &, const QString &) override { return true; }
-    void warn(QWidget *, const QString &, const QString &message) override
-    {
-        std::fprintf(stderr, "scrivlet_bench: the program warned: %s\n", qPrintable(message));
-        std::exit(1);
-    }
-};
-
+// The program with its dialogs answered: the open and save dialogs with
+// the paths the figure sets, every question with Yes; a warning means the
+// figure measured a failure.
 struct Program {
-    AnsweringDialogs *dialogs = new AnsweringDialogs;
-    MainWindow window{std::unique_ptr<Dialogs>(dialogs)};
+    std::shared_ptr<DialogScript> dialogs = [] {
+        auto script = std::make_shared<DialogScript>();
+        script->onWarning = [](const QString &message) {
+            std::fprintf(stderr, "scrivlet_bench: the program warned: %s\n", qPrintable(message));
+            std::exit(1);
+        };
+        return script;
+    }();
+    MainWindow window{std::make_unique<ScriptedDialogs>(dialogs)};
 };
 
 // The toolkit's own editor, the size of the program's, bare but for one
@@ -152,7 +144,7 @@ void openFigure(const QString &path, int runs, const QString &expected)
     for (int run = 0; run < runs; ++run) {
         {
             Program p;
-            p.dialogs->openFile = path;
+            p.dialogs->openPath = path;
             settle();
             QElapsedTimer timer;
             timer.start();
@@ -183,8 +175,8 @@ void saveFigure(const QString &path, int runs, const QString &expected)
     QTemporaryDir folder;
     check(folder.isValid(), "no temporary folder");
     Program p;
-    p.dialogs->openFile = path;
-    p.dialogs->saveFile = folder.filePath(QStringLiteral("program.dnml"));
+    p.dialogs->openPath = path;
+    p.dialogs->savePath = folder.filePath(QStringLiteral("program.dnml"));
     p.window.mnu_open_Click();
     Baseline b;
     b.edit->setPlainText(expected);
@@ -199,7 +191,7 @@ void saveFigure(const QString &path, int runs, const QString &expected)
         program.push_back(milliseconds(timer));
         check(saved && !p.window.textChanged(), "save did not write the script");
         if (run == 0)
-            check(fileBytes(p.dialogs->saveFile) == fileBytes(path), "save did not give back the file it opened");
+            check(fileBytes(p.dialogs->savePath) == fileBytes(path), "save did not give back the file it opened");
         settle();
 
         timer.start();
@@ -230,12 +222,12 @@ qsizetype lineCount(QStringView text) { return text.count(u"\r\n") + 1; }
 // tag's head and tail, and the speaker's name.
 void insertSpriteBlock(ScriptEdit *text1)
 {
-    const PickerForm &form = pickerForm(5);
+    const PickerForm &form = *pickerNamed("Form5");
     const catalogues::Row &row = form.adult[0];
     text1->insert(markup::commentLine(QStringView(row.name.data(), qsizetype(row.name.size()))));
     text1->insert(markup::actHead(QStringView(row.ref.data(), qsizetype(row.ref.size()))));
     text1->insert(markup::folderTail(markup::InstallType::Adult));
-    text1->insert(QStringView(form.shortName.data(), qsizetype(form.shortName.size())));
+    text1->insert(QStringView(form.speaker->speaker.data(), qsizetype(form.speaker->speaker.size())));
 }
 
 void insertionFigure(const QString &expected, int runs)
@@ -296,10 +288,10 @@ double keystroke(ScriptEdit *text1)
 void journalKeystrokeFigure(const QString &path, int runs)
 {
     Program on, off;
-    Recovery *recovery = on.window.findChild<Recovery *>(QStringLiteral("recovery"));
-    off.window.findChild<Recovery *>(QStringLiteral("recovery"))->setJournalling(false);
+    recovery::Recovery *recovery = &on.window.recovery();
+    off.window.recovery().setJournalling(false);
     for (Program *p : {&on, &off}) {
-        p->dialogs->openFile = path;
+        p->dialogs->openPath = path;
         p->window.mnu_open_Click();
         p->window.text1()->setCaret(p->window.text1()->length() / 2);
     }
@@ -332,15 +324,15 @@ void pickerFigure(int runs)
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
-        p.window.Command1_Click();
+        p.window.launch(*pickerNamed("Form5"));
         QCoreApplication::processEvents();
         times.push_back(milliseconds(timer));
-        Picker *form5 = p.window.picker(5);
+        Picker *form5 = p.window.picker(*pickerNamed("Form5"));
         check(form5 && form5->isVisible() && form5->findChild<PickerCombo *>(QStringLiteral("Combo1"))->count() == 110,
               "the launcher did not show Form5 with its 110 rows");
         form5->close();
         settle();
-        check(!p.window.picker(5), "Form5 stayed open");
+        check(!p.window.picker(*pickerNamed("Form5")), "Form5 stayed open");
     }
     const Summary s = summarise(times);
     bench::printRow("picker", bench::show(s, "ms"), "-", "-", "< 15 ms", bench::met(s.median < 15));
@@ -389,7 +381,7 @@ void colourFigures(const QString &path, int runs)
     for (int run = 0; run < runs; ++run) {
         for (bool colours : {true, false}) {
             Program p;
-            p.dialogs->openFile = path;
+            p.dialogs->openPath = path;
             setColours(p.window, colours);
             settle();
             QElapsedTimer timer;
@@ -417,7 +409,7 @@ void colourFigures(const QString &path, int runs)
     for (int i = 0; i < 2; ++i) {
         windows[i] = std::make_unique<Program>();
         Program &w = *windows[i];
-        w.dialogs->openFile = path;
+        w.dialogs->openPath = path;
         setColours(w.window, i == 0);
         w.window.mnu_open_Click();
         ScriptEdit *text1 = w.window.text1();
@@ -487,7 +479,7 @@ void colourFigures(const QString &path, int runs)
 // while the worker checks.
 double checkOnce(MainWindow &window)
 {
-    auto *panel = window.findChild<dnml::FindingsPanel *>(QStringLiteral("findings"));
+    auto *panel = window.findings();
     QEventLoop loop;
     QObject::connect(panel, &dnml::FindingsPanel::checked, &loop, &QEventLoop::quit);
     QElapsedTimer timer;
@@ -504,7 +496,7 @@ void checkFigures(const QString &path, const QString &expected, int runs)
 {
     {
         Program p;
-        p.dialogs->openFile = path;
+        p.dialogs->openPath = path;
         p.window.mnu_open_Click();
         settle();
         std::vector<double> times;
@@ -522,7 +514,7 @@ void checkFigures(const QString &path, const QString &expected, int runs)
     Program p;
     p.window.text1()->setText(firstLines(expected, 3000));
     p.window.text1()->setCaret(p.window.text1()->length() / 2);
-    auto *panel = p.window.findChild<dnml::FindingsPanel *>(QStringLiteral("findings"));
+    auto *panel = p.window.findings();
     checkOnce(p.window);
     p.window.mnu_check_Click();
     QEventLoop loop;
@@ -565,7 +557,7 @@ int peakChild(const QString &which, const QString &path)
         settle();
     } else {
         Program p;
-        p.dialogs->openFile = path;
+        p.dialogs->openPath = path;
         settle();
         p.window.mnu_open_Click();
         settle();
@@ -611,7 +603,7 @@ void peakFigure(const char *figure, const char *program, const char *baseline, c
 void findNextFigure(const QString &path, int runs)
 {
     Program p;
-    p.dialogs->openFile = path;
+    p.dialogs->openPath = path;
     p.window.mnu_open_Click();
     ScriptEdit *text1 = p.window.text1();
     // A word found nowhere else, on the last line; its first letter has two
@@ -644,7 +636,7 @@ void findNextFigure(const QString &path, int runs)
 void countFigure(const QString &path, int runs)
 {
     Program p;
-    p.dialogs->openFile = path;
+    p.dialogs->openPath = path;
     p.window.mnu_open_Click();
     ScriptEdit *text1 = p.window.text1();
     SearchBar *bar = p.window.searchBar();
@@ -694,7 +686,7 @@ void countFigure(const QString &path, int runs)
 void replaceAllFigure(const QString &path, const QString &expected, int runs)
 {
     Program p;
-    p.dialogs->openFile = path;
+    p.dialogs->openPath = path;
     std::vector<double> times;
     qsizetype replaced = 0;
     for (int run = 0; run < runs; ++run) {
@@ -723,7 +715,7 @@ void searchKeystrokeFigure(const QString &path, int runs)
 {
     Program open, closed;
     for (Program *p : {&open, &closed}) {
-        p->dialogs->openFile = path;
+        p->dialogs->openPath = path;
         p->window.mnu_open_Click();
         p->window.text1()->setCaret(p->window.text1()->length() / 2);
     }

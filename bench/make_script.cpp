@@ -4,10 +4,12 @@
 // The same arguments always give the same bytes.
 //
 // usage: make_script <output file> <lines>
-#include "app/script_file.h"
+#include "document/script_file.h"
 #include "catalogues/catalogue.h"
 #include "markup/markup.h"
 #include "pickers/picker.h"
+
+#include <string>
 
 #include <QFile>
 #include <QString>
@@ -114,11 +116,11 @@ void scene(Script &script, Random &random)
         if (kind < 30) {
             // A cast member steps in and speaks: the sprite picker's block,
             // then what the author typed into the dialogue skeleton.
-            const PickerForm &form = pickerForm(5 + int(random.below(10)));
+            const PickerForm &form = *pickerNamed("Form" + std::to_string(5 + random.below(10)));
             const catalogues::Row &row = form.adult[random.below(form.adult.size())];
             script.fragment(commentLine(view(row.name)));
             script.fragment(actHead(view(row.ref)) + folderTail(install));
-            script.line(view(form.shortName).toString() + QStringLiteral(u"「") + prose(random, 2) +
+            script.line(view(form.speaker->speaker).toString() + QStringLiteral(u"「") + prose(random, 2) +
                         QStringLiteral(u"」<P>"));
         } else if (kind < 55) {
             script.line(QStringLiteral(u"「<INDENT>") + prose(random, 2) + QStringLiteral(u"」</INDENT><P>"));

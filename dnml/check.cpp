@@ -2,6 +2,8 @@
 
 #include "catalogues/catalogue.h"
 #include "dnml/lexer.h"
+#include "document/line_breaks.h"
+#include "markup/vocabulary.h"
 
 #include <algorithm>
 #include <optional>
@@ -13,16 +15,12 @@ namespace dnml {
 namespace {
 
 namespace c = catalogues;
-namespace e = catalogues::events;
-namespace s = catalogues::sprites;
+using markup::adultFolder;
+using markup::allAgesFolder;
+using markup::titleBackground;
+using markup::titleLogo;
 
 using Names = std::unordered_set<std::u16string_view>;
-
-constexpr std::u16string_view titleLogo = u"PDT\\TITLE_LG.PDT";
-constexpr std::u16string_view titleBackground = u"PDT\\TITLE_BG.PDT";
-constexpr std::u16string_view adultFolder = u"ORVEN";
-constexpr std::u16string_view allAgesFolder = u"OrvenA";
-constexpr std::u16string_view includeFolder = u"PLAYER";
 
 std::u16string_view u16(QStringView v) { return {reinterpret_cast<const char16_t *>(v.utf16()), std::size_t(v.size())}; }
 QString qs(std::u16string_view v) { return QString::fromUtf16(v.data(), qsizetype(v.size())); }
@@ -92,19 +90,16 @@ struct Catalogues {
         music.add(c::music);
         sounds.add(c::soundEffects);
         backgrounds.add(c::places);
-        const c::Catalogue adultEvents[] = {e::yuraAdult, e::chitoseAdult, e::shizukuAdult, e::rinAdult,
-                                            e::mashiroAdult};
-        const c::Catalogue allAgesEvents[] = {e::yuraAllAges, e::chitoseAllAges, e::shizukuAllAges,
-                                              e::rinAllAges, e::mashiroAllAges};
         Names adult, allAges;
-        for (c::Catalogue rows : adultEvents) {
-            backgrounds.add(rows);
-            for (const c::Row &row : rows)
+        for (const markup::CastMember &member : markup::cast) {
+            sprites.add(member.sprites);
+            if (!member.hasEvents())
+                continue;
+            backgrounds.add(member.events.adult);
+            backgrounds.add(member.events.allAges);
+            for (const c::Row &row : member.events.adult)
                 adult.insert(row.ref);
-        }
-        for (c::Catalogue rows : allAgesEvents) {
-            backgrounds.add(rows);
-            for (const c::Row &row : rows)
+            for (const c::Row &row : member.events.allAges)
                 allAges.insert(row.ref);
         }
         for (std::u16string_view ref : adult)
@@ -113,13 +108,9 @@ struct Catalogues {
         for (std::u16string_view ref : allAges)
             if (!adult.count(ref))
                 allAgesOnly.insert(ref);
-        backgrounds.add(e::demoAdult);
-        backgrounds.add(e::demoAllAges);
+        backgrounds.add(markup::demoPictures.adult);
+        backgrounds.add(markup::demoPictures.allAges);
         backgrounds.addRef(titleBackground);
-        const c::Catalogue cast[] = {s::yura,   s::chitose, s::harumi,  s::rin,     s::sayoko,
-                                     s::mashiro, s::sayuki,  s::chikage, s::shizuku, s::wataru};
-        for (c::Catalogue rows : cast)
-            sprites.add(rows);
         sprites.addRef(titleLogo);
     }
 
@@ -184,7 +175,7 @@ public:
         qsizetype start = 0;
         for (;;) {
             qsizetype end = start;
-            while (end < n && m_text[end] != u'\r' && m_text[end] != QChar(0x2029))
+            while (end < n && m_text[end] != u'\r' && m_text[end] != QChar(scriptdoc::blockBreak))
                 ++end;
             m_lineStarts.push_back(start);
             spans.clear();
@@ -321,7 +312,7 @@ private:
         const std::u16string_view value = u16(folder->value);
         const bool edition = value == adultFolder || value == allAgesFolder;
         const bool include = m_tag.name.compare(u"INCLUDE", Qt::CaseInsensitive) == 0;
-        if (!edition && !(include && value == includeFolder)) {
+        if (!edition && !(include && value == markup::playerFolder)) {
             add(FindingKind::FolderValue, folder->offset, folder->value.size(),
                 include ? QStringLiteral(u"FOLDER の %1 は使えない値です。\"PLAYER\"、\"ORVEN\" か \"OrvenA\" です。")
                               .arg(quoted(folder->value))

@@ -34,10 +34,10 @@ struct Finding {
     QString message;   // Japanese, one sentence or two
 };
 
-// Checks a whole script. Lines end at CR LF, a lone CR, or U+2029 (the
-// editor's block separator, so that the editor's raw text can be checked
-// as it is); a lone LF or U+2028 belongs to its line. Findings come in the
-// order of their offsets. Safe to call from any thread.
+// Checks a whole script: the script text, or the document's raw text (a
+// TextReader's copy), whose offsets are then document positions. Lines end
+// at CR LF, a lone CR, or a block break; a lone LF belongs to its line.
+// Findings come in the order of their offsets. Safe to call from any thread.
 std::vector<Finding> check(QStringView text);
 
 } // namespace dnml

@@ -1,5 +1,7 @@
 #include "dnml/lexer.h"
 
+#include "document/line_breaks.h"
+
 namespace dnml {
 namespace {
 
@@ -8,7 +10,7 @@ constexpr char16_t CloseBracket = u'」';
 
 bool isBlank(char16_t c)
 {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == 0x3000 || c == 0x2028 || c == 0x00A0;
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == 0x3000 || c == scriptdoc::loneLineFeed || c == 0x00A0;
 }
 
 // Ends a word inside a tag: a name, an attribute name or a bare value.

@@ -36,7 +36,7 @@ struct Span {
 };
 
 // Lexes one line, without its line break (CR LF, CR, or the editor's block
-// separator). A lone LF or U+2028 inside the line is a blank like any other.
+// break). A lone LF inside the line is a blank like any other.
 // Appends the line's pieces to `spans` in order (prose gets no span), and
 // returns the state at the line's end. Any text is accepted: a "<" inside a
 // tag starts a new tag, a quote runs at most to the end of its line.

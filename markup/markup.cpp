@@ -36,8 +36,12 @@ QString titleCall()
                 u"<BACKGROUND COLOR=\"#FFFFFF\">\r\n"
                 u"</CURTAIN EFFECT=\"EF_NONE\">\r\n"
                 u"<ENTER NAME=\"ロゴ\">\r\n"
-                u"<ACT NAME=\"ロゴ\" SRC=\"PDT\\TITLE_LG.PDT\" FOLDER=\"ORVEN\">\r\n"
-                u"<BACKGROUND SRC=\"PDT\\TITLE_BG.PDT\" FOLDER=\"ORVEN\" EFFECT=\"EF_FADEIN\">\r\n"
+                u"<ACT NAME=\"ロゴ\" SRC=\"",
+                titleLogo, u"\" FOLDER=\"", adultFolder,
+                u"\">\r\n"
+                u"<BACKGROUND SRC=\"",
+                titleBackground, u"\" FOLDER=\"", adultFolder,
+                u"\" EFFECT=\"EF_FADEIN\">\r\n"
                 u"<NL>\r\n"
                 u"    任意のタイトル  <P>\r\n"
                 u"<NL>\r\n"
@@ -51,7 +55,7 @@ QString bgmTag(QStringView title)
 
 QString soundTag(QStringView name)
 {
-    return cat({u"<SOUND SRC=\"", name, u"\" FOLDER=\"ORVEN\">\r\n"});
+    return cat({u"<SOUND SRC=\"", name, u"\" FOLDER=\"", adultFolder, u"\">\r\n"});
 }
 
 QString commentLine(QStringView text)

@@ -3,19 +3,12 @@
 // nothing is escaped or checked. Every line break written is CR LF.
 #pragma once
 
+#include "markup/vocabulary.h"
+
 #include <QString>
 #include <string_view>
 
 namespace markup {
-
-// Which edition of the game the script's readers have installed.
-enum class InstallType { Adult, AllAges };
-
-// The FOLDER= value that names the game's data for an install type.
-constexpr std::u16string_view folderValue(InstallType type)
-{
-    return type == InstallType::Adult ? u"ORVEN" : u"OrvenA";
-}
 
 // The document every script starts from: a COVER block of placeholders, the
 // two INCLUDE lines, TITLE and ENTER; 16 lines, 279 characters, ending in

@@ -1,7 +1,6 @@
 #include "pickers/picker.h"
 
-#include "app/main_window.h"
-#include "app/script_edit.h"
+#include "editor/script_edit.h"
 #include "markup/markup.h"
 
 #include <QAbstractItemView>
@@ -18,105 +17,131 @@ QStringView qview(std::u16string_view s)
     return QStringView(s.data(), qsizetype(s.size()));
 }
 
-void insert(MainWindow &window, QStringView fragment)
-{
-    window.text1()->insert(fragment);
-}
-
 // The folder value of the install type in force at this moment.
-void insertFolderTail(MainWindow &window)
+void insertFolderTail(PickerHost &host)
 {
-    if (const auto type = window.installType())
-        insert(window, markup::folderTail(*type));
+    if (const auto type = host.installType())
+        host.insert(markup::folderTail(*type));
 }
 
-void writeMusic(const PickerForm &, const Choice &choice, MainWindow &window)
+void writeMusic(const PickerForm &, const Choice &choice, PickerHost &host)
 {
-    insert(window, markup::bgmTag(choice.reference));
+    host.insert(markup::bgmTag(choice.reference));
 }
 
-void writeSound(const PickerForm &, const Choice &choice, MainWindow &window)
+void writeSound(const PickerForm &, const Choice &choice, PickerHost &host)
 {
-    insert(window, markup::soundTag(choice.reference));
+    host.insert(markup::soundTag(choice.reference));
 }
 
 // The last row of the place list is no place but a black background.
-void writePlace(const PickerForm &form, const Choice &choice, MainWindow &window)
+void writePlace(const PickerForm &form, const Choice &choice, PickerHost &host)
 {
     if (choice.row == int(form.adult.size()) - 1) {
-        insert(window, markup::blackBackground);
+        host.insert(markup::blackBackground);
         return;
     }
-    insert(window, markup::backgroundHead(choice.reference));
-    insertFolderTail(window);
+    host.insert(markup::backgroundHead(choice.reference));
+    insertFolderTail(host);
 }
 
 // The comment names the picture in words, the tag puts it on stage, and
 // the speaker's name starts the line the author types next.
-void writeSprite(const PickerForm &form, const Choice &choice, MainWindow &window)
+void writeSprite(const PickerForm &form, const Choice &choice, PickerHost &host)
 {
-    insert(window, markup::commentLine(choice.text));
-    insert(window, markup::actHead(choice.reference));
-    insertFolderTail(window);
-    if (window.nameDisplayOn())
-        insert(window, qview(form.shortName));
+    host.insert(markup::commentLine(choice.text));
+    host.insert(markup::actHead(choice.reference));
+    insertFolderTail(host);
+    if (host.nameDisplayOn())
+        host.insert(qview(form.speaker->speaker));
 }
 
-void writeEventPicture(const PickerForm &, const Choice &choice, MainWindow &window)
+void writeEventPicture(const PickerForm &, const Choice &choice, PickerHost &host)
 {
-    insert(window, markup::commentLine(choice.text));
-    insert(window, markup::backgroundHead(choice.reference));
-    insertFolderTail(window);
+    host.insert(markup::commentLine(choice.text));
+    host.insert(markup::backgroundHead(choice.reference));
+    insertFolderTail(host);
 }
 
 namespace c = catalogues;
-namespace s = catalogues::sprites;
-namespace e = catalogues::events;
 
-constexpr PickerForm named(const char *name, std::u16string_view caption, c::Catalogue rows, Writer write)
+constexpr PickerForm named(const char *name, std::u16string_view subject, c::Catalogue rows, Writer write)
 {
-    return {name, caption, rows, rows, 0, write, {}};
+    return {name, subject, {}, rows, rows, 0, write, nullptr};
 }
 
-constexpr PickerForm sprite(const char *name, std::u16string_view caption, c::Catalogue rows,
-                            std::u16string_view shortName)
+constexpr PickerForm sprite(const markup::CastMember &member)
 {
-    return {name, caption, rows, rows, rows.size(), writeSprite, shortName};
+    return {member.spriteForm, member.name, {}, member.sprites, member.sprites, member.sprites.size(),
+            writeSprite, &member};
 }
 
-constexpr PickerForm event(const char *name, std::u16string_view caption, c::Catalogue adult, c::Catalogue allAges)
+constexpr PickerForm event(const markup::EventPictures &pictures, std::u16string_view subject,
+                           std::u16string_view note)
 {
-    return {name, caption, adult, allAges, std::max(adult.size(), allAges.size()), writeEventPicture, {}};
+    return {pictures.form,   subject, note, pictures.adult, pictures.allAges,
+            std::max(pictures.adult.size(), pictures.allAges.size()), writeEventPicture, nullptr};
+}
+
+constexpr std::array<PickerForm, 19> allForms()
+{
+    std::array<PickerForm, 19> forms{};
+    std::size_t i = 0;
+    forms[i++] = named("Form2", u"音楽", c::music, writeMusic);
+    forms[i++] = named("Form3", u"場所", c::places, writePlace);
+    forms[i++] = named("Form4", u"効果音", c::soundEffects, writeSound);
+    for (const markup::CastMember &member : markup::cast)
+        forms[i++] = sprite(member);
+    forms[i++] = event(markup::demoPictures, u"デモCG他", {});
+    for (const markup::CastMember &member : markup::cast)
+        if (member.hasEvents())
+            forms[i++] = event(member.events, member.name, u"(イベントCG)");
+    return forms;
 }
 
 } // namespace
 
-const std::array<PickerForm, 19> pickerForms = {
-    named("Form2", u"音楽選択", c::music, writeMusic),
-    named("Form3", u"場所選択", c::places, writePlace),
-    named("Form4", u"効果音選択", c::soundEffects, writeSound),
-    sprite("Form5", u"星野ゆら選択", s::yura, u"ゆら "),
-    sprite("Form6", u"宮下紗雪選択", s::sayuki, u"紗雪 "),
-    sprite("Form7", u"白石晴美選択", s::harumi, u"晴美 "),
-    sprite("Form8", u"白石ちとせ選択", s::chitose, u"ちとせ "),
-    sprite("Form9", u"森本航選択", s::wataru, u"森本 "),
-    sprite("Form10", u"桐原千景選択", s::chikage, u"千景 "),
-    sprite("Form11", u"高峰小夜子選択", s::sayoko, u"小夜子 "),
-    sprite("Form12", u"桐原しずく選択", s::shizuku, u"しずく "),
-    sprite("Form13", u"柚木真白選択", s::mashiro, u"真白 "),
-    sprite("Form14", u"朝倉凛選択", s::rin, u"凛 "),
-    event("Form15", u"星野ゆら(イベントCG)選択", e::yuraAdult, e::yuraAllAges),
-    event("Form16", u"デモCG他選択", e::demoAdult, e::demoAllAges),
-    event("Form17", u"白石ちとせ(イベントCG)選択", e::chitoseAdult, e::chitoseAllAges),
-    event("Form18", u"桐原しずく(イベントCG)選択", e::shizukuAdult, e::shizukuAllAges),
-    event("Form19", u"朝倉凛(イベントCG)選択", e::rinAdult, e::rinAllAges),
-    event("Form20", u"柚木真白(イベントCG)選択", e::mashiroAdult, e::mashiroAllAges),
-};
+constexpr std::array<PickerForm, 19> pickerForms = allForms();
 
-const PickerForm &pickerForm(int number)
+QString PickerForm::caption() const
 {
-    Q_ASSERT(number >= 2 && number <= 20);
-    return pickerForms[std::size_t(number - 2)];
+    QString caption = qview(subject).toString();
+    caption += qview(note);
+    caption += QStringView(u"選択");
+    return caption;
+}
+
+const PickerForm &musicPicker()
+{
+    return pickerForms[0];
+}
+
+const PickerForm &placesPicker()
+{
+    return pickerForms[1];
+}
+
+const PickerForm &soundPicker()
+{
+    return pickerForms[2];
+}
+
+const PickerForm &spritePicker(const markup::CastMember &member)
+{
+    return *pickerNamed(member.spriteForm);
+}
+
+const PickerForm &eventPicker(const markup::EventPictures &pictures)
+{
+    return *pickerNamed(pictures.form);
+}
+
+const PickerForm *pickerNamed(std::string_view name)
+{
+    for (const PickerForm &form : pickerForms)
+        if (form.name == name)
+            return &form;
+    return nullptr;
 }
 
 PickerCombo::PickerCombo(QWidget *parent)
@@ -214,15 +239,15 @@ void PickerCombo::load(catalogues::Catalogue rows)
     m_chosen = -1;
 }
 
-Picker::Picker(const PickerForm &form, MainWindow &window)
+Picker::Picker(const PickerForm &form, PickerHost &host)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_form(form)
-    , m_window(window)
+    , m_host(host)
     , m_combo(new PickerCombo(this))
     , m_ok(new QPushButton(QStringLiteral("OK"), this))
 {
     setObjectName(QLatin1String(form.name));
-    setWindowTitle(qview(form.caption).toString());
+    setWindowTitle(form.caption());
     setAttribute(Qt::WA_DeleteOnClose);
     // One row: the list across most of the width, OK at its right.
     setFixedSize(540, 25);
@@ -245,7 +270,7 @@ Picker::Picker(const PickerForm &form, MainWindow &window)
 
 void Picker::Form_Load()
 {
-    const auto type = m_window.installType();
+    const auto type = m_host.installType();
     const catalogues::Catalogue rows =
         !type ? catalogues::Catalogue() : *type == markup::InstallType::Adult ? m_form.adult : m_form.allAges;
     m_table.assign(m_form.tableSize, QStringView());
@@ -265,7 +290,7 @@ void Picker::Command1_Click()
         const bool inTable = choice.row >= 0 && std::size_t(choice.row) < m_table.size();
         choice.reference = m_table[inTable ? std::size_t(choice.row) : 0];
     }
-    m_form.write(m_form, choice, m_window);
-    m_window.focusText();
+    m_form.write(m_form, choice, m_host);
+    m_host.focusText();
     close();
 }

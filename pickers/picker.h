@@ -1,16 +1,19 @@
 // The picker dialogs Form2 to Form20: one frame, driven by a constant
 // description of each form. A picker lists one asset catalogue; its OK
-// writes a fragment built from the chosen row at the caret of Text1.
+// writes a fragment built from the chosen row at the caret of Text1,
+// through the window that opened it (a PickerHost).
 #pragma once
 
 #include "catalogues/catalogue.h"
+#include "markup/vocabulary.h"
+#include "pickers/picker_host.h"
 
 #include <QComboBox>
 #include <QWidget>
 
+#include <string_view>
 #include <vector>
 
-class MainWindow;
 class QPushButton;
 struct PickerForm;
 
@@ -23,26 +26,36 @@ struct Choice {
 };
 
 // Composes a picker's fragment and inserts it into Text1, piece by piece.
-using Writer = void (*)(const PickerForm &form, const Choice &choice, MainWindow &window);
+using Writer = void (*)(const PickerForm &form, const Choice &choice, PickerHost &host);
 
 struct PickerForm {
-    const char *name;  // "Form2" … "Form20"
-    std::u16string_view caption;
+    const char *name = nullptr;  // "Form2" … "Form20"
+    // The caption is the subject, its note and "選択": "星野ゆら(イベントCG)選択".
+    std::u16string_view subject;
+    std::u16string_view note;
     // The list. Event pictures have one per install type; other pickers
     // give the same list twice.
     catalogues::Catalogue adult;
     catalogues::Catalogue allAges;
     // Size of the reference table that maps rows to pictures; 0 when the
     // field's own text is the reference.
-    std::size_t tableSize;
-    Writer write;
-    std::u16string_view shortName;  // sprite pickers: the speaker, e.g. "ゆら "
+    std::size_t tableSize = 0;
+    Writer write = nullptr;
+    const markup::CastMember *speaker = nullptr;  // sprite pickers: whose line follows
+
+    QString caption() const;
 };
 
-// The nineteen pickers, Form2 first.
+// The nineteen pickers: music, places, sound effects, the cast's sprites
+// and the event pictures.
 extern const std::array<PickerForm, 19> pickerForms;
-// The description of Form<number>.
-const PickerForm &pickerForm(int number);
+const PickerForm &musicPicker();
+const PickerForm &placesPicker();
+const PickerForm &soundPicker();
+const PickerForm &spritePicker(const markup::CastMember &member);
+const PickerForm &eventPicker(const markup::EventPictures &pictures);
+// The picker whose window is named `name` ("Form5"), or null.
+const PickerForm *pickerNamed(std::string_view name);
 
 // An editable drop-down list that knows which row the user chose. Qt's
 // combo box selects row 0 as soon as a row is added and keeps its index
@@ -83,8 +96,8 @@ class Picker : public QWidget
 
 public:
     // Creates the picker and loads it: the list of the install type now in
-    // force, and its reference table.
-    Picker(const PickerForm &form, MainWindow &window);
+    // force, and its reference table. `host` must outlive the picker.
+    Picker(const PickerForm &form, PickerHost &host);
 
     // OK: inserts the fragment, gives Text1 the focus and closes.
     void Command1_Click();
@@ -93,7 +106,7 @@ private:
     void Form_Load();
 
     const PickerForm &m_form;
-    MainWindow &m_window;
+    PickerHost &m_host;
     std::vector<QStringView> m_table;
     PickerCombo *m_combo;
     QPushButton *m_ok;

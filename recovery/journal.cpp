@@ -9,40 +9,27 @@
 #include <QSysInfo>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
-#include <cstring>
-#include <deque>
 #include <fcntl.h>
-#include <functional>
-#include <mutex>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace recovery {
-
-namespace {
-
-QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
-} // namespace
 
 QString folderPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recovery");
 }
 
-QString prepareFolder(const QString &folder)
+IoResult prepareFolder(const QString &folder)
 {
     const QString appData = QFileInfo(folder).absolutePath();
     if (!QDir().mkpath(QFileInfo(appData).absolutePath()))
-        return QStringLiteral(u"フォルダ「%1」を作れません。").arg(QFileInfo(appData).absolutePath());
+        return IoError{QStringLiteral(u"フォルダ「%1」を作れません。").arg(QFileInfo(appData).absolutePath())};
     for (const QString &path : {appData, folder}) {
         if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST)
-            return QStringLiteral(u"フォルダ「%1」を作れません（%2）。").arg(path, systemError(errno));
+            return IoError{QStringLiteral(u"フォルダ「%1」を作れません（%2）。").arg(path, systemError(errno))};
     }
     return {};
 }
@@ -85,162 +72,117 @@ std::vector<Leftover> leftovers(const QString &folder)
     return found;
 }
 
-QString discard(Leftover &leftover)
+namespace {
+
+IoResult removeJournal(const QString &path)
 {
-    QString reason;
-    if (!QFile::remove(leftover.path) && QFile::exists(leftover.path))
-        reason = QStringLiteral(u"「%1」を消せません。").arg(leftover.path);
-    leftover.lock.reset();
-    return reason;
+    QFile file(path);
+    if (!file.remove() && file.exists())
+        return IoError{QStringLiteral(u"「%1」を消せません（%2）。").arg(path, file.errorString())};
+    return {};
 }
 
-// The thread that owns the journal file: jobs run in the order queued.
-struct Journal::Writer {
-    explicit Writer(Journal *owner) : owner(owner), thread([this] { run(); }) {}
+} // namespace
 
-    ~Writer()
+IoResult discard(Leftover &leftover)
+{
+    IoResult result = removeJournal(leftover.path);
+    leftover.lock.reset();
+    return result;
+}
+
+// The journal file and what the worker knows of it. Its functions run on
+// the worker only, one job at a time; each returns the reason it failed.
+struct Journal::File {
+    QString path;
+    int fd = -1;
+    std::unique_ptr<QLockFile> lock;
+    bool broken = false;
+
+    IoResult open(const QString &folder, const QString &journalPath, const QByteArray &start, const QString &base,
+                  qint64 when, Leftover replaced)
     {
-        {
-            std::lock_guard guard(mutex);
-            stopping = true;
-        }
-        wake.notify_all();
-        thread.join();
-    }
-
-    void post(std::function<void()> job)
-    {
-        {
-            std::lock_guard guard(mutex);
-            jobs.push_back(std::move(job));
-        }
-        wake.notify_all();
-    }
-
-    void waitIdle()
-    {
-        std::unique_lock guard(mutex);
-        idle.wait(guard, [this] { return jobs.empty() && !busy; });
-    }
-
-    void run()
-    {
-        for (;;) {
-            std::function<void()> job;
-            {
-                std::unique_lock guard(mutex);
-                wake.wait(guard, [this] { return stopping || !jobs.empty(); });
-                if (jobs.empty())
-                    return;
-                job = std::move(jobs.front());
-                jobs.pop_front();
-                busy = true;
-            }
-            job();
-            {
-                std::lock_guard guard(mutex);
-                busy = false;
-            }
-            idle.notify_all();
-        }
-    }
-
-    // Jobs: these run on the writer's thread only.
-
-    void open(const QString &folder, const QString &journalPath, const QByteArray &start, const QString &base,
-              qint64 when, Leftover replaced)
-    {
-        close(false);
+        if (IoResult error = close(false))
+            return error;
         broken = false;
         path = journalPath;
-        if (const QString reason = prepareFolder(folder); !reason.isEmpty())
-            return fail(reason);
+        if (IoResult error = prepareFolder(folder))
+            return broke(*error);
         lock.reset(newLock(path));
         if (!lock->tryLock(0))
-            return fail(QStringLiteral(u"「%1」の鎖錠ファイルを作れません。").arg(lock->error() == QLockFile::PermissionError
-                                                                                   ? folder
-                                                                                   : path));
+            return broke({QStringLiteral(u"「%1」の鎖錠ファイルを作れません。")
+                              .arg(lock->error() == QLockFile::PermissionError ? folder : path)});
         fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0)
-            return fail(QStringLiteral(u"「%1」を作れません（%2）。").arg(path, systemError(errno)));
-        if (!write(start, false) || !write(encodeBase(base, when)))
-            return;
+            return broke({QStringLiteral(u"「%1」を作れません（%2）。").arg(path, systemError(errno))});
+        if (IoResult error = write(start, false))
+            return error;
+        if (IoResult error = write(encodeBase(base, when)))
+            return error;
         // The new journal's name must survive a power cut too.
         if (const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             dirFd >= 0) {
             ::fsync(dirFd);
             ::close(dirFd);
         }
+        // Only now that this journal holds the whole text on disk does the
+        // one it takes over from go.
         if (!replaced.path.isEmpty())
-            discard(replaced);
+            return discard(replaced);
+        return {};
     }
 
-    void append(const QByteArray &records)
+    IoResult append(const QByteArray &records)
     {
-        if (fd >= 0 && !broken)
-            write(records);
+        if (fd < 0 || broken)
+            return {};
+        return write(records);
     }
 
     // Closes the journal; `remove` deletes it, else it stays for the next start.
-    void close(bool remove)
+    IoResult close(bool remove)
     {
         if (fd >= 0)
             ::close(fd);
         fd = -1;
+        IoResult result;
         if (remove && !path.isEmpty())
-            QFile::remove(path);
+            result = removeJournal(path);
         lock.reset();
+        return result;
     }
 
     // Appends bytes and, unless told not to, waits until they are on disk.
-    bool write(const QByteArray &bytes, bool sync = true)
+    IoResult write(const QByteArray &bytes, bool sync = true)
     {
         qsizetype done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd, bytes.constData() + done, std::size_t(bytes.size() - done));
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n <= 0) {
-                fail(QStringLiteral(u"「%1」に書けません（%2）。").arg(path, systemError(n < 0 ? errno : ENOSPC)));
-                return false;
-            }
+            if (n <= 0)
+                return broke({QStringLiteral(u"「%1」に書けません（%2）。").arg(path, systemError(n < 0 ? errno : ENOSPC))});
             done += n;
         }
-        if (sync && ::fdatasync(fd) != 0) {
-            fail(QStringLiteral(u"「%1」を書き終えられません（%2）。").arg(path, systemError(errno)));
-            return false;
-        }
-        return true;
+        if (sync && ::fdatasync(fd) != 0)
+            return broke({QStringLiteral(u"「%1」を書き終えられません（%2）。").arg(path, systemError(errno))});
+        return {};
     }
 
-    void fail(const QString &reason)
+    // Edits after a lost one would not apply to the text on disk: nothing
+    // more goes into this journal.
+    IoResult broke(IoError error)
     {
-        // Edits after a lost one would not apply to the text on disk:
-        // nothing more goes into this journal.
         broken = true;
-        QMetaObject::invokeMethod(owner, [owner = owner, reason] { owner->report(reason); }, Qt::QueuedConnection);
+        return error;
     }
-
-    Journal *owner;
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::condition_variable idle;
-    std::deque<std::function<void()>> jobs;
-    bool stopping = false;
-    bool busy = false;
-
-    QString path;
-    int fd = -1;
-    std::unique_ptr<QLockFile> lock;
-    bool broken = false;
-
-    std::thread thread;  // last: starts once everything above exists
 };
 
 Journal::Journal(QString folder, QObject *parent)
     : QObject(parent)
     , m_folder(std::move(folder))
-    , m_writer(std::make_unique<Writer>(this))
+    , m_file(std::make_unique<File>())
+    , m_worker(QStringLiteral("journal"))
 {
     m_handover.setSingleShot(true);
     m_handover.setInterval(2000);
@@ -250,9 +192,24 @@ Journal::Journal(QString folder, QObject *parent)
 Journal::~Journal()
 {
     flush();
-    m_writer->post([writer = m_writer.get()] { writer->close(false); });
-    m_writer.reset();
+    // Left on disk: the program is going, not the text.
+    m_worker.post([file = m_file.get()] { file->close(false); });
 }
+
+namespace {
+
+// Runs a job of the journal's file and says on the owner's thread how it
+// failed, if it did.
+template <typename Job>
+std::function<void()> reporting(Journal *owner, Job job)
+{
+    return [owner, job = std::move(job)] {
+        if (IoResult error = job())
+            Worker::reply(owner, [owner, reason = error->reason] { emit owner->failed(reason); });
+    };
+}
+
+} // namespace
 
 void Journal::begin(const QString &base, const QString &source, Leftover replaced)
 {
@@ -262,10 +219,11 @@ void Journal::begin(const QString &base, const QString &source, Leftover replace
     const qint64 pid = QCoreApplication::applicationPid();
     m_path = QDir(m_folder).filePath(QStringLiteral("%1-%2-%3.journal").arg(now).arg(pid).arg(++serial));
     m_active = true;
-    const QByteArray start = encodeStart({pid, QSysInfo::machineHostName(), source, now});
-    m_writer->post([writer = m_writer.get(), folder = m_folder, path = m_path, start, base, now, replaced] {
-        writer->open(folder, path, start, base, now, replaced);
-    });
+    m_worker.post(reporting(this, [file = m_file.get(), folder = m_folder, path = m_path,
+                                   start = encodeStart({pid, QSysInfo::machineHostName(), source, now}),
+                                   base, now, replaced = std::move(replaced)] {
+        return file->open(folder, path, start, base, now, replaced);
+    }));
 }
 
 void Journal::record(qint64 position, qint64 removed, QStringView added)
@@ -282,7 +240,9 @@ void Journal::flush()
     m_handover.stop();
     if (m_pending.isEmpty())
         return;
-    m_writer->post([writer = m_writer.get(), records = std::exchange(m_pending, {})] { writer->append(records); });
+    m_worker.post(reporting(this, [file = m_file.get(), records = std::exchange(m_pending, {})] {
+        return file->append(records);
+    }));
 }
 
 void Journal::end()
@@ -291,19 +251,14 @@ void Journal::end()
         return;
     m_handover.stop();
     m_pending.clear();
-    m_writer->post([writer = m_writer.get()] { writer->close(true); });
+    m_worker.post(reporting(this, [file = m_file.get()] { return file->close(true); }));
     m_active = false;
     m_path.clear();
 }
 
 void Journal::waitForDisk()
 {
-    m_writer->waitIdle();
-}
-
-void Journal::report(const QString &reason)
-{
-    emit failed(reason);
+    m_worker.waitIdle();
 }
 
 } // namespace recovery

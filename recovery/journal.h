@@ -4,6 +4,8 @@
 // start (its bytes: journal_format.h). Qt Core only.
 #pragma once
 
+#include "document/io_error.h"
+#include "document/worker.h"
 #include "recovery/journal_format.h"
 
 #include <QObject>
@@ -20,8 +22,8 @@ namespace recovery {
 // The journals' folder: "recovery" under the application's data folder.
 QString folderPath();
 // Creates the folder and the application's data folder above it, both
-// owner-only (0700), if they are missing. Returns the reason when it cannot.
-QString prepareFolder(const QString &folder);
+// owner-only (0700), if they are missing.
+IoResult prepareFolder(const QString &folder);
 
 // A journal left by a process that is no longer running, and the lock that
 // keeps other instances away from it while this one decides.
@@ -34,10 +36,10 @@ struct Leftover {
 // Every journal in `folder` whose process is gone, newest last edit first.
 // Journals of running instances are left alone.
 std::vector<Leftover> leftovers(const QString &folder);
-// Removes a leftover journal and its lock. Returns the reason on failure.
-QString discard(Leftover &leftover);
+// Removes a leftover journal and its lock.
+IoResult discard(Leftover &leftover);
 
-// The journal of this session, written by a thread of its own: the calls
+// The journal of this session, written by a Worker of its own: the calls
 // only queue work, so the caller never waits for the disk. Edits are handed
 // over at most once every two seconds and at most two seconds after they
 // were made; each handover is synced to disk before the next.
@@ -60,6 +62,7 @@ public:
     void end();
     bool active() const { return m_active; }
     QString path() const { return m_path; }
+    QString folder() const { return m_folder; }
 
     // Hands the pending edits to the writer now.
     void flush();
@@ -67,19 +70,20 @@ public:
     void waitForDisk();
 
 signals:
-    // A write failed; no more is written to this journal.
+    // A journal could not be written (no more is written to it), or one
+    // that is done with could not be removed.
     void failed(const QString &reason);
 
 private:
-    struct Writer;
-    void report(const QString &reason);
+    struct File;
 
     QString m_folder;
-    std::unique_ptr<Writer> m_writer;
     QByteArray m_pending;
     QTimer m_handover;
     QString m_path;
     bool m_active = false;
+    std::unique_ptr<File> m_file;  // used by the worker's jobs only
+    Worker m_worker;                // last: its jobs are done before the rest goes
 };
 
 } // namespace recovery

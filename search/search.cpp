@@ -7,21 +7,24 @@ namespace search {
 
 namespace {
 
+using scriptdoc::blockBreak;
+using scriptdoc::loneLineFeed;
+
 // No character has more than four case forms (θ Θ ϑ ϴ); room for twice that.
 constexpr std::size_t maxFirsts = 8;
 
-bool breaksLines(QChar c) { return c == QChar(lineBreak) || c == u'\r'; }
+bool breaksLines(QChar c) { return c == QChar(blockBreak) || c == u'\r'; }
 
 // The start of the line holding position `at` (a U+2029 belongs to the line
 // it ends).
 qsizetype lineStartOf(QStringView text, qsizetype at)
 {
-    return at <= 0 ? 0 : text.lastIndexOf(QChar(lineBreak), at - 1) + 1;
+    return at <= 0 ? 0 : text.lastIndexOf(QChar(blockBreak), at - 1) + 1;
 }
 
 qsizetype lineEndFrom(QStringView text, qsizetype lineStart)
 {
-    const qsizetype end = text.indexOf(QChar(lineBreak), lineStart);
+    const qsizetype end = text.indexOf(QChar(blockBreak), lineStart);
     return end < 0 ? text.size() : end;
 }
 
@@ -222,20 +225,17 @@ std::vector<Edit> Pattern::replaceAll(QStringView text, const QString &with) con
     std::vector<Edit> edits;
     if (!usable())
         return edits;
-    // A script offset is the position plus one for each line break before it.
-    qsizetype breaks = 0;
-    for (qsizetype lineStart = 0;; ++breaks) {
+    for (qsizetype lineStart = 0;;) {
         const qsizetype lineEnd = lineEndFrom(text, lineStart);
         const QStringView line = text.sliced(lineStart, lineEnd - lineStart);
-        const qsizetype scriptStart = lineStart + breaks;
         if (m_options.regularExpression) {
             eachLineMatch(line, 0, [&](const QRegularExpressionMatch &m) {
-                edits.push_back({scriptStart + m.capturedStart(), m.capturedLength(), expand(with, m)});
+                edits.push_back({int(lineStart + m.capturedStart()), int(m.capturedLength()), expand(with, m)});
                 return true;
             });
         } else {
-            for (const Match &m : lineMatches(line, scriptStart))
-                edits.push_back({m.start, m.length, with});
+            for (const Match &m : lineMatches(line, lineStart))
+                edits.push_back({int(m.start), int(m.length), with});
         }
         if (lineEnd == text.size())
             return edits;

@@ -1,6 +1,7 @@
-// Finding and replacing in the script, over the text exactly as Text1 keeps
-// it: lines separated by U+2029 (a CR LF in the file), a lone LF kept
-// inside its line as U+2028. Positions are positions in that text.
+// Finding and replacing in the script, over the document's raw text (a
+// TextReader's copy): lines separated by scriptdoc::blockBreak, a lone LF
+// kept inside its line as scriptdoc::loneLineFeed. Positions are document
+// positions.
 //
 // A match never crosses from one line into the next: a search text holding
 // a line break finds nothing, and a regular expression is matched against
@@ -10,6 +11,8 @@
 // starts one character further on.
 #pragma once
 
+#include "document/script_document.h"
+
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QString>
@@ -18,9 +21,6 @@
 #include <vector>
 
 namespace search {
-
-constexpr char16_t lineBreak = 0x2029;
-constexpr char16_t loneLineFeed = 0x2028;
 
 struct Options {
     bool caseSensitive = false;
@@ -45,13 +45,8 @@ struct PatternError {
     qsizetype offset = 0;
 };
 
-// One replacement: `length` characters of the script from `start`, in
-// script offsets (CR LF counts two), become `text`.
-struct Edit {
-    qsizetype start = 0;
-    qsizetype length = 0;
-    QString text;
-};
+// One replacement: `length` positions from `start` become `text`.
+using Edit = ScriptDocument::Edit;
 
 class Pattern
 {

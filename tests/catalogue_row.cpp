@@ -4,17 +4,16 @@
 #include "pickers/picker.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 int main(int argc, char *argv[])
 {
     if (argc != 5)
         return 2;
-    const int number = std::atoi(argv[1]);
-    if (number < 2 || number > 20)
+    const PickerForm *picker = pickerNamed("Form" + std::string(argv[1]));
+    if (!picker)
         return 2;
-    const PickerForm &form = pickerForm(number);
+    const PickerForm &form = *picker;
     const catalogues::Catalogue rows = std::string(argv[2]) == "adult" ? form.adult : form.allAges;
     const QString key = QString::fromUtf8(argv[3]);
     bool isIndex = false;

@@ -2,9 +2,10 @@
 // the test writes, with a record of what was asked.
 #pragma once
 
-#include "app/dialogs.h"
 #include "app/main_window.h"
-#include "app/script_edit.h"
+#include "editor/script_edit.h"
+#include "pickers/picker.h"
+#include "scripted_dialogs.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -13,59 +14,17 @@
 #include <QStringList>
 #include <deque>
 #include <memory>
+#include <string>
 
-struct DialogScript {
-    std::deque<QString> openPaths;  // "" cancels
-    std::deque<QString> savePaths;  // "" cancels
-    std::deque<bool> answers;       // Yes is true
-    int opensAsked = 0;
-    int savesAsked = 0;
-    QStringList questions;  // "title|message"
-    QStringList warnings;   // "title|message"
-    QStringList chosenElsewhere;  // files opened without a file dialog
-};
+// The document every script starts from, as Text1 holds it.
+inline const QString startingScript =
+    QString::fromUtf16(markup::startingDocument.data(), qsizetype(markup::startingDocument.size()));
 
-class ScriptedDialogs final : public Dialogs
+// The description of the picker window Form<number>.
+inline const PickerForm &pickerNumbered(int number)
 {
-public:
-    explicit ScriptedDialogs(std::shared_ptr<DialogScript> script) : m_script(std::move(script)) {}
-
-    QString openPath(QWidget *) override
-    {
-        ++m_script->opensAsked;
-        return take(m_script->openPaths, QString());
-    }
-    QString savePath(QWidget *) override
-    {
-        ++m_script->savesAsked;
-        return take(m_script->savePaths, QString());
-    }
-    bool yesNo(QWidget *, const QString &title, const QString &message) override
-    {
-        m_script->questions << title + u'|' + message;
-        return take(m_script->answers, true);
-    }
-    void warn(QWidget *, const QString &title, const QString &message) override
-    {
-        m_script->warnings << title + u'|' + message;
-    }
-    void chosenElsewhere(const QString &path) override { m_script->chosenElsewhere << path; }
-
-private:
-    // An unscripted file dialog is cancelled; an unscripted question gets
-    // its default answer, Yes.
-    template <typename T>
-    static T take(std::deque<T> &queue, T otherwise)
-    {
-        if (queue.empty())
-            return otherwise;
-        T value = queue.front();
-        queue.pop_front();
-        return value;
-    }
-
-    std::shared_ptr<DialogScript> m_script;
-};
+    return *pickerNamed("Form" + std::to_string(number));
+}
 
 // The offscreen platform warns of what only a real window system does
 // (raising, grabbing the keyboard, size hints); those lines would bury the
@@ -101,4 +60,6 @@ struct Editor {
 
     void type(const QString &keys) const { typeInto(text(), keys); }
     bool closed() const { return !window->isVisible(); }
+    // The open picker Form<number>, or null.
+    Picker *picker(int number) const { return window->picker(pickerNumbered(number)); }
 };

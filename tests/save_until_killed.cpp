@@ -2,7 +2,7 @@
 // in turn, the second first, until it is killed; says on its standard
 // output when each save starts and when it has ended.
 //   save_until_killed TARGET FIRST-VERSION SECOND-VERSION
-#include "app/script_file.h"
+#include "document/script_file.h"
 
 #include <QFile>
 

@@ -1,10 +1,10 @@
 // Bad and odd files, and saves that cannot be done, through the real main
 // window: each ends opened, flagged with its line, or refused with the
 // system's reason, and the text in Text1 is what the author should find.
-#include "app/dialogs.h"
 #include "app/main_window.h"
-#include "app/script_edit.h"
-#include "app/script_file.h"
+#include "editor/script_edit.h"
+#include "document/script_file.h"
+#include "scripted_dialogs.h"
 #include "test_files.h"
 
 #include <QDir>
@@ -20,33 +20,6 @@
 #include <memory>
 
 namespace {
-
-// The file dialogs answer from the test; `beforeOpen` runs after the open
-// dialog has chosen its file and before the window reads it.
-struct Answers {
-    QString openPath;
-    QString savePath;
-    std::function<void()> beforeOpen;
-    QStringList warnings;
-};
-
-class AnsweringDialogs final : public Dialogs
-{
-public:
-    explicit AnsweringDialogs(Answers &answers) : m_answers(answers) {}
-    QString openPath(QWidget *) override
-    {
-        if (m_answers.beforeOpen)
-            m_answers.beforeOpen();
-        return m_answers.openPath;
-    }
-    QString savePath(QWidget *) override { return m_answers.savePath; }
-    bool yesNo(QWidget *, const QString &, const QString &) override { return true; }
-    void warn(QWidget *, const QString &, const QString &message) override { m_answers.warnings << message; }
-
-private:
-    Answers &m_answers;
-};
 
 QStringList entries(const QString &folder)
 {
@@ -146,7 +119,7 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
-    Answers m_answers;
+    std::shared_ptr<DialogScript> m_answers;
     std::unique_ptr<MainWindow> m_window;
     ScriptEdit *m_text1 = nullptr;
 };
@@ -158,8 +131,8 @@ void TestBadInput::init()
         QVERIFY(QFileInfo(m_dir.filePath(name)).isDir() ? QDir(m_dir.filePath(name)).removeRecursively()
                                                         : QFile::remove(m_dir.filePath(name)));
     m_window.reset();
-    m_answers = Answers{};
-    m_window = std::make_unique<MainWindow>(std::make_unique<AnsweringDialogs>(m_answers));
+    m_answers = std::make_shared<DialogScript>();
+    m_window = std::make_unique<MainWindow>(std::make_unique<ScriptedDialogs>(m_answers));
     m_text1 = m_window->findChild<ScriptEdit *>(QStringLiteral("Text1"));
     QVERIFY(m_text1);
 }
@@ -200,32 +173,32 @@ void TestBadInput::oddFilesOpen()
 
     const QString path = m_dir.filePath(QStringLiteral(u"開く.dnml"));
     QVERIFY(writeFile(path, bytes));
-    m_answers.openPath = path;
+    m_answers->openPath = path;
     m_window->mnu_open_Click();
 
     QCOMPARE(m_text1->text(), text);
     QCOMPARE(m_text1->caret(), qsizetype(0));
     QVERIFY(m_window->textChanged());
     if (outcome == Opened::Clean) {
-        QCOMPARE(m_answers.warnings, QStringList());
+        QCOMPARE(m_answers->warnings, QStringList());
     } else {
-        QCOMPARE(m_answers.warnings.size(), 1);
-        QVERIFY2(m_answers.warnings[0].contains(path), qPrintable(m_answers.warnings[0]));
-        QVERIFY2(m_answers.warnings[0].contains(QStringLiteral(u"%1行目").arg(line)), qPrintable(m_answers.warnings[0]));
+        QCOMPARE(m_answers->warnings.size(), 1);
+        QVERIFY2(m_answers->warnings[0].contains(path), qPrintable(m_answers->warnings[0]));
+        QVERIFY2(m_answers->warnings[0].contains(QStringLiteral(u"%1行目").arg(line)), qPrintable(m_answers->warnings[0]));
     }
 
     // Saving gives the file back in its CR LF form; a flagged text is not
     // saved until it is mended, and nothing is written.
-    m_answers.warnings.clear();
+    m_answers->warnings.clear();
     const QString target = m_dir.filePath(QStringLiteral(u"保存.dnml"));
-    m_answers.savePath = target;
+    m_answers->savePath = target;
     QCOMPARE(m_window->mnu_save_Click(), outcome == Opened::Clean);
     if (outcome == Opened::Clean) {
         QCOMPARE(readFile(target).toHex(' '), saved.toHex(' '));
         QVERIFY(!m_window->textChanged());
     } else {
         QVERIFY(!QFileInfo::exists(target));
-        QCOMPARE(m_answers.warnings.size(), 1);
+        QCOMPARE(m_answers->warnings.size(), 1);
         QVERIFY(m_window->textChanged());
     }
     QCOMPARE(m_text1->text(), text);
@@ -254,8 +227,8 @@ void TestBadInput::largeScriptsOpenAndSaveWhole()
         expected = std::move(script.text);
         bytes = std::move(script.bytes);
     }
-    m_answers.openPath = path;
-    m_answers.savePath = target;
+    m_answers->openPath = path;
+    m_answers->savePath = target;
 
     resetPeakMemory();
     QElapsedTimer clock;
@@ -264,7 +237,7 @@ void TestBadInput::largeScriptsOpenAndSaveWhole()
     const qint64 openMs = clock.restart();
     const bool same = m_text1->text() == expected;
     QVERIFY2(same, whereTheyDiffer(m_text1->text(), expected));
-    QCOMPARE(m_answers.warnings, QStringList());
+    QCOMPARE(m_answers->warnings, QStringList());
     QCOMPARE(m_text1->caret(), qsizetype(0));
 
     clock.restart();
@@ -294,18 +267,18 @@ void TestBadInput::unreadablePathsAreRefusedKeepingTheText()
     const QString path = m_dir.filePath(name);
     if (removedAfterTheDialog) {
         QVERIFY(writeFile(path, "A\r\n"));
-        m_answers.beforeOpen = [path] { QFile::remove(path); };
+        m_answers->beforeOpen = [path] { QFile::remove(path); };
     } else {
         QVERIFY(QDir(m_dir.path()).mkdir(name));
     }
     m_text1->setCaret(9);
     m_text1->insert(u"執筆中");
     const QString text = m_text1->text();
-    m_answers.openPath = path;
+    m_answers->openPath = path;
     m_window->mnu_open_Click();
 
-    QCOMPARE(m_answers.warnings.size(), 1);
-    QVERIFY2(m_answers.warnings[0].contains(path) && m_answers.warnings[0].contains(reason), qPrintable(m_answers.warnings[0]));
+    QCOMPARE(m_answers->warnings.size(), 1);
+    QVERIFY2(m_answers->warnings[0].contains(path) && m_answers->warnings[0].contains(reason), qPrintable(m_answers->warnings[0]));
     QCOMPARE(m_text1->text(), text);
     QCOMPARE(m_text1->caret(), qsizetype(12));
     QVERIFY(m_window->textChanged());
@@ -329,12 +302,12 @@ void TestBadInput::unwritableTargetsAreRefusedKeepingEverything()
     const QString text = m_text1->text();
     const qsizetype caret = m_text1->caret();
 
-    m_answers.savePath = m_dir.filePath(target);
+    m_answers->savePath = m_dir.filePath(target);
     QVERIFY(!m_window->mnu_save_Click());
 
-    QCOMPARE(m_answers.warnings.size(), 1);
-    QVERIFY2(m_answers.warnings[0].contains(m_answers.savePath) && m_answers.warnings[0].contains(reason),
-             qPrintable(m_answers.warnings[0]));
+    QCOMPARE(m_answers->warnings.size(), 1);
+    QVERIFY2(m_answers->warnings[0].contains(m_answers->savePath) && m_answers->warnings[0].contains(reason),
+             qPrintable(m_answers->warnings[0]));
     QCOMPARE(entries(m_dir.path()), before);
     QCOMPARE(readFile(m_dir.filePath(QStringLiteral("file"))), QByteArray("a file"));
     QCOMPARE(m_text1->text(), text);
@@ -379,13 +352,13 @@ void TestBadInput::writeStoppingPartWayKeepsTheTarget()
         rlimit limited = previous;
         limited.rlim_cur = rlim_t(sizeLimit);
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        m_answers.savePath = target;
+        m_answers->savePath = target;
         const bool saved = m_window->mnu_save_Click();
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &previous), 0);
         QVERIFY(!saved);
-        QCOMPARE(m_answers.warnings.size(), 1);
-        QVERIFY2(m_answers.warnings[0].contains(target) && m_answers.warnings[0].contains(systemReason(EFBIG)),
-                 qPrintable(m_answers.warnings[0]));
+        QCOMPARE(m_answers->warnings.size(), 1);
+        QVERIFY2(m_answers->warnings[0].contains(target) && m_answers->warnings[0].contains(systemReason(EFBIG)),
+                 qPrintable(m_answers->warnings[0]));
         QCOMPARE(m_text1->text(), script);
         QCOMPARE(m_text1->caret(), qsizetype(1234));
         QVERIFY(m_window->textChanged());

@@ -1,8 +1,8 @@
 // The colours and the findings panel through the real main window on the
 // offscreen platform, and the check over everything the program writes.
 #include "dnml/check.h"
-#include "dnml/findings_panel.h"
-#include "dnml/highlighter.h"
+#include "dnml/ui/findings_panel.h"
+#include "dnml/ui/highlighter.h"
 #include "editor.h"
 #include "test_files.h"
 #include "pickers/picker.h"
@@ -23,12 +23,12 @@ namespace {
 
 dnml::Highlighter *highlighter(const Editor &editor)
 {
-    return editor.text()->findChild<dnml::Highlighter *>(u"highlighter"_s);
+    return editor.window->highlighter();
 }
 
 dnml::FindingsPanel *panel(const Editor &editor)
 {
-    return editor.window->findChild<dnml::FindingsPanel *>(u"findings"_s);
+    return editor.window->findings();
 }
 
 // Paints Text1 now, as the screen would.
@@ -96,6 +96,8 @@ private slots:
     void everyColourReadsOnWhite_data();
     void everyColourReadsOnWhite();
     void coloursLeaveTextUndoAndFlagAlone();
+    void viewFollowsTheCaretWhileTyping_data();
+    void viewFollowsTheCaretWhileTyping();
     void onlyShownLinesAreColoured();
     void openCommentReachesAFarJump();
     void linesBelowAreLexedWhileIdle();
@@ -165,6 +167,40 @@ void TestDnmlWidgets::coloursLeaveTextUndoAndFlagAlone()
     editor.type(u"y"_s);
     QCOMPARE(documentChanges.count(), 1);
     QCOMPARE(documentChanges.at(0), (QVariantList{0, 0, 1}));
+}
+
+void TestDnmlWidgets::viewFollowsTheCaretWhileTyping_data()
+{
+    QTest::addColumn<bool>("colours");
+    QTest::newRow("colours on") << true;
+    QTest::newRow("colours off") << false;
+}
+
+// Typing on and on inside an open value: the line grows past the view's
+// right edge, the horizontal scroll range grows with it and the view keeps
+// the caret in sight, whether the colours are on or not.
+void TestDnmlWidgets::viewFollowsTheCaretWhileTyping()
+{
+    QFETCH(bool, colours);
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    if (!colours)
+        trigger(editor, "mnu_colours");
+    ScriptEdit *text = editor.text();
+    text->setCaret(text->length());
+    const auto typeKey = [&](QChar c) {
+        QTest::sendKeyEvent(QTest::Click, text, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    };
+    for (QChar c : u"<BGM SRC=\""_s)
+        typeKey(c);
+    for (int i = 0; i < 80; ++i) {
+        typeKey(QChar(u'a' + i % 26));
+        QVERIFY2(text->viewport()->rect().contains(text->cursorRect()),
+                 qPrintable(u"caret out of sight after %1 letters"_s.arg(i + 1)));
+    }
+    QVERIFY(text->horizontalScrollBar()->maximum() > 0);
 }
 
 void TestDnmlWidgets::onlyShownLinesAreColoured()

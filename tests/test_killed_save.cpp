@@ -1,7 +1,7 @@
 // A save killed at any moment: a helper process saves a large script over
 // an existing file again and again, and is killed with SIGKILL at a random
 // moment. Afterwards the file holds one version or the other, whole.
-#include "app/script_file.h"
+#include "document/script_file.h"
 #include "test_files.h"
 
 #include <QDir>

@@ -3,12 +3,12 @@
 // the changed flag must agree with a plain string model of the script;
 // at the end a save and an open give the model back.
 //   SCRIVLET_SEED=n repeats a session; SCRIVLET_OPERATIONS=n sets its length.
-#include "app/dialogs.h"
 #include "app/main_window.h"
-#include "app/script_edit.h"
+#include "editor/script_edit.h"
 #include "catalogues/catalogue.h"
 #include "markup/markup.h"
 #include "pickers/picker.h"
+#include "editor.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -25,20 +25,6 @@
 namespace {
 
 QString str(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
-
-class SessionDialogs final : public Dialogs
-{
-public:
-    explicit SessionDialogs(QString path) : m_path(std::move(path)) {}
-    QString openPath(QWidget *) override { return m_path; }
-    QString savePath(QWidget *) override { return m_path; }
-    bool yesNo(QWidget *, const QString &, const QString &) override { return true; }
-    void warn(QWidget *, const QString &, const QString &) override { ++warnings; }
-    int warnings = 0;
-
-private:
-    QString m_path;
-};
 
 // What the author should see: the script, caret and anchor in script
 // offsets (a line break is CR LF and counts two), the changed flag, and
@@ -97,7 +83,7 @@ constexpr Launcher launchers[] = {
 // none, the field showing the first row).
 QString pickerFragment(int form, int row, const Model &model)
 {
-    const PickerForm &picker = pickerForm(form);
+    const PickerForm &picker = pickerNumbered(form);
     const catalogues::Catalogue rows = model.adult ? picker.adult : picker.allAges;
     const QString field = str(rows[std::size_t(std::max(row, 0))].name);
     const QString reference = str(rows[std::size_t(std::max(row, 0))].ref);
@@ -109,7 +95,7 @@ QString pickerFragment(int form, int row, const Model &model)
     if (form == 3)
         return row == int(rows.size()) - 1 ? str(markup::blackBackground) : markup::backgroundHead(field) + tail;
     if (form <= 14)
-        return markup::commentLine(field) + markup::actHead(reference) + tail + (model.names ? str(picker.shortName) : QString());
+        return markup::commentLine(field) + markup::actHead(reference) + tail + (model.names ? str(picker.speaker->speaker) : QString());
     return markup::commentLine(field) + markup::backgroundHead(reference) + tail;
 }
 
@@ -131,7 +117,7 @@ private:
 
     std::unique_ptr<MainWindow> m_window;
     ScriptEdit *m_text1 = nullptr;
-    SessionDialogs *m_dialogs = nullptr;
+    std::shared_ptr<DialogScript> m_dialogs = std::make_shared<DialogScript>();
     Model m_model;
 };
 
@@ -216,9 +202,9 @@ void TestLongSession::widgetsNeverDriftFromTheModel()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral(u"長い執筆.dnml"));
 
-    auto dialogs = std::make_unique<SessionDialogs>(path);
-    m_dialogs = dialogs.get();
-    m_window = std::make_unique<MainWindow>(std::move(dialogs));
+    m_dialogs->openPath = path;
+    m_dialogs->savePath = path;
+    m_window = std::make_unique<MainWindow>(std::make_unique<ScriptedDialogs>(m_dialogs));
     m_text1 = m_window->findChild<ScriptEdit *>(QStringLiteral("Text1"));
     QVERIFY(m_text1);
     m_model.text = str(markup::startingDocument);
@@ -394,7 +380,7 @@ void TestLongSession::widgetsNeverDriftFromTheModel()
                  action(launcher.name)->trigger();
              else
                  QTest::mouseClick(button(launcher.name), Qt::LeftButton);
-             QWidget *picker = m_window->picker(launcher.form);
+             QWidget *picker = m_window->picker(pickerNumbered(launcher.form));
              QVERIFY(picker);
              auto *combo = picker->findChild<QComboBox *>(QStringLiteral("Combo1"));
              const int downs = random.bounded(3) == 0 ? 0 : 1 + random.bounded(combo->count() + 1);
@@ -407,11 +393,11 @@ void TestLongSession::widgetsNeverDriftFromTheModel()
          }},
         {"save", 1,
          [&] {
-             const int warned = m_dialogs->warnings;
+             const qsizetype warned = m_dialogs->warnings.size();
              const bool canSave = std::none_of(unsaveable.begin(), unsaveable.end(),
                                                [&](QChar c) { return m_model.text.contains(c); });
              action("mnu_save")->trigger();
-             QCOMPARE(m_dialogs->warnings, warned + (canSave ? 0 : 1));
+             QCOMPARE(m_dialogs->warnings.size(), warned + (canSave ? 0 : 1));
              if (canSave) {
                  m_model.saved = m_model.text;
                  m_model.hasSaved = true;

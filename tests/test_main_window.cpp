@@ -2,7 +2,7 @@
 // layout, the changed flag and the close prompt, script files, the two
 // options, the dialogue buttons and the section scaffolds.
 #include "app/main_window.h"
-#include "app/script_edit.h"
+#include "editor/script_edit.h"
 #include "catalogues/catalogue.h"
 #include "editor.h"
 #include "test_files.h"

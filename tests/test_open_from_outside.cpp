@@ -16,8 +16,6 @@ Q_DECLARE_METATYPE(commandline::Request::Action)
 
 namespace {
 
-const QString startingDocument =
-    QString::fromUtf16(markup::startingDocument.data(), qsizetype(markup::startingDocument.size()));
 const QByteArray sjisScript = QByteArray("<BGM SRC=\"\x89\xb9\x8a\x79\">\r\nline\r\n");  // <BGM SRC="音楽">
 const QString openedScript = u"<BGM SRC=\"音楽\">\r\nline"_s;
 
@@ -136,9 +134,9 @@ void TestOpenFromOutside::fileAtStartOpensAsTheOpenItemDoes_data()
     QTest::newRow("a script opens, flagged as changed as 開く leaves it")
         << u"script.dnml"_s << openedScript << QString();
     QTest::newRow("a missing file: named, then the starting document")
-        << u"missing.dnml"_s << startingDocument << u"開く|「%1」を開けませんでした。\n"_s;
+        << u"missing.dnml"_s << startingScript << u"開く|「%1」を開けませんでした。\n"_s;
     QTest::newRow("a folder: said so, then the starting document")
-        << u"folder.dnml"_s << startingDocument << u"開く|「%1」を開けませんでした。\nファイルではなくフォルダーです"_s;
+        << u"folder.dnml"_s << startingScript << u"開く|「%1」を開けませんでした。\nファイルではなくフォルダーです"_s;
     QTest::newRow("bytes that are not Shift-JIS: opened, the line named")
         << u"not-sjis.dnml"_s << u"ok\r\n\uFFFD broken"_s << u"開く|「%1」の2行目に、Shift-JISとして読めない部分があります。"_s;
 }
@@ -156,7 +154,7 @@ void TestOpenFromOutside::fileAtStartOpensAsTheOpenItemDoes()
     Editor editor;
     editor.window->openFile(request.file);
     QCOMPARE(readable(editor.text()->text()), readable(text));
-    QCOMPARE(editor.window->textChanged(), text != startingDocument);
+    QCOMPARE(editor.window->textChanged(), text != startingScript);
     QVERIFY(editor.dialogs->questions.isEmpty());
     // The next file dialog opens beside it, as after choosing it in 開く.
     QCOMPARE(editor.dialogs->chosenElsewhere, QStringList{made.path(name)});
@@ -233,7 +231,7 @@ void TestOpenFromOutside::drops_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("warnings");
 
-    const QString start = startingDocument;
+    const QString start = startingScript;
     QTest::newRow("a file on Text1 opens") << true << QStringList{u"script.dnml"_s} << true << openedScript << 0;
     QTest::newRow("a file on the button row opens")
         << false << QStringList{u"script.dnml"_s} << true << openedScript << 0;
@@ -275,7 +273,7 @@ void TestOpenFromOutside::drops()
     const QPoint at = onText ? editor.text()->cursorRect(QTextCursor(editor.text()->document())).center() : QPoint(5, 5);
     QCOMPARE(drop(target, *data, at), taken);
     QTRY_COMPARE(readable(editor.text()->text()), readable(text));
-    QCOMPARE(editor.window->textChanged(), text != startingDocument);
+    QCOMPARE(editor.window->textChanged(), text != startingScript);
     QCOMPARE(editor.dialogs->warnings.size(), warnings);
     QVERIFY(editor.dialogs->questions.isEmpty());
 }
@@ -298,7 +296,7 @@ void TestOpenFromOutside::droppedFileOverUnsavedEditsAsksFirst()
     QVERIFY(drop(editor.text()->viewport(), *data));
     QTRY_COMPARE(editor.dialogs->questions,
                  QStringList{QStringLiteral(u"開く確認|保存していませんが\n開いても宜しいですか?")});
-    QCOMPARE(editor.text()->text(), discard ? openedScript : startingDocument + u"mine"_s);
+    QCOMPARE(editor.text()->text(), discard ? openedScript : startingScript + u"mine"_s);
     QCOMPARE(editor.dialogs->chosenElsewhere.size(), discard ? 1 : 0);
     QVERIFY(editor.window->textChanged());
 }

@@ -58,7 +58,7 @@ const Launcher &launcherOf(int form)
 // The rows a picker lists under an install type, straight from the tables.
 catalogues::Catalogue rowsOf(int form, markup::InstallType type)
 {
-    const PickerForm &f = pickerForm(form);
+    const PickerForm &f = pickerNumbered(form);
     return type == markup::InstallType::Adult ? f.adult : f.allAges;
 }
 
@@ -95,7 +95,7 @@ QWidget *openPicker(Editor &editor, int form)
         button->click();
     else
         editor.action(l.control)->trigger();
-    return editor.window->picker(form);
+    return editor.picker(form);
 }
 
 PickerCombo *comboOf(QWidget *picker) { return picker->findChild<PickerCombo *>(u"Combo1"_s); }
@@ -236,7 +236,7 @@ void TestPickers::everyRowWritesItsFragment()
         const QString want = expected(l, qs(r.name), qs(r.ref), type, names, lastPlace);
         QCOMPARE(editor.text()->text(), want);
         QCOMPARE(editor.text()->caret(), want.size());
-        QVERIFY(!editor.window->picker(form));
+        QVERIFY(!editor.picker(form));
         QCOMPARE(editor.window->focusWidget(), editor.text());
     }
 }
@@ -384,12 +384,12 @@ void TestPickers::typingFiltersRowsAndAChoiceCounts()
     QTest::keyClick(completer->popup(), Qt::Key_Return);
     QCOMPARE(combo->currentText(), holding.at(1));
     QCOMPARE(combo->chosenRow(), combo->findText(holding.at(1)));
-    QCOMPARE(editor.window->picker(5), picker);
+    QCOMPARE(editor.picker(5), picker);
     QVERIFY(editor.text()->text().isEmpty());
 
     // The next Return in the field is OK.
     QTest::keyClick(combo, Qt::Key_Return);
-    QVERIFY(!editor.window->picker(5));
+    QVERIFY(!editor.picker(5));
     const catalogues::Row &row = catalogues::sprites::yura[std::size_t(combo->findText(holding.at(1)))];
     QVERIFY(editor.text()->text().contains(u"SRC=\""_s + qs(row.ref) + u'"'));
 }
@@ -400,13 +400,13 @@ void TestPickers::enterPressesOkAndEscapeLeaves()
     QWidget *picker = openPicker(editor, 2);
     QVERIFY(QTest::qWaitForWindowActive(picker));
     QTest::keyClick(comboOf(picker), Qt::Key_Escape);
-    QVERIFY(!editor.window->picker(2));
+    QVERIFY(!editor.picker(2));
     QVERIFY(editor.text()->text().isEmpty());
 
     picker = openPicker(editor, 2);
     QVERIFY(QTest::qWaitForWindowActive(picker));
     QTest::keyClick(comboOf(picker), Qt::Key_Return);
-    QVERIFY(!editor.window->picker(2));
+    QVERIFY(!editor.picker(2));
     QCOMPARE(editor.text()->text(), u"<BGM SRC=\""_s + qs(catalogues::music[0].name) + u"\">\r\n"_s);
 }
 
@@ -472,7 +472,7 @@ void TestPickers::keysWhileRowsAreDroppedDown()
         // Keys go where a real one would: to the rows while they show.
         QTest::keyClick(rows->isVisible() ? static_cast<QWidget *>(rows) : combo, Qt::Key(key));
     }
-    QCOMPARE(editor.window->picker(5) != nullptr, stillOpen);
+    QCOMPARE(editor.picker(5) != nullptr, stillOpen);
     if (stillOpen) {
         QVERIFY(!rows->isVisible());
         QCOMPARE(combo->currentText(), field);
@@ -563,8 +563,8 @@ void TestPickers::severalPickersAtOnce()
     okOf(open[1])->click();
     QVERIFY(editor.text()->text().startsWith(u"<!--- \" ゆら／"_s));
     for (int form : {2, 16, 20})
-        QVERIFY(editor.window->picker(form));
-    QVERIFY(!editor.window->picker(5));
+        QVERIFY(editor.picker(form));
+    QVERIFY(!editor.picker(5));
 }
 
 void TestPickers::closeBoxWritesNothingAndUnloads()
@@ -575,7 +575,7 @@ void TestPickers::closeBoxWritesNothingAndUnloads()
     picker->close();
     QCOMPARE(editor.text()->length(), 279);
     QVERIFY(!editor.window->textChanged());
-    QVERIFY(!editor.window->picker(12));
+    QVERIFY(!editor.picker(12));
     // Opened again it is loaded afresh: nothing chosen.
     QCOMPARE(comboOf(openPicker(editor, 12))->chosenRow(), -1);
 }

@@ -3,10 +3,10 @@
 // data folder that cannot be written. A crash is stood in for by copying
 // the journal as it is on disk, before the window goes away in good order.
 #include "app/main_window.h"
-#include "app/script_edit.h"
+#include "editor/script_edit.h"
 #include "editor.h"
 #include "recovery/journal.h"
-#include "recovery/recovery_ui.h"
+#include "recovery/recovery.h"
 #include "test_files.h"
 
 #include <QDir>
@@ -32,7 +32,7 @@ struct Session {
         window = std::make_unique<MainWindow>(std::make_unique<ScriptedDialogs>(dialogs));
     }
     ScriptEdit *text() const { return window->text1(); }
-    recovery::Journal &journal() const { return window->findChild<Recovery *>(u"recovery"_s)->journal(); }
+    recovery::Journal &journal() const { return window->recovery().journal(); }
 
     // The journal's text as it is on disk once what is pending is written.
     recovery::Replayed onDisk() const

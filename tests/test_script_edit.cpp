@@ -1,7 +1,6 @@
 // Text1's layer over the editor: offsets in which CR LF counts two, a text
 // that comes back exactly as it went in, and the one insertion.
-#include "app/script_edit.h"
-#include "search/search.h"
+#include "editor/script_edit.h"
 #include "test_files.h"
 
 #include <QApplication>
@@ -50,7 +49,8 @@ void TestScriptEdit::textComesBackAsItWasSet_data()
 void TestScriptEdit::textComesBackAsItWasSet()
 {
     QFETCH(QString, text);
-    ScriptEdit edit;
+    ScriptDocument document;
+    ScriptEdit edit(document);
     edit.setText(text);
     QCOMPARE(readable(edit.text()), readable(text));
     QCOMPARE(edit.length(), text.size());
@@ -59,7 +59,8 @@ void TestScriptEdit::textComesBackAsItWasSet()
 
 void TestScriptEdit::caretOffsetsCountLineBreaksTwice()
 {
-    ScriptEdit edit;
+    ScriptDocument document;
+    ScriptEdit edit(document);
     const QString text = u"ab\r\n「c」\r\n\r\nd\ne"_s;
     edit.setText(text);
     for (int offset = 0; offset <= text.size(); ++offset) {
@@ -101,7 +102,8 @@ void TestScriptEdit::insertion()
     QFETCH(int, length);
     QFETCH(QString, fragment);
     QFETCH(QString, result);
-    ScriptEdit edit;
+    ScriptDocument document;
+    ScriptEdit edit(document);
     edit.setText(text);
     edit.select(start, length);
     QCOMPARE(edit.selectionStart(), start);
@@ -114,7 +116,8 @@ void TestScriptEdit::insertion()
 
 void TestScriptEdit::insertionIsOneUndoStep()
 {
-    ScriptEdit edit;
+    ScriptDocument document;
+    ScriptEdit edit(document);
     edit.setText(u"before\r\nafter"_s);
     edit.setCaret(6);
     edit.insert(u"\r\n<A>\r\n<B>"_s);
@@ -151,11 +154,15 @@ void TestScriptEdit::replacingEach()
     QFETCH(QStringList, texts);
     QFETCH(QString, result);
     QFETCH(int, caret);
-    ScriptEdit edit;
+    ScriptDocument document;
+    ScriptEdit edit(document);
     edit.setText(text);
-    std::vector<search::Edit> edits;
-    for (qsizetype i = 0; i < texts.size(); ++i)
-        edits.push_back({ranges[2 * i], ranges[2 * i + 1], texts[i]});
+    // The rows give script offsets; the edits take document positions.
+    std::vector<ScriptDocument::Edit> edits;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const int start = document.toPosition(ranges[2 * i]);
+        edits.push_back({start, document.toPosition(ranges[2 * i] + ranges[2 * i + 1]) - start, texts[i]});
+    }
     QSignalSpy changes(&edit, &ScriptEdit::contentChanged);
     edit.replaceEach(edits);
     QCOMPARE(readable(edit.text()), readable(result));
@@ -169,7 +176,8 @@ void TestScriptEdit::replacingEach()
 
 void TestScriptEdit::shiftEnterBreaksTheLineLikeEnter()
 {
-    ScriptEdit edit;
+    ScriptDocument document;
+    ScriptEdit edit(document);
     edit.setText(u"ab"_s);
     edit.setCaret(1);
     QTest::keyClick(&edit, Qt::Key_Return, Qt::ShiftModifier);
@@ -191,7 +199,8 @@ void TestScriptEdit::pasteMakesEveryLineEndABreak_data()
 void TestScriptEdit::pasteMakesEveryLineEndABreak()
 {
     QFETCH(QString, clipboard);
-    ScriptEdit edit;
+    ScriptDocument document;
+    ScriptEdit edit(document);
     edit.setText(u"[]"_s);
     edit.setCaret(1);
     QApplication::clipboard()->setText(clipboard);
@@ -202,7 +211,8 @@ void TestScriptEdit::pasteMakesEveryLineEndABreak()
 
 void TestScriptEdit::copyKeepsTheCharacters()
 {
-    ScriptEdit edit;
+    ScriptDocument document;
+    ScriptEdit edit(document);
     edit.setText(u"a\u00a0b\r\nc"_s);
     edit.selectAll();
     edit.copy();
@@ -211,7 +221,8 @@ void TestScriptEdit::copyKeepsTheCharacters()
 
 void TestScriptEdit::onlyContentChangesAreReported()
 {
-    ScriptEdit edit;
+    ScriptDocument document;
+    ScriptEdit edit(document);
     edit.setText(u"abc\r\ndef"_s);
     QSignalSpy changes(&edit, &ScriptEdit::contentChanged);
     edit.setCaret(4);
@@ -230,15 +241,9 @@ void TestScriptEdit::onlyContentChangesAreReported()
 
 void TestScriptEdit::marksOfOneKindLeaveTheOthers()
 {
-    ScriptEdit edit;
+    ScriptDocument document;
+    ScriptEdit edit(document);
     edit.setText(u"abc\r\ndef");
-    auto mark = [&](int position) {
-        QTextEdit::ExtraSelection selection;
-        selection.cursor = QTextCursor(edit.document());
-        selection.cursor.setPosition(position);
-        selection.cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
-        return selection;
-    };
     auto positions = [&] {
         QList<int> out;
         for (const QTextEdit::ExtraSelection &selection : edit.extraSelections())
@@ -247,10 +252,17 @@ void TestScriptEdit::marksOfOneKindLeaveTheOthers()
         return out;
     };
     QSignalSpy changes(&edit, &ScriptEdit::contentChanged);
-    edit.setMarks(ScriptEdit::MarkKind::Search, {mark(0), mark(4)});
-    edit.setMarks(ScriptEdit::MarkKind::Findings, {mark(2)});
+    const ScriptEdit::MarkLayer search = edit.addMarkLayer({});
+    const ScriptEdit::MarkLayer findings = edit.addMarkLayer({});
+    edit.setMarks(search, {{0, 1}, {4, 1}});
+    edit.setMarks(findings, {{2, 1}});
     QCOMPARE(positions(), (QList<int>{0, 2, 4}));
-    edit.setMarks(ScriptEdit::MarkKind::Search, {});
+    // Marks move with the text around them.
+    QTextCursor(edit.document()).insertText(u"_"_s);
+    QCOMPARE(edit.marks(search), (std::vector<ScriptEdit::Range>{{1, 1}, {5, 1}}));
+    edit.undo();
+    changes.clear();
+    edit.setMarks(search, {});
     QCOMPARE(positions(), QList<int>{2});
     QCOMPARE(edit.text(), u"abc\r\ndef");
     QCOMPARE(changes.count(), 0);

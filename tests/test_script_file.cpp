@@ -1,6 +1,6 @@
 // Script files, byte for byte: decoding with the line-end rules, encoding,
 // and the atomic write.
-#include "app/script_file.h"
+#include "document/script_file.h"
 #include "markup/markup.h"
 #include "test_files.h"
 

@@ -18,13 +18,13 @@ namespace {
 // Script text as Text1 keeps it: CR LF as U+2029, a lone LF as U+2028.
 QString editorForm(QString script)
 {
-    return script.replace(u"\r\n"_s, QString(QChar(search::lineBreak))).replace(u'\n', QChar(search::loneLineFeed));
+    return script.replace(u"\r\n"_s, QString(QChar(scriptdoc::blockBreak))).replace(u'\n', QChar(scriptdoc::loneLineFeed));
 }
 
 // An editor position as a script offset: one more per line break before it.
 qsizetype scriptOffset(const QString &editor, qsizetype position)
 {
-    return position + QStringView(editor).first(std::min(position, editor.size())).count(QChar(search::lineBreak));
+    return position + QStringView(editor).first(std::min(position, editor.size())).count(QChar(scriptdoc::blockBreak));
 }
 
 struct ModelMatch {
@@ -86,10 +86,11 @@ QString modelReplaceAll(const QString &script, const QString &pattern, Options o
     return out;
 }
 
-QString applied(QString script, const std::vector<search::Edit> &edits)
+// The edits (at positions in `editor`, never across a line) applied to the script.
+QString applied(QString script, const QString &editor, const std::vector<search::Edit> &edits)
 {
     for (auto it = edits.rbegin(); it != edits.rend(); ++it)
-        script.replace(it->start, it->length, it->text);
+        script.replace(scriptOffset(editor, it->start), it->length, it->text);
     return script;
 }
 
@@ -200,7 +201,7 @@ void TestSearch::agreesWithTheModel()
             QCOMPARE(counter.ordinal(raw[i].start), qsizetype(i) + 1);
 
         const std::vector<search::Edit> edits = compiled.replaceAll(editor, with);
-        QCOMPARE(readable(applied(script, edits)), readable(modelReplaceAll(script, pattern, options, with)));
+        QCOMPARE(readable(applied(script, editor, edits)), readable(modelReplaceAll(script, pattern, options, with)));
         // One replacement at a time gives what replacing all gives.
         for (std::size_t i = 0; i < raw.size(); ++i)
             QCOMPARE(compiled.replacement(editor, raw[i], with), edits[i].text);
@@ -309,7 +310,7 @@ void TestSearch::counterStopsAtTheDeadlineAndGoesOn()
     // slice's edge.
     QString editor;
     for (int line = 0; line < 200'000; ++line)
-        editor += u"<P>ab<p>"_s + QChar(search::lineBreak);
+        editor += u"<P>ab<p>"_s + QChar(scriptdoc::blockBreak);
     for (const bool regularExpression : {false, true}) {
         search::Counter counter(Pattern(u"<p>"_s, {false, regularExpression}), editor.size());
         // Each step with its time already up still counts a slice.

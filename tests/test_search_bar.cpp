@@ -1,7 +1,7 @@
 // The search bar in the main window, through its widgets and keys: focus,
 // find as you type, wrapping, Escape, replacing, undo, jumping to a line.
 #include "editor.h"
-#include "search/search_bar.h"
+#include "search/ui/search_bar.h"
 #include "test_files.h"
 
 #include <QCheckBox>

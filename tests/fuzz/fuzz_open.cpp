@@ -9,7 +9,7 @@
 //   in CR LF is saved back byte for byte, lone LFs included; the only bytes
 //   allowed to differ are double-byte characters the code page has twice,
 //   which come back as the other pair of the same character.
-#include "app/script_file.h"
+#include "document/script_file.h"
 
 #include <cstdint>
 #include <cstdio>

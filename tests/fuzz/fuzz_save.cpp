@@ -6,7 +6,7 @@
 //   the right line and column, and gives no bytes;
 // - a saved text ends in one CR LF and opens again without bad bytes as
 //   the same text, each lone CR of it become a line break.
-#include "app/script_file.h"
+#include "document/script_file.h"
 
 #include <algorithm>
 #include <cstdint>

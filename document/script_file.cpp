@@ -1,4 +1,4 @@
-#include "app/script_file.h"
+#include "document/script_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -262,7 +262,7 @@ qint64 writeAll(QIODevice &file, const QByteArray &bytes)
 
 } // namespace
 
-std::optional<IoError> save(const QString &path, const QByteArray &bytes, const Writer &write)
+IoResult save(const QString &path, const QByteArray &bytes, const Writer &write)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

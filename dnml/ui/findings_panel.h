@@ -1,20 +1,19 @@
 // The findings of the check in a panel under Text1: one row per finding
-// (line, column, message), the count in the title, the visible findings
-// underlined in Text1. The check runs off the UI thread on a copy of the
-// text, and again after a short pause in typing while the panel is open.
+// (line, column, message), the count in the title, the findings near the
+// lines on screen underlined in Text1. The check runs off the interface
+// thread, and again after a short pause in typing while the panel is open.
 #pragma once
 
-#include "dnml/check.h"
+#include "dnml/check_run.h"
+#include "editor/script_edit.h"
 
 #include <QWidget>
 
 #include <vector>
 
 class QLabel;
-class QThread;
 class QTimer;
 class QTreeWidget;
-class ScriptEdit;
 
 namespace dnml {
 
@@ -23,8 +22,8 @@ class FindingsPanel : public QWidget
     Q_OBJECT
 
 public:
-    explicit FindingsPanel(ScriptEdit *edit, QWidget *parent = nullptr);
-    ~FindingsPanel() override;
+    // `edit` must outlive the panel.
+    explicit FindingsPanel(ScriptEdit &edit, QWidget *parent = nullptr);
 
     // F7: opens the panel and checks, or closes it and removes the marks.
     void toggle();
@@ -49,22 +48,20 @@ signals:
 private:
     enum class Move { None, Next, Previous };
     void startCheck();
-    void checkDone();
+    void checkDone(const std::vector<Finding> &findings);
     void showFindings();
     void markVisible();
     void move(Move direction);
     void jumpTo(const Finding &finding);
 
-    ScriptEdit *m_edit;
+    ScriptEdit &m_edit;
+    ScriptEdit::MarkLayer m_layer;
     QLabel *m_title;
     QTreeWidget *m_list;
     QTimer *m_pause;
-    QThread *m_worker = nullptr;
+    CheckRun m_check;
     std::vector<Finding> m_findings;
-    std::vector<Finding> m_result;  // written by the worker
     bool m_open = false;
-    bool m_stale = true;            // the text changed since the findings
-    bool m_again = false;           // changed again while the worker ran
     Move m_pendingMove = Move::None;
 };
 

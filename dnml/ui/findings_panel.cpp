@@ -1,14 +1,10 @@
-#include "dnml/findings_panel.h"
-
-#include "app/script_edit.h"
-#include "dnml/shown_lines.h"
+#include "dnml/ui/findings_panel.h"
 
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextBlock>
-#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -18,21 +14,24 @@
 namespace dnml {
 namespace {
 
-// The checked text is the editor's raw text, where each line break is one
-// character; the script counts two for its CR LF.
-qsizetype scriptOffset(const Finding &finding)
+QTextCharFormat underline()
 {
-    return finding.offset + (finding.line - 1);
+    QTextCharFormat format;
+    format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    format.setUnderlineColor(QColor(0xC4, 0x1A, 0x16));
+    return format;
 }
 
 } // namespace
 
-FindingsPanel::FindingsPanel(ScriptEdit *edit, QWidget *parent)
+FindingsPanel::FindingsPanel(ScriptEdit &edit, QWidget *parent)
     : QWidget(parent)
     , m_edit(edit)
+    , m_layer(edit.addMarkLayer(underline()))
     , m_title(new QLabel(this))
     , m_list(new QTreeWidget(this))
     , m_pause(new QTimer(this))
+    , m_check(edit.script())
 {
     setObjectName(QStringLiteral("findings"));
     m_title->setObjectName(QStringLiteral("findingsTitle"));
@@ -57,12 +56,12 @@ FindingsPanel::FindingsPanel(ScriptEdit *edit, QWidget *parent)
     m_pause->setSingleShot(true);
     m_pause->setInterval(pause);
     connect(m_pause, &QTimer::timeout, this, &FindingsPanel::startCheck);
-    connect(edit, &ScriptEdit::contentChanged, this, [this] {
-        m_stale = true;
+    connect(&edit, &ScriptEdit::contentChanged, this, [this] {
         if (m_open)
             m_pause->start();
     });
-    connect(edit->verticalScrollBar(), &QScrollBar::valueChanged, this, &FindingsPanel::markVisible);
+    connect(&m_check, &CheckRun::finished, this, &FindingsPanel::checkDone);
+    connect(edit.verticalScrollBar(), &QScrollBar::valueChanged, this, &FindingsPanel::markVisible);
     connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
         const int row = m_list->indexOfTopLevelItem(item);
         if (row >= 0 && std::size_t(row) < m_findings.size())
@@ -70,14 +69,6 @@ FindingsPanel::FindingsPanel(ScriptEdit *edit, QWidget *parent)
     });
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &FindingsPanel::toggle);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
-}
-
-FindingsPanel::~FindingsPanel()
-{
-    if (m_worker) {
-        m_worker->wait();
-        delete m_worker;
-    }
 }
 
 void FindingsPanel::toggle()
@@ -88,10 +79,10 @@ void FindingsPanel::toggle()
         m_pause->stop();
         m_pendingMove = Move::None;
         m_findings.clear();
-        m_edit->setMarks(ScriptEdit::MarkKind::Findings, {});
+        m_edit.setMarks(m_layer, {});
         hide();
         if (hadFocus)
-            m_edit->setFocus();
+            m_edit.setFocus();
         return;
     }
     m_open = true;
@@ -99,44 +90,20 @@ void FindingsPanel::toggle()
     m_list->clear();
     m_title->setText(QStringLiteral(u"検査中…"));
     show();
-    m_stale = true;
     startCheck();
 }
 
 void FindingsPanel::startCheck()
 {
     m_pause->stop();
-    if (m_worker) {
-        m_again = true;
-        return;
-    }
-    m_again = false;
-    m_stale = false;
-    // One copy of the text, taken here; the worker reads only that.
-    m_worker = QThread::create([this, text = m_edit->document()->toRawText()] { m_result = check(text); });
-    m_worker->setObjectName(QStringLiteral("checkWorker"));
-    connect(m_worker, &QThread::finished, this, &FindingsPanel::checkDone);
-    m_worker->start();
+    m_check.start();
 }
 
-void FindingsPanel::checkDone()
+void FindingsPanel::checkDone(const std::vector<Finding> &findings)
 {
-    m_worker->deleteLater();
-    m_worker = nullptr;
-    if (m_again || m_stale) {
-        // The text moved on while the worker ran: these findings are of a
-        // text that is gone.
-        m_result.clear();
-        if (m_open)
-            startCheck();
+    if (!m_open)
         return;
-    }
-    m_findings = std::move(m_result);
-    m_result.clear();
-    if (!m_open) {
-        m_findings.clear();
-        return;
-    }
+    m_findings = findings;
     showFindings();
     if (m_pendingMove != Move::None)
         move(std::exchange(m_pendingMove, Move::None));
@@ -166,8 +133,8 @@ void FindingsPanel::markVisible()
         return;
     // Only the findings on screen and a hundred lines either side (the view
     // may grow): the editor looks at every mark for every line it paints.
-    const auto [top, bottom] = shownLines(m_edit);
-    const QTextDocument *document = m_edit->document();
+    const auto [top, bottom] = m_edit.shownLines();
+    const QTextDocument *document = m_edit.document();
     const QTextBlock firstBlock = document->findBlockByNumber(std::max(top.blockNumber() - 100, 0));
     QTextBlock lastBlock = document->findBlockByNumber(bottom.blockNumber() + 100);
     if (!lastBlock.isValid())
@@ -176,17 +143,10 @@ void FindingsPanel::markVisible()
     const int last = lastBlock.position() + lastBlock.length();
     auto it = std::lower_bound(m_findings.begin(), m_findings.end(), first,
                                [](const Finding &f, int at) { return f.offset + f.length < at; });
-    QList<QTextEdit::ExtraSelection> marks;
-    QTextCharFormat underline;
-    underline.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-    underline.setUnderlineColor(QColor(0xC4, 0x1A, 0x16));
-    for (; it != m_findings.end() && it->offset < last; ++it) {
-        QTextCursor cursor(m_edit->document());
-        cursor.setPosition(int(it->offset));
-        cursor.setPosition(int(it->offset + std::max<qsizetype>(it->length, 1)), QTextCursor::KeepAnchor);
-        marks.append({cursor, underline});
-    }
-    m_edit->setMarks(ScriptEdit::MarkKind::Findings, marks);
+    std::vector<ScriptEdit::Range> marks;
+    for (; it != m_findings.end() && it->offset < last; ++it)
+        marks.push_back({int(it->offset), int(std::max<qsizetype>(it->length, 1))});
+    m_edit.setMarks(m_layer, marks);
 }
 
 void FindingsPanel::next()
@@ -203,23 +163,23 @@ void FindingsPanel::move(Move direction)
 {
     if (!m_open)
         return;
-    if (m_stale || m_worker) {
+    if (m_check.stale() || m_check.busy()) {
         m_pendingMove = direction;
-        if (m_stale && !m_worker)
+        if (!m_check.busy())
             startCheck();
         return;
     }
     if (m_findings.empty())
         return;
-    const qsizetype caret = m_edit->caret();
+    const qsizetype caret = m_edit.textCursor().position();
     const Finding *target = nullptr;
     if (direction == Move::Next) {
         const auto it = std::find_if(m_findings.begin(), m_findings.end(),
-                                     [caret](const Finding &f) { return scriptOffset(f) > caret; });
+                                     [caret](const Finding &f) { return f.offset > caret; });
         target = it != m_findings.end() ? &*it : &m_findings.front();
     } else {
         const auto it = std::find_if(m_findings.rbegin(), m_findings.rend(),
-                                     [caret](const Finding &f) { return scriptOffset(f) < caret; });
+                                     [caret](const Finding &f) { return f.offset < caret; });
         target = it != m_findings.rend() ? &*it : &m_findings.back();
     }
     m_list->setCurrentItem(m_list->topLevelItem(int(target - m_findings.data())));
@@ -228,9 +188,11 @@ void FindingsPanel::move(Move direction)
 
 void FindingsPanel::jumpTo(const Finding &finding)
 {
-    m_edit->setCaret(scriptOffset(finding));
-    m_edit->window()->activateWindow();
-    m_edit->setFocus();
+    QTextCursor cursor = m_edit.textCursor();
+    cursor.setPosition(int(finding.offset));
+    m_edit.setTextCursor(cursor);
+    m_edit.window()->activateWindow();
+    m_edit.setFocus();
     markVisible();
 }
 

@@ -1,13 +1,15 @@
 // The search bar under Text1: find as you type, next and previous, replace
-// one or all, and jump to a line. It reads the script through Text1's
-// document and writes only through Text1's insertion paths.
+// one or all, and jump to a line. It reads the script through a TextReader
+// of Text1's document, writes only through Text1's insertion paths and
+// marks the matches on screen in a layer of Text1's own.
 #pragma once
 
+#include "document/text_reader.h"
+#include "editor/script_edit.h"
 #include "search/search.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
 
@@ -16,14 +18,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
-class ScriptEdit;
 
 class SearchBar : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit SearchBar(ScriptEdit *text1, QWidget *parent = nullptr);
+    // `text1` must outlive the bar.
+    explicit SearchBar(ScriptEdit &text1, QWidget *parent = nullptr);
 
     // Ctrl+F and Ctrl+H: shows the bar (with the replacement row for
     // Ctrl+H), the search field focused with its text selected, filled
@@ -68,16 +70,12 @@ private:
     void findAgain(bool forward);
     void select(search::Match match);
     void jump();
-    // The script as the editor keeps it (U+2029 between lines), read in
-    // full; readText() reads on until the deadline, true once complete.
+    // The document's raw text, read in full.
     const QString &text();
-    bool readText(QDeadlineTimer deadline);
-    qsizetype documentLength() const;
     void textChanged(int position, int added);
     void remarkLines(int position, int added);
-    // The non-empty matches in lines first … last, and the marks drawn for them.
-    std::vector<search::Match> marked(int first, int last) const;
-    QList<QTextEdit::ExtraSelection> marks(const std::vector<search::Match> &matches) const;
+    // The non-empty matches in lines first … last.
+    std::vector<ScriptEdit::Range> marked(int first, int last) const;
     void clearMarks();
     void restartCount();
     void countSome();
@@ -107,8 +105,8 @@ private:
     search::Pattern m_pattern;
     search::Match m_current;
     int m_origin = 0;  // where find-as-you-type starts
-    QString m_text;
-    qsizetype m_read = 0;  // how much of the script m_text holds
+    TextReader m_reader;
+    ScriptEdit::MarkLayer m_layer;
     search::Counter m_counter;
     bool m_countValid = false;
     QTimer m_countTimer;
@@ -118,5 +116,4 @@ private:
     int m_markedFirst = -1;
     int m_markedLast = -1;
     int m_markedBlockCount = 0;
-    QList<QTextEdit::ExtraSelection> m_marks;
 };

@@ -3,6 +3,8 @@
 // script text and back, with the line-end rules, and the file access.
 #pragma once
 
+#include "document/io_error.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -48,11 +50,6 @@ struct Encoded {
 // code page cannot hold gives no bytes and names the first such character.
 Encoded encode(QStringView text);
 
-// Why a file could not be read or written: the system's own words.
-struct IoError {
-    QString reason;
-};
-
 struct Loaded {
     Decoded script;
     std::optional<IoError> error;  // when set, `script` is empty
@@ -72,6 +69,6 @@ using Writer = std::function<qint64(QIODevice &file, const QByteArray &bytes)>;
 // flushed to disk and renamed over the target. On any failure, a write
 // that stops part-way included, the target keeps its old content and the
 // temporary file is removed.
-std::optional<IoError> save(const QString &path, const QByteArray &bytes, const Writer &write = {});
+IoResult save(const QString &path, const QByteArray &bytes, const Writer &write = {});
 
 } // namespace scriptfile

@@ -1,6 +1,6 @@
-#include "search/search_bar.h"
+#include "search/ui/search_bar.h"
 
-#include "app/script_edit.h"
+#include "editor/script_edit.h"
 
 #include <QCheckBox>
 #include <QDeadlineTimer>
@@ -22,7 +22,12 @@ constexpr int countSliceMs = 8;
 // Edits come in bursts while the author types: count again after a pause.
 constexpr int recountAfterMs = 300;
 
-const QColor markColour(255, 226, 120);
+QTextCharFormat markFormat()
+{
+    QTextCharFormat format;
+    format.setBackground(QColor(255, 226, 120));
+    return format;
+}
 
 QHBoxLayout *row(QWidget *owner)
 {
@@ -43,9 +48,11 @@ bool isReturn(const QKeyEvent *key) { return key->key() == Qt::Key_Return || key
 
 } // namespace
 
-SearchBar::SearchBar(ScriptEdit *text1, QWidget *parent)
+SearchBar::SearchBar(ScriptEdit &text1, QWidget *parent)
     : QWidget(parent)
-    , m_text1(text1)
+    , m_text1(&text1)
+    , m_reader(text1.script())
+    , m_layer(text1.addMarkLayer(markFormat()))
 {
     setObjectName(QStringLiteral("search_bar"));
     m_findRows = named<QWidget>("search_find_rows");
@@ -169,11 +176,10 @@ SearchBar::SearchBar(ScriptEdit *text1, QWidget *parent)
             restartCount();
     });
 
-    connect(m_text1->document(), &QTextDocument::contentsChange, this,
-            [this](int position, int removed, int added) {
-                if (removed != 0 || added != 0)
-                    textChanged(position, added);
-            });
+    connect(&text1.script(), &ScriptDocument::edited, this,
+            [this](int position, int, int added) { textChanged(position, added); });
+    connect(&text1.script(), &ScriptDocument::replacedWhole, this,
+            [this] { textChanged(0, m_text1->script().positions()); });
     // Marks follow the view when it scrolls or is laid out anew, not when
     // a line is repainted for a keystroke or the caret's blink.
     connect(m_text1, &QPlainTextEdit::updateRequest, this, [this](const QRect &rect, int dy) {
@@ -184,51 +190,11 @@ SearchBar::SearchBar(ScriptEdit *text1, QWidget *parent)
 
 const QString &SearchBar::text()
 {
-    // Read at once, the document's own copy of the whole text is quicker
-    // than reading the rest a slice at a time.
-    if (m_read < documentLength()) {
-        m_text = m_text1->document()->toRawText();
-        m_read = m_text.size();
-    }
-    return m_text;
-}
-
-qsizetype SearchBar::documentLength() const
-{
-    return m_text1->document()->characterCount() - 1;
-}
-
-bool SearchBar::readText(QDeadlineTimer deadline)
-{
-    // A slice of the script read at a go: a few milliseconds.
-    constexpr int slice = 1 << 17;
-    const qsizetype length = documentLength();
-    while (m_read < length) {
-        QTextCursor cursor(m_text1->document());
-        cursor.setPosition(int(m_read));
-        cursor.setPosition(int(std::min<qsizetype>(m_read + slice, length)), QTextCursor::KeepAnchor);
-        // The selected text is the document's own, U+2029 between lines.
-        const QString piece = cursor.selectedText();
-        if (piece.isEmpty()) {
-            // Never expected; rather than wait for ever, read it all at once.
-            m_text = m_text1->document()->toRawText();
-            m_read = m_text.size();
-            return true;
-        }
-        m_text += piece;
-        m_read = m_text.size();
-        if (deadline.hasExpired())
-            return m_read == length;
-    }
-    return true;
+    return m_reader.whole();
 }
 
 void SearchBar::textChanged(int position, int added)
 {
-    // What was read before the change is still the script's; the rest is
-    // read again when needed.
-    m_read = std::min<qsizetype>(m_read, position);
-    m_text.truncate(m_read);
     m_current = {};
     // The count shown stays until the new one is ready.
     m_countValid = false;
@@ -261,48 +227,29 @@ void SearchBar::remarkLines(int position, int added)
     const int from = document->findBlockByNumber(first).position();
     const QTextBlock lastBlock = document->findBlockByNumber(last);
     const int to = lastBlock.position() + lastBlock.length();
-    QList<QTextEdit::ExtraSelection> kept;
-    std::vector<search::Match> before;
-    for (const QTextEdit::ExtraSelection &mark : std::as_const(m_marks)) {
-        const int start = mark.cursor.selectionStart();
-        if (start >= from && start < to)
-            before.push_back({start, mark.cursor.selectionEnd() - start});
-        else
-            kept.append(mark);
-    }
-    const std::vector<search::Match> after = marked(first, last);
+    std::vector<ScriptEdit::Range> kept;
+    std::vector<ScriptEdit::Range> before;
+    for (const ScriptEdit::Range &range : m_text1->marks(m_layer))
+        (range.start >= from && range.start < to ? before : kept).push_back(range);
+    std::vector<ScriptEdit::Range> after = marked(first, last);
     if (after == before)
         return;
-    m_marks = kept + marks(after);
-    m_text1->setMarks(ScriptEdit::MarkKind::Search, m_marks);
+    kept.insert(kept.end(), after.begin(), after.end());
+    m_text1->setMarks(m_layer, std::move(kept));
 }
 
-std::vector<search::Match> SearchBar::marked(int first, int last) const
+std::vector<ScriptEdit::Range> SearchBar::marked(int first, int last) const
 {
-    std::vector<search::Match> matches;
+    std::vector<ScriptEdit::Range> ranges;
     if (!m_pattern.usable())
-        return matches;
+        return ranges;
     for (QTextBlock block = m_text1->document()->findBlockByNumber(first); block.isValid() && block.blockNumber() <= last;
          block = block.next()) {
         for (const search::Match &m : m_pattern.lineMatches(block.text(), block.position()))
             if (m.length > 0)
-                matches.push_back(m);
+                ranges.push_back({int(m.start), int(m.length)});
     }
-    return matches;
-}
-
-QList<QTextEdit::ExtraSelection> SearchBar::marks(const std::vector<search::Match> &matches) const
-{
-    QTextCharFormat format;
-    format.setBackground(markColour);
-    QList<QTextEdit::ExtraSelection> out;
-    for (const search::Match &m : matches) {
-        QTextCursor cursor(m_text1->document());
-        cursor.setPosition(int(m.start));
-        cursor.setPosition(int(m.end()), QTextCursor::KeepAnchor);
-        out.append({cursor, format});
-    }
-    return out;
+    return ranges;
 }
 
 void SearchBar::showMode(Mode mode)
@@ -334,8 +281,8 @@ void SearchBar::focusFind()
 {
     const QTextCursor cursor = m_text1->textCursor();
     const QString selected = cursor.selectedText();
-    const bool withinOneLine = !selected.contains(QChar(search::lineBreak)) &&
-                               !selected.contains(QChar(search::loneLineFeed));
+    const bool withinOneLine = !selected.contains(QChar(scriptdoc::blockBreak)) &&
+                               !selected.contains(QChar(scriptdoc::loneLineFeed));
     // A selection the bar made itself leaves the pattern that found it.
     if (!selected.isEmpty() && withinOneLine && !selectedMatch().found() && selected != m_find->text()) {
         m_find->setText(selected);
@@ -363,8 +310,7 @@ void SearchBar::dismiss()
     m_marksTimer.stop();
     clearMarks();
     // The copy of the script is of no use until the next search.
-    m_text = QString();
-    m_read = 0;
+    m_reader.release();
     m_text1->setFocus();
 }
 
@@ -541,7 +487,7 @@ void SearchBar::jump()
 void SearchBar::restartCount()
 {
     m_recountTimer.stop();
-    m_counter = search::Counter(m_pattern, documentLength());
+    m_counter = search::Counter(m_pattern, m_text1->script().positions());
     m_countValid = true;
     if (!isVisible() || m_counter.done()) {
         m_countTimer.stop();
@@ -556,9 +502,9 @@ void SearchBar::countSome()
 {
     // After a change the script is read again first, in slices too.
     const QDeadlineTimer deadline(countSliceMs);
-    if (!readText(deadline))
+    if (!m_reader.read(deadline))
         return;
-    if (m_counter.step(m_text, deadline)) {
+    if (m_counter.step(m_reader.text(), deadline)) {
         m_countTimer.stop();
         showCount();
     }
@@ -583,22 +529,19 @@ void SearchBar::refreshMarks()
 {
     if (!isVisible() || !m_findRows->isVisible())
         return;
-    const QTextBlock first = m_text1->cursorForPosition(QPoint(0, 0)).block();
-    const QTextBlock last = m_text1->cursorForPosition(QPoint(0, m_text1->viewport()->height())).block();
+    const auto [first, last] = m_text1->shownLines();
     if (first.blockNumber() == m_markedFirst && last.blockNumber() == m_markedLast)
         return;
     m_markedFirst = first.blockNumber();
     m_markedLast = last.blockNumber();
     m_markedBlockCount = m_text1->document()->blockCount();
-    m_marks = marks(marked(m_markedFirst, m_markedLast));
-    m_text1->setMarks(ScriptEdit::MarkKind::Search, m_marks);
+    m_text1->setMarks(m_layer, marked(m_markedFirst, m_markedLast));
 }
 
 void SearchBar::clearMarks()
 {
-    m_marks.clear();
     m_markedFirst = m_markedLast = -1;
-    m_text1->setMarks(ScriptEdit::MarkKind::Search, {});
+    m_text1->setMarks(m_layer, {});
 }
 
 void SearchBar::say(const QString &message)

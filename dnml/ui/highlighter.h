@@ -16,8 +16,8 @@
 
 #include <vector>
 
-class QPlainTextEdit;
 class QTextBlock;
+class ScriptEdit;
 
 namespace dnml {
 
@@ -26,8 +26,8 @@ class Highlighter : public QObject
     Q_OBJECT
 
 public:
-    // Colours `edit` from now on, on at start.
-    explicit Highlighter(QPlainTextEdit *edit);
+    // Colours `edit`, which must outlive it, from now on; on at start.
+    explicit Highlighter(ScriptEdit &edit);
 
     void setEnabled(bool on);
     bool isEnabled() const { return m_enabled; }
@@ -60,7 +60,7 @@ private:
     // line outside `painted` changed and must be painted again.
     bool colourShownLines(const QRect &painted);
 
-    QPlainTextEdit *m_edit;
+    ScriptEdit *m_edit;
     std::vector<State> m_endStates;  // per line; valid below m_lexed
     int m_lexed = 0;
     int m_junction = -1;  // the line edited alone since the states below were known

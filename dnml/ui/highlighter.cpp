@@ -1,6 +1,7 @@
-#include "dnml/highlighter.h"
+#include "dnml/ui/highlighter.h"
 
-#include "dnml/shown_lines.h"
+#include "document/text_reader.h"
+#include "editor/script_edit.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QPaintEvent>
@@ -32,13 +33,12 @@ struct LineColours : QTextBlockUserData {
 
 } // namespace
 
-Highlighter::Highlighter(QPlainTextEdit *edit)
-    : QObject(edit)
-    , m_edit(edit)
+Highlighter::Highlighter(ScriptEdit &edit)
+    : m_edit(&edit)
 {
     setObjectName(QStringLiteral("highlighter"));
-    connect(edit->document(), &QTextDocument::contentsChange, this, &Highlighter::contentsChange);
-    edit->viewport()->installEventFilter(this);
+    connect(edit.document(), &QTextDocument::contentsChange, this, &Highlighter::contentsChange);
+    edit.viewport()->installEventFilter(this);
     m_idle.setSingleShot(true);
     m_idle.setInterval(idlePause);
     connect(&m_idle, &QTimer::timeout, this, &Highlighter::lexAhead);
@@ -237,12 +237,12 @@ State Highlighter::startState(const QTextBlock &block)
         } else {
             // Far ahead (a jump to the end): one copy of the raw text is much
             // cheaper than a string per line.
-            const QString raw = document->toRawText();
-            const QStringView text(raw);
+            TextReader reader(m_edit->script());
+            const QStringView text(reader.whole());
             qsizetype at = document->findBlockByNumber(m_lexed).position();
             while (m_lexed < number) {
                 const int from = m_lexed;
-                qsizetype end = text.indexOf(QChar(0x2029), at);
+                qsizetype end = text.indexOf(QChar(scriptdoc::blockBreak), at);
                 if (end < 0)
                     end = text.size();
                 advance(endState(text.sliced(at, end - at), stateBefore(from)));
@@ -256,7 +256,7 @@ State Highlighter::startState(const QTextBlock &block)
 bool Highlighter::colourShownLines(const QRect &painted)
 {
     const QRect view = m_edit->viewport()->rect();
-    auto [block, last] = shownLines(m_edit);
+    auto [block, last] = m_edit->shownLines();
     if (!block.isValid())
         return false;
     State state = m_enabled ? startState(block) : State::Text;

@@ -1,0 +1,49 @@
+// The check of the script as it is now, off the interface thread: each run
+// reads the document's text once and checks that copy on a worker; the
+// findings come back by finished() on the interface thread, and only if
+// the text has not changed meanwhile (else the caller asks again). A run
+// asked for while one is under way follows it.
+#pragma once
+
+#include "dnml/check.h"
+#include "document/worker.h"
+
+#include <QObject>
+
+#include <vector>
+
+class ScriptDocument;
+
+namespace dnml {
+
+class CheckRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `document` must outlive the run.
+    explicit CheckRun(const ScriptDocument &document, QObject *parent = nullptr);
+
+    // Checks the text as it is now.
+    void start();
+    // True while a check is under way or follows one.
+    bool busy() const { return m_running; }
+    // True when the text changed since the last findings were delivered.
+    bool stale() const;
+
+signals:
+    // The findings of the text as it is at this moment; offsets are
+    // document positions.
+    void finished(const std::vector<dnml::Finding> &findings);
+
+private:
+    void done(quint64 revision, std::vector<Finding> findings);
+
+    const ScriptDocument &m_document;
+    quint64 m_checked = ~quint64(0);  // the revision the last findings are of
+    bool m_running = false;
+    bool m_again = false;
+    Worker m_worker;  // last: stopped before anything its jobs reply to
+};
+
+} // namespace dnml

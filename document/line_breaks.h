@@ -1,0 +1,13 @@
+// How the script's line breaks stand inside the editor's document. A script
+// line break (CR LF in the file) is a block break, which the document
+// reports as U+2029 in its raw text and counts as one position; a lone LF,
+// which a script line may hold, is kept inside its line as U+2028 and drawn
+// as a break there. Whatever reads the document's raw text meets these two.
+#pragma once
+
+namespace scriptdoc {
+
+inline constexpr char16_t blockBreak = 0x2029;    // a CR LF of the script
+inline constexpr char16_t loneLineFeed = 0x2028;  // an LF of the script that no CR precedes
+
+} // namespace scriptdoc

@@ -1,0 +1,85 @@
+#include "document/text_reader.h"
+
+#include "document/script_document.h"
+
+#include <QTextDocument>
+
+namespace {
+
+// A slice of the text read at a go: a few milliseconds.
+constexpr int slice = 1 << 17;
+
+} // namespace
+
+TextReader::TextReader(const ScriptDocument &document, Edits edits)
+    : m_document(document)
+    , m_edits(edits)
+{
+    m_editedConnection = QObject::connect(&document, &ScriptDocument::edited,
+                                          [this](int position, int removed, int added) { edited(position, removed, added); });
+    m_replacedConnection = QObject::connect(&document, &ScriptDocument::replacedWhole, [this] { m_read = 0; });
+}
+
+TextReader::~TextReader()
+{
+    QObject::disconnect(m_editedConnection);
+    QObject::disconnect(m_replacedConnection);
+}
+
+void TextReader::edited(int position, int removed, int added)
+{
+    if (m_edits == Edits::ReadAgain || position > m_read || m_read == 0) {
+        m_read = std::min<qsizetype>(m_read, position);
+        return;
+    }
+    // The copy holds the text before m_read as it is now; what lies beyond
+    // is copied later as it will be then.
+    m_text.truncate(m_read);
+    if (position + removed <= m_read)
+        m_text.replace(position, removed, m_document.rawText(position, added));
+    else
+        m_text = m_text.first(position) + m_document.rawText(position, added);
+    m_read = m_text.size();
+}
+
+bool TextReader::complete() const
+{
+    return m_read == m_text.size() && m_read == m_document.positions();
+}
+
+const QString &TextReader::whole()
+{
+    // Read at once, the document's own copy of the whole text is quicker
+    // than reading the rest a slice at a time.
+    if (!complete()) {
+        m_text = m_document.textDocument()->toRawText();
+        m_read = m_text.size();
+    }
+    return m_text;
+}
+
+bool TextReader::read(QDeadlineTimer deadline)
+{
+    // The copy is cut back to what is still the document's only now, not at
+    // the edit: a copy shared with a worker is not copied at every keystroke.
+    m_text.truncate(m_read);
+    const qsizetype length = m_document.positions();
+    while (m_read < length) {
+        const QString piece = m_document.rawText(int(m_read), int(std::min<qsizetype>(slice, length - m_read)));
+        if (piece.isEmpty()) {
+            whole();  // never expected; rather than wait for ever
+            return true;
+        }
+        m_text += piece;
+        m_read = m_text.size();
+        if (deadline.hasExpired())
+            return m_read == length;
+    }
+    return true;
+}
+
+void TextReader::release()
+{
+    m_text = QString();
+    m_read = 0;
+}

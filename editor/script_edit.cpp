@@ -1,0 +1,174 @@
+#include "editor/script_edit.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPlainTextDocumentLayout>
+#include <QScrollBar>
+#include <QTextBlock>
+
+QFont gothicFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"), QStringLiteral("VL PGothic"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("TakaoPGothic"), QStringLiteral("IPAGothic"),
+                      QStringLiteral("Sans Serif")});
+    font.setPointSize(12);
+    font.setBold(true);
+    return font;
+}
+
+ScriptEdit::ScriptEdit(ScriptDocument &document, QWidget *parent)
+    : QPlainTextEdit(parent)
+    , m_document(document)
+{
+    QTextDocument *text = document.textDocument();
+    if (!qobject_cast<QPlainTextDocumentLayout *>(text->documentLayout()))
+        text->setDocumentLayout(new QPlainTextDocumentLayout(text));
+    setDocument(text);
+    setFont(gothicFont());
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(true);
+    connect(&document, &ScriptDocument::contentChanged, this, &ScriptEdit::contentChanged);
+    // A new text is shown from its start.
+    connect(&document, &ScriptDocument::replacedWhole, this, [this] {
+        setTextCursor(QTextCursor(this->document()));
+        horizontalScrollBar()->setValue(0);
+    });
+}
+
+void ScriptEdit::setText(QStringView text)
+{
+    m_document.replaceWhole(text, ScriptDocument::Origin::Replaced);
+}
+
+qsizetype ScriptEdit::caret() const
+{
+    return m_document.toScript(textCursor().position());
+}
+
+void ScriptEdit::setCaret(qsizetype offset)
+{
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(m_document.toPosition(offset));
+    setTextCursor(cursor);
+}
+
+qsizetype ScriptEdit::selectionStart() const
+{
+    return m_document.toScript(textCursor().selectionStart());
+}
+
+qsizetype ScriptEdit::selectionLength() const
+{
+    const QTextCursor cursor = textCursor();
+    return m_document.toScript(cursor.selectionEnd()) - m_document.toScript(cursor.selectionStart());
+}
+
+void ScriptEdit::select(qsizetype start, qsizetype length)
+{
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(m_document.toPosition(start));
+    cursor.setPosition(m_document.toPosition(start + length), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+void ScriptEdit::insert(QStringView fragment)
+{
+    QTextCursor cursor = textCursor();
+    m_document.insert(cursor, fragment);
+    setTextCursor(cursor);
+}
+
+void ScriptEdit::replaceEach(std::span<const ScriptDocument::Edit> edits)
+{
+    QTextCursor cursor = textCursor();
+    m_document.replaceEach(cursor, edits);
+    setTextCursor(cursor);
+}
+
+void ScriptEdit::showPosition(int position)
+{
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(std::clamp(position, 0, m_document.positions()));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+std::pair<QTextBlock, QTextBlock> ScriptEdit::shownLines() const
+{
+    const QRect view = viewport()->rect();
+    const QTextBlock first = cursorForPosition(view.topLeft()).block();
+    QTextBlock last = cursorForPosition(QPoint(0, view.bottom())).block();
+    if (!last.isValid() || last.blockNumber() < first.blockNumber())
+        last = document()->lastBlock();
+    return {first, last};
+}
+
+ScriptEdit::MarkLayer ScriptEdit::addMarkLayer(const QTextCharFormat &format)
+{
+    m_layers.push_back({format, {}});
+    return MarkLayer(m_layers.size() - 1);
+}
+
+void ScriptEdit::setMarks(MarkLayer layer, const std::vector<Range> &ranges)
+{
+    Layer &chosen = m_layers[std::size_t(layer)];
+    chosen.marks.clear();
+    chosen.marks.reserve(qsizetype(ranges.size()));
+    for (const Range &range : ranges) {
+        QTextCursor cursor(document());
+        cursor.setPosition(range.start);
+        cursor.setPosition(range.start + range.length, QTextCursor::KeepAnchor);
+        chosen.marks.append({cursor, chosen.format});
+    }
+    QList<QTextEdit::ExtraSelection> all;
+    for (const Layer &each : m_layers)
+        all += each.marks;
+    setExtraSelections(all);
+}
+
+std::vector<ScriptEdit::Range> ScriptEdit::marks(MarkLayer layer) const
+{
+    std::vector<Range> ranges;
+    for (const QTextEdit::ExtraSelection &mark : m_layers[std::size_t(layer)].marks)
+        ranges.push_back({mark.cursor.selectionStart(), mark.cursor.selectionEnd() - mark.cursor.selectionStart()});
+    return ranges;
+}
+
+void ScriptEdit::keyPressEvent(QKeyEvent *event)
+{
+    // Shift+Enter would insert U+2028, which the script reads as a lone LF;
+    // an author pressing it means a new line like Enter.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & Qt::ShiftModifier)) {
+        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier, event->text(),
+                        event->isAutoRepeat(), ushort(event->count()));
+        QPlainTextEdit::keyPressEvent(&plain);
+        event->setAccepted(plain.isAccepted());
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void ScriptEdit::insertFromMimeData(const QMimeData *source)
+{
+    if (!source->hasText())
+        return;
+    QTextCursor cursor = textCursor();
+    m_document.insert(cursor, ScriptDocument::fromOutside(source->text()));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+QMimeData *ScriptEdit::createMimeDataFromSelection() const
+{
+    // selectedText() keeps U+00A0 that the default copy would turn into a
+    // blank; the clipboard gets "\n" for every break, as other programs expect.
+    auto *data = new QMimeData;
+    QString text = textCursor().selectedText();
+    text.replace(QChar(scriptdoc::blockBreak), u'\n').replace(QChar(scriptdoc::loneLineFeed), u'\n');
+    data->setText(text);
+    return data;
+}

@@ -1,0 +1,92 @@
+// Text1, the view of the script: a plain text editor over a ScriptDocument
+// that speaks, to the commands of the main window and the pickers, in
+// offsets of the script text, in which every line break is CR LF and counts
+// as two characters, whatever the document keeps inside. The capabilities
+// beside it (search, findings, colours) work in document positions and
+// draw their marks here, each in a layer of its own.
+#pragma once
+
+#include "document/script_document.h"
+
+#include <QFont>
+#include <QPlainTextEdit>
+
+#include <utility>
+#include <vector>
+
+// The Japanese proportional Gothic of the script and the pickers' lists,
+// 12 points, bold; the first installed of the usual families.
+QFont gothicFont();
+
+class ScriptEdit : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    // Shows `document`, which must outlive the view.
+    explicit ScriptEdit(ScriptDocument &document, QWidget *parent = nullptr);
+
+    ScriptDocument &script() const { return m_document; }
+
+    // The whole script text, exactly as it was set and inserted: line breaks
+    // CR LF, a lone LF kept as a lone LF.
+    QString text() const { return m_document.text(); }
+    // Replaces the whole text; the caret goes to its start.
+    void setText(QStringView text);
+    qsizetype length() const { return m_document.length(); }
+
+    qsizetype caret() const;
+    // Places the caret, clearing any selection. An offset past the end goes
+    // to the end; one between CR and LF goes before the CR.
+    void setCaret(qsizetype offset);
+    qsizetype selectionStart() const;
+    qsizetype selectionLength() const;
+    // Selects `length` characters from `start`; the caret ends at the far end.
+    void select(qsizetype start, qsizetype length);
+
+    // The one way a fragment enters the script: it replaces the selection,
+    // or goes in at the caret, and the caret stands right after it with
+    // nothing selected. One undo step; no copy of the whole text.
+    void insert(QStringView fragment);
+    // Several replacements, in document positions, as one edit and one undo
+    // step; the caret stands after the last one, nothing selected.
+    void replaceEach(std::span<const ScriptDocument::Edit> edits);
+
+    // Puts the caret at a document position and brings it into view.
+    void showPosition(int position);
+
+    // The lines on screen, first and last (the last may be cut off at the
+    // bottom).
+    std::pair<QTextBlock, QTextBlock> shownLines() const;
+
+    // Marks drawn over the text, in layers: each capability takes a layer
+    // and sets its own marks, leaving the other layers as they are. Marks
+    // never touch the text, the undo stack or contentChanged().
+    struct Range {
+        int start;  // document position
+        int length;
+        friend bool operator==(const Range &, const Range &) = default;
+    };
+    using MarkLayer = int;
+    MarkLayer addMarkLayer(const QTextCharFormat &format);
+    void setMarks(MarkLayer layer, const std::vector<Range> &ranges);
+    // Where a layer's marks stand now: they move with the text around them.
+    std::vector<Range> marks(MarkLayer layer) const;
+
+signals:
+    // After every change of the content, and only then.
+    void contentChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
+    QMimeData *createMimeDataFromSelection() const override;
+
+private:
+    struct Layer {
+        QTextCharFormat format;
+        QList<QTextEdit::ExtraSelection> marks;
+    };
+    ScriptDocument &m_document;
+    std::vector<Layer> m_layers;
+};
