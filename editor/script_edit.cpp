@@ -17,13 +17,64 @@ QFont gothicFont()
     return font;
 }
 
+namespace {
+
+// The layout of Text1's lines, which repaints a line that changed alone.
+// Qt's plain text layout takes a change's removed and added lengths
+// together as the span it covers from its start, and repaints the whole
+// view for a line whose layout is gone. A line whose colours were set while
+// it was edited, or as it is painted, reports its whole length both as
+// removed and added, which reaches into the next line, and has no layout
+// any more (new colours drop it): every such keystroke would repaint the
+// whole view.
+class ScriptLayout final : public QPlainTextDocumentLayout
+{
+public:
+    explicit ScriptLayout(QTextDocument *document)
+        : QPlainTextDocumentLayout(document)
+        , m_lines(document->blockCount())
+    {
+    }
+
+protected:
+    void documentChanged(int from, int removed, int added) override
+    {
+        const QTextDocument *text = document();
+        const int lines = std::exchange(m_lines, text->blockCount());
+        const QTextBlock block = text->findBlock(from);
+        const bool oneLine =
+            lines == m_lines && block.isValid() && from + std::max(added, 1) <= block.position() + block.length();
+        if (oneLine && block.layout()->lineCount() == 0) {
+            // Laid out again at once, unless it now takes more or fewer
+            // rows (a lone LF typed or deleted), the line is all that
+            // changed; whatever the layout says of the text's size (it grew
+            // wider, say) reaches the editor as it happens.
+            const int rows = block.lineCount();
+            ensureBlockLayout(block);
+            if (block.lineCount() == rows) {
+                emit updateBlock(block);
+                return;
+            }
+        }
+        if (oneLine) {
+            removed = 0;
+            added = std::max(added, 1);
+        }
+        QPlainTextDocumentLayout::documentChanged(from, removed, added);
+    }
+
+private:
+    int m_lines;
+};
+
+} // namespace
+
 ScriptEdit::ScriptEdit(ScriptDocument &document, QWidget *parent)
     : QPlainTextEdit(parent)
     , m_document(document)
 {
     QTextDocument *text = document.textDocument();
-    if (!qobject_cast<QPlainTextDocumentLayout *>(text->documentLayout()))
-        text->setDocumentLayout(new QPlainTextDocumentLayout(text));
+    text->setDocumentLayout(new ScriptLayout(text));
     setDocument(text);
     setFont(gothicFont());
     setLineWrapMode(QPlainTextEdit::NoWrap);

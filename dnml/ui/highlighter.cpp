@@ -7,7 +7,6 @@
 #include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QTextBlock>
 
 #include <array>
@@ -109,7 +108,6 @@ void Highlighter::setEnabled(bool on)
 void Highlighter::contentsChange(int position, int, int added)
 {
     QTextDocument *document = m_edit->document();
-    QAbstractTextDocumentLayout *layout = document->documentLayout();
     // Lines before the edited one keep their states.
     const QTextBlock block = document->findBlock(position);
     const int edited = block.blockNumber();
@@ -154,14 +152,9 @@ void Highlighter::contentsChange(int position, int, int added)
     }
     m_lexed = std::min(m_lexed, std::max(edited, 0));
     m_idle.start(idlePause);
-    if (!oneLine && m_quiet) {
-        // A further edit changes the lines: the editor must hear of it.
-        layout->blockSignals(false);
-        m_quiet = false;
-        m_edit->viewport()->update();
-    }
     // A keystroke in a coloured line: its new colours go in now, before the
-    // editor lays it out, so that it is laid out once.
+    // editor lays it out, so that it is laid out once (and Text1's layout
+    // repaints this line alone).
     auto *done = static_cast<LineColours *>(block.userData());
     if (!m_enabled || !oneLine || edited < 0 || m_lexed < edited || !done || !done->coloured)
         return;
@@ -174,31 +167,6 @@ void Highlighter::contentsChange(int position, int, int added)
     if (block.layout()->formats() == wanted)
         return;
     block.layout()->setFormats(wanted);
-    // A line without a layout makes the editor repaint the whole view; this
-    // line is all that needs it.
-    if (!m_quiet) {
-        m_quiet = true;
-        layout->blockSignals(true);
-        QMetaObject::invokeMethod(this, &Highlighter::speakAgain, Qt::QueuedConnection);
-    }
-    m_quietLines.push_back(edited);
-}
-
-void Highlighter::speakAgain()
-{
-    if (!m_quiet)
-        return;
-    m_quiet = false;
-    QTextDocument *document = m_edit->document();
-    document->documentLayout()->blockSignals(false);
-    for (int number : std::exchange(m_quietLines, {})) {
-        const QTextBlock block = document->findBlockByNumber(number);
-        if (!block.isValid())
-            continue;
-        const QRect line = m_edit->cursorRect(QTextCursor(block));
-        const int height = int(document->documentLayout()->blockBoundingRect(block).height());
-        m_edit->viewport()->update(0, line.top(), m_edit->viewport()->width(), height);
-    }
 }
 
 State Highlighter::stateBefore(int line) const
@@ -261,7 +229,6 @@ bool Highlighter::colourShownLines(const QRect &painted)
         return false;
     State state = m_enabled ? startState(block) : State::Text;
     bool elsewhere = false;
-    QAbstractTextDocumentLayout *layout = m_edit->document()->documentLayout();
     for (;;) {
         auto *done = static_cast<LineColours *>(block.userData());
         const bool unchanged = done && done->revision == block.revision() && done->coloured == m_enabled &&
@@ -283,11 +250,8 @@ bool Highlighter::colourShownLines(const QRect &painted)
                 block.layout()->setFormats(wanted);
                 // Setting formats leaves a change pending in the document;
                 // marking the line dirty clears it, so that the next edit
-                // reports only itself (the line is laid out again as it is
-                // painted). The text, the undo stack and contentsChange()
-                // are untouched; the layout's request to repaint everything
-                // is not needed while painting.
-                const QSignalBlocker quiet(layout);
+                // reports only itself. The text, the undo stack and
+                // contentsChange() are untouched.
                 m_edit->document()->markContentsDirty(block.position(), block.length());
             }
         }
@@ -308,7 +272,6 @@ bool Highlighter::eventFilter(QObject *watched, QEvent *event)
     // The type first: while the editor is being destroyed its viewport
     // still sends events, and the editor can no longer be asked for it.
     if (event->type() == QEvent::Paint && watched == m_edit->viewport()) {
-        speakAgain();
         if (colourShownLines(static_cast<QPaintEvent *>(event)->rect()))
             m_edit->viewport()->update();
     }

@@ -45,7 +45,6 @@ protected:
 
 private:
     void contentsChange(int position, int removed, int added);
-    void speakAgain();
     // A slice of the lines not lexed yet, while the editor is idle, so that
     // a jump far ahead finds their states known.
     void lexAhead();
@@ -69,8 +68,6 @@ private:
     bool m_enabled = true;
     int m_blocks = 1;
     QTimer m_idle;
-    bool m_quiet = false;            // the document layout's signals held back
-    std::vector<int> m_quietLines;   // the lines to repaint when they speak again
 };
 
 } // namespace dnml
