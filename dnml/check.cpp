@@ -313,20 +313,22 @@ private:
         const bool edition = value == adultFolder || value == allAgesFolder;
         const bool include = m_tag.name.compare(u"INCLUDE", Qt::CaseInsensitive) == 0;
         if (!edition && !(include && value == markup::playerFolder)) {
+            const QString editions = QStringLiteral(u"%1 か %2").arg(quoted(qs(adultFolder)), quoted(qs(allAgesFolder)));
             add(FindingKind::FolderValue, folder->offset, folder->value.size(),
-                include ? QStringLiteral(u"FOLDER の %1 は使えない値です。\"PLAYER\"、\"ORVEN\" か \"OrvenA\" です。")
-                              .arg(quoted(folder->value))
-                        : QStringLiteral(u"FOLDER の %1 は使えない値です。\"ORVEN\" か \"OrvenA\" です。")
-                              .arg(quoted(folder->value)));
+                QStringLiteral(u"FOLDER の %1 は使えない値です。%2 です。")
+                    .arg(quoted(folder->value),
+                         include ? QStringLiteral(u"%1、%2").arg(quoted(qs(markup::playerFolder)), editions) : editions));
             return;
         }
         const bool background = kind == &t.backgrounds;
         if (src && background && value == allAgesFolder && t.adultOnly.count(u16(src->value)))
             add(FindingKind::OtherEdition, src->offset, src->value.size(),
-                QStringLiteral(u"%1 は18禁版だけの絵です。全年齢版(\"OrvenA\")にはありません。").arg(quoted(src->value)));
+                QStringLiteral(u"%1 は18禁版だけの絵です。全年齢版(%2)にはありません。")
+                    .arg(quoted(src->value), quoted(qs(allAgesFolder))));
         if (src && background && value == adultFolder && t.allAgesOnly.count(u16(src->value)))
             add(FindingKind::OtherEdition, src->offset, src->value.size(),
-                QStringLiteral(u"%1 は全年齢版だけの絵です。18禁版(\"ORVEN\")にはありません。").arg(quoted(src->value)));
+                QStringLiteral(u"%1 は全年齢版だけの絵です。18禁版(%2)にはありません。")
+                    .arg(quoted(src->value), quoted(qs(adultFolder))));
         // The title call's pictures are always in "ORVEN", whatever the
         // install type: they take no side.
         const bool followsInstallType =

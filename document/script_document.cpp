@@ -20,6 +20,9 @@ ScriptDocument::ScriptDocument(QObject *parent)
     , m_text(new QTextDocument(this))
 {
     m_text->setUndoRedoEnabled(true);
+    // A document without a layout reports no changes; a view puts its own
+    // layout in place of this one.
+    m_text->documentLayout();
     connect(m_text, &QTextDocument::contentsChange, this, &ScriptDocument::contentsChange);
 }
 

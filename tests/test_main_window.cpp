@@ -5,7 +5,11 @@
 #include "editor/script_edit.h"
 #include "catalogues/catalogue.h"
 #include "editor.h"
+#include "search/ui/search_bar.h"
 #include "test_files.h"
+
+#include <QDir>
+#include <QStandardPaths>
 
 #include <QLabel>
 #include <QMenuBar>
@@ -67,6 +71,7 @@ private slots:
     void buttonRowKeepsItsPlaceAndTextFollowsTheWindow();
     void panelsUnderTheTextTakeTheirHeightWhileShown();
     void tabVisitsButtonsAndTextInOrder();
+    void closingWithEverythingOpenLeavesNothingBehind();
     void changesSetTheFlagAndNothingElseDoes_data();
     void changesSetTheFlagAndNothingElseDoes();
     void closePrompt_data();
@@ -298,6 +303,30 @@ void TestMainWindow::tabVisitsButtonsAndTextInOrder()
                                                 "Command15 Command16 Command17"));
     // Tab in the script moves on rather than typing a tab.
     QCOMPARE(editor.text()->text(), startingDocument());
+}
+
+// Everything that points into the window open and busy at once (the search
+// bar counting, the check on its worker, a picker, the journal's copy of
+// the text) as the window goes: the sanitizers' pass of this test finds
+// anything that outlives what it points to.
+void TestMainWindow::closingWithEverythingOpenLeavesNothingBehind()
+{
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    editor.type(QStringLiteral(u"「あ」<P>"));
+    editor.window->searchBar()->setSearchText(QStringLiteral("<"));
+    editor.action("mnu_check")->trigger();
+    editor.button("Command1")->click();
+    QPointer<Picker> picker = editor.picker(5);
+    QVERIFY(picker);
+    editor.type(QStringLiteral("x"));
+    editor.dialogs->answers = {true};
+    QVERIFY(editor.window->close());
+    QVERIFY(!picker);
+    editor.window.reset();
+    QVERIFY(QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u"/recovery"_s)
+                .entryList({u"*.journal"_s}, QDir::Files)
+                .isEmpty());
 }
 
 void TestMainWindow::changesSetTheFlagAndNothingElseDoes_data()

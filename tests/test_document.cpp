@@ -1,0 +1,155 @@
+// The document without any widget: edits reported exactly, copies of the
+// text that follow the edits, and the worker's order and replies.
+#include "document/script_document.h"
+#include "document/text_reader.h"
+#include "document/worker.h"
+#include "test_files.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QtTest>
+
+#include <functional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using Edit = std::function<void(QTextDocument *)>;
+
+// Replaces `length` positions from `start` the way a keystroke or a paste does.
+Edit replace(int start, int length, const QString &text)
+{
+    return [=](QTextDocument *document) {
+        QTextCursor cursor(document);
+        cursor.setPosition(start);
+        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+        cursor.insertText(text);
+    };
+}
+
+// A text of several of the reader's slices: lines of markup and prose.
+QString longScript()
+{
+    QString script;
+    for (int line = 0; line < 12'000; ++line)
+        script += u"<BGM SRC=\"雪\">「あ」\nうん\r\n"_s;
+    return script;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(TextReader::Edits)
+
+class TestDocument : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void editsAreReportedExactly_data()
+    {
+        QTest::addColumn<Edit>("edit");
+        QTest::newRow("a keystroke") << replace(3, 0, u"x"_s);
+        QTest::newRow("a line break typed") << replace(3, 0, u"\n"_s);
+        QTest::newRow("everything selected and replaced, the end included") << Edit([](QTextDocument *d) {
+            QTextCursor cursor(d);
+            cursor.select(QTextCursor::Document);
+            cursor.insertText(u"新"_s);
+        });
+        QTest::newRow("everything deleted") << Edit([](QTextDocument *d) {
+            QTextCursor cursor(d);
+            cursor.select(QTextCursor::Document);
+            cursor.removeSelectedText();
+        });
+        QTest::newRow("undo of a replacement") << Edit([](QTextDocument *d) {
+            replace(0, 5, u"abc"_s)(d);
+            d->undo();
+        });
+    }
+
+    void editsAreReportedExactly()
+    {
+        QFETCH(Edit, edit);
+        ScriptDocument document;
+        document.replaceWhole(u"一行目\r\n二\n行目\r\n"_s, ScriptDocument::Origin::Opened, u"a.dnml"_s);
+        QString model = document.textDocument()->toRawText();
+        const quint64 revision = document.revision();
+        int edits = 0;
+        connect(&document, &ScriptDocument::edited, this, [&](int position, int removed, int added) {
+            model.replace(position, removed, document.rawText(position, added));
+            ++edits;
+        });
+        edit(document.textDocument());
+        QVERIFY(edits > 0);
+        QCOMPARE(readable(model), readable(document.textDocument()->toRawText()));
+        QCOMPARE(document.revision(), revision + quint64(edits));
+        QCOMPARE(document.source(), u"a.dnml"_s);
+    }
+
+    // A copy read a slice at a time while the text is edited ends up as
+    // the text, whether it reads the changed part again or folds it in.
+    void copiesFollowTheEdits_data()
+    {
+        QTest::addColumn<TextReader::Edits>("mode");
+        QTest::addColumn<Edit>("edit");
+        const int slice = 1 << 17;
+        for (const auto &[mode, name] : {std::pair{TextReader::Edits::ReadAgain, "read again"},
+                                         std::pair{TextReader::Edits::FoldIn, "fold in"}}) {
+            const auto row = [&](const char *what) { return qPrintable(u"%1: %2"_s.arg(QLatin1String(name), QLatin1String(what))); };
+            QTest::newRow(row("before what was read")) << mode << replace(10, 3, u"\n追加\n"_s);
+            QTest::newRow(row("across where the copy has got")) << mode << replace(slice - 5, 20, u"跨"_s);
+            QTest::newRow(row("at where the copy has got")) << mode << replace(slice, 0, u"境"_s);
+            QTest::newRow(row("after it")) << mode << replace(slice * 2, 7, QString());
+            QTest::newRow(row("all of it replaced")) << mode << Edit([](QTextDocument *d) {
+                QTextCursor cursor(d);
+                cursor.select(QTextCursor::Document);
+                cursor.insertText(u"全"_s);
+            });
+        }
+    }
+
+    void copiesFollowTheEdits()
+    {
+        QFETCH(TextReader::Edits, mode);
+        QFETCH(Edit, edit);
+        ScriptDocument document;
+        document.replaceWhole(longScript(), ScriptDocument::Origin::Opened);
+        TextReader reader(document, mode);
+        QVERIFY2(!reader.read(QDeadlineTimer(0)), "one slice is not the whole text");
+        edit(document.textDocument());
+        while (!reader.read(QDeadlineTimer(0))) {
+        }
+        QVERIFY(reader.complete());
+        QVERIFY(reader.text() == document.textDocument()->toRawText());
+        // And again after a whole new text.
+        document.replaceWhole(u"短い\r\n"_s, ScriptDocument::Origin::Replaced);
+        QVERIFY(!reader.complete());
+        QCOMPARE(reader.whole(), QStringLiteral(u"短い\u2029"));
+    }
+
+    void workerRunsInOrderAndRepliesOnTheCallersThread()
+    {
+        QList<int> ran;
+        QList<int> replies;
+        QObject receiver;
+        {
+            Worker worker(u"test"_s);
+            for (int job = 0; job < 20; ++job)
+                worker.post([&ran, &receiver, &replies, job] {
+                    ran << job;
+                    Worker::reply(&receiver, [&replies, &receiver, job] {
+                        QCOMPARE(QThread::currentThread(), receiver.thread());
+                        replies << job;
+                    });
+                });
+        }  // the jobs posted all run before the worker is gone
+        QCOMPARE(ran.size(), 20);
+        QVERIFY(std::is_sorted(ran.begin(), ran.end()));
+        QTRY_COMPARE(replies.size(), 20);
+        QVERIFY(std::is_sorted(replies.begin(), replies.end()));
+    }
+};
+
+QTEST_MAIN(TestDocument)
+#include "test_document.moc"
