@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
+
 namespace commandline {
 
 namespace {
@@ -13,6 +15,8 @@ const QString programName = QStringLiteral("scrivlet");
 Request parse(const QStringList &arguments, const QString &version)
 {
     QCommandLineParser parser;
+    // "-x.dnml" is one option as typed, not the six options x . d n m l.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         QStringLiteral(u"Scrivlet: an editor of DNML scripts, saved as Shift-JIS with CR LF line breaks."));
     const QCommandLineOption help = parser.addHelpOption();
@@ -30,8 +34,15 @@ Request parse(const QStringList &arguments, const QString &version)
     const auto refuse = [&usage](const QString &why) {
         return Request{Request::Action::Refuse, {}, programName + QStringLiteral(": ") + why + u'\n' + usage, 2};
     };
-    if (!understood)
-        return refuse(parser.errorText());
+    if (!understood) {
+        QString why = parser.errorText();
+        // An unknown option that looks like a file's name most likely is one.
+        const QStringList unknown = parser.unknownOptionNames();
+        const auto file = std::find_if(unknown.begin(), unknown.end(), [](const QString &name) { return name.contains(u'.'); });
+        if (file != unknown.end())
+            why += QStringLiteral("\nA file whose name starts with \"-\" comes after \"--\": %1 -- -%2").arg(programName, *file);
+        return refuse(why);
+    }
     // --help-all would add the toolkit's own options, which the program
     // reads only once a display is there: the usage says what matters.
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))

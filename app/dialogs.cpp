@@ -34,13 +34,18 @@ public:
     bool yesNo(QWidget *parent, const QString &title, const QString &message) override
     {
         QMessageBox box(QMessageBox::NoIcon, title, message, QMessageBox::Yes | QMessageBox::No, parent);
+        // File names and the author's text are shown as they are, never
+        // read as markup.
+        box.setTextFormat(Qt::PlainText);
         box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes;
     }
 
     void warn(QWidget *parent, const QString &title, const QString &message) override
     {
-        QMessageBox::warning(parent, title, message);
+        QMessageBox box(QMessageBox::Warning, title, message, QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 
     void chosenElsewhere(const QString &path) override

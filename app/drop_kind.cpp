@@ -1,5 +1,7 @@
 #include "app/drop_kind.h"
 
+#include "document/file_access.h"
+
 #include <QMimeData>
 #include <QUrl>
 
@@ -17,7 +19,9 @@ Kind classify(const QMimeData &data)
         return {};
     if (urls.size() > 1)
         return {Kind::Refuse, {}};
-    return {Kind::OpenFile, urls.front().toLocalFile()};
+    // The path's bytes as they are: a file's name need not be UTF-8.
+    const QByteArray path = QByteArray::fromPercentEncoding(urls.front().path(QUrl::FullyEncoded).toLatin1());
+    return {Kind::OpenFile, disk::nameFromBytes(path)};
 }
 
 } // namespace drop

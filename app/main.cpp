@@ -1,10 +1,13 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "document/file_access.h"
 #include "editor/script_edit.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+#include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,12 +15,26 @@
 
 namespace {
 
+// Arguments are bytes, file names among them, and need not be valid UTF-8:
+// they are kept so that each goes back to exactly its bytes.
 QStringList argumentsOf(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << disk::nameFromBytes(argv[i]);
     return arguments;
+}
+
+// Why the X display the toolkit would use cannot be used, or nothing.
+std::string displayProblem()
+{
+    const char *display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        return "no display found (DISPLAY is not set)";
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const bool broken = xcb_connection_has_error(connection) != 0;
+    xcb_disconnect(connection);
+    return broken ? "the display \"" + std::string(display) + "\" cannot be reached" : std::string();
 }
 
 // Help and version go to standard output; a refusal goes with its usage to
@@ -44,12 +61,14 @@ int main(int argc, char *argv[])
     // platform plugins; say plainly what is missing and how to run anyway.
     const char *platform = std::getenv("QT_QPA_PLATFORM");
     const bool needsX = !platform || std::string_view(platform).starts_with("xcb");
-    if (needsX && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
-        // A command line that could not run anyway is the first thing to mend.
-        if (early.action == commandline::Request::Action::Refuse)
-            return answer(early);
-        std::fputs("scrivlet: no display found (DISPLAY is not set); to run without one: xvfb-run scrivlet\n", stderr);
-        return 1;
+    if (needsX && !(std::getenv("WAYLAND_DISPLAY") && !std::getenv("DISPLAY"))) {
+        if (const std::string problem = displayProblem(); !problem.empty()) {
+            // A command line that could not run anyway is the first thing to mend.
+            if (early.action == commandline::Request::Action::Refuse)
+                return answer(early);
+            std::fprintf(stderr, "scrivlet: %s; to run without one: xvfb-run scrivlet\n", problem.c_str());
+            return 2;
+        }
     }
 
     QApplication::setApplicationName(QStringLiteral("scrivlet"));

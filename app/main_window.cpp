@@ -418,7 +418,7 @@ void MainWindow::loadFile(const QString &path)
     const scriptfile::Loaded loaded = m_document.open(path);
     if (loaded.error) {
         m_dialogs->warn(this, QStringLiteral(u"開く"),
-                        QStringLiteral(u"「%1」を開けませんでした。\n%2").arg(path, loaded.error->reason));
+                        QStringLiteral(u"「%1」を開けませんでした。\n%2").arg(disk::shownName(path), loaded.error->reason));
         return;
     }
     text_changed = true;
@@ -427,8 +427,7 @@ void MainWindow::loadFile(const QString &path)
                         QStringLiteral(u"「%1」の%2行目に、Shift-JISとして読めない部分があります。\n"
                                        u"読めなかった文字は「\uFFFD」に置き換えてあります。"
                                        u"直すまでは保存できません。")
-                            .arg(path)
-                            .arg(loaded.script.firstBadLine));
+                            .arg(disk::shownName(path), QString::number(loaded.script.firstBadLine)));
 }
 
 bool MainWindow::mnu_save_Click()
@@ -444,10 +443,8 @@ bool MainWindow::mnu_save_Click()
         m_dialogs->warn(this, QStringLiteral(u"保存"),
                         QStringLiteral(u"%1行目%2文字目の文字%3(U+%4)はShift-JISで保存できません。\n"
                                        u"この文字を直してから保存してください。")
-                            .arg(where.line)
-                            .arg(where.column)
-                            .arg(shown)
-                            .arg(QString::number(uint(c), 16).toUpper().rightJustified(4, u'0')));
+                            .arg(QString::number(where.line), QString::number(where.column), shown,
+                                 QString::number(uint(c), 16).toUpper().rightJustified(4, u'0')));
         return false;
     }
     const QString path = m_dialogs->savePath(this);
@@ -455,7 +452,7 @@ bool MainWindow::mnu_save_Click()
         return false;
     if (const IoResult error = m_document.save(path, encoded.bytes)) {
         m_dialogs->warn(this, QStringLiteral(u"保存"),
-                        QStringLiteral(u"「%1」に保存できませんでした。\n%2").arg(path, error->reason));
+                        QStringLiteral(u"「%1」に保存できませんでした。\n%2").arg(disk::shownName(path), error->reason));
         return false;
     }
     text_changed = false;
@@ -594,6 +591,10 @@ void MainWindow::showTrouble(const QString &message)
         return;
     m_notice = new QLabel(message);
     m_notice->setObjectName(QStringLiteral("recoveryNotice"));
+    // Cut at the window's width rather than widening it; the tooltip holds
+    // it whole.
+    m_notice->setToolTip(message);
+    m_notice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->addWidget(m_notice, 1);
 }

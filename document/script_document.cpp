@@ -199,7 +199,7 @@ scriptfile::Loaded ScriptDocument::open(const QString &path)
 {
     scriptfile::Loaded loaded = scriptfile::load(path);
     if (!loaded.error)
-        replaceWhole(loaded.script.text, Origin::Opened, path);
+        replaceWhole(loaded.script.text, Origin::Opened, disk::absoluteName(path));
     return loaded;
 }
 
@@ -207,8 +207,8 @@ IoResult ScriptDocument::save(const QString &path, const QByteArray &bytes, cons
 {
     if (IoResult error = scriptfile::save(path, bytes, write))
         return error;
-    m_source = path;
-    emit saved(path);
+    m_source = disk::absoluteName(path);
+    emit saved(m_source);
     return {};
 }
 

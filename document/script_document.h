@@ -89,7 +89,8 @@ public:
     // text is the file's from now on.
     IoResult save(const QString &path, const QByteArray &bytes, const scriptfile::Writer &write = {});
 
-    // The file the text was opened from or last saved to; empty for none.
+    // The file the text was opened from or last saved to, as an absolute
+    // path without "." or ".." parts; empty for none.
     QString source() const { return m_source; }
     // Goes up by one with every change of the text.
     quint64 revision() const { return m_revision; }

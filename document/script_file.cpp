@@ -1,8 +1,7 @@
 #include "document/script_file.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "document/file_access.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -225,63 +224,15 @@ Encoded encode(QStringView text)
 
 Loaded load(const QString &path)
 {
-    Loaded result;
-    QFile file(path);
-    if (QFileInfo(path).isDir()) {
-        result.error = IoError{QStringLiteral(u"ファイルではなくフォルダーです")};
-        return result;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = IoError{file.errorString()};
-        return result;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = IoError{file.errorString()};
-        return result;
-    }
-    result.script = decode(bytes);
-    return result;
+    disk::Read read = disk::readFile(path);
+    if (read.error)
+        return {{}, read.error};
+    return {decode(read.bytes), {}};
 }
-
-namespace {
-
-// A write the system cuts short (a full disk, a file size limit) reports
-// no error; asking again for the rest gets the system's reason.
-qint64 writeAll(QIODevice &file, const QByteArray &bytes)
-{
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
-        if (written <= 0)
-            break;
-        done += written;
-    }
-    return done;
-}
-
-} // namespace
 
 IoResult save(const QString &path, const QByteArray &bytes, const Writer &write)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return IoError{file.errorString()};
-    const qint64 written = write ? write(file, bytes) : writeAll(file, bytes);
-    if (written != bytes.size()) {
-        // A device that stops short without an error of its own still has
-        // not taken the whole script.
-        const QString reason = file.error() != QFileDevice::NoError
-                                   ? file.errorString()
-                                   : QStringLiteral(u"%1バイトのうち%2バイトしか書き込めませんでした")
-                                         .arg(bytes.size())
-                                         .arg(std::max<qint64>(written, 0));
-        file.cancelWriting();
-        return IoError{reason};
-    }
-    if (!file.commit())
-        return IoError{file.errorString()};
-    return std::nullopt;
+    return disk::writeAtomically(path, bytes, write);
 }
 
 } // namespace scriptfile

@@ -3,14 +3,13 @@
 // script text and back, with the line-end rules, and the file access.
 #pragma once
 
+#include "document/file_access.h"
 #include "document/io_error.h"
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
 #include <optional>
 
-class QIODevice;
 
 namespace scriptfile {
 
@@ -52,23 +51,21 @@ Encoded encode(QStringView text);
 
 struct Loaded {
     Decoded script;
-    std::optional<IoError> error;  // when set, `script` is empty
+    IoResult error;  // when set, `script` is empty
 };
 
-// Reads the whole file at `path` and decodes it. A folder, a missing or
-// unreadable file is an error; an empty file is the empty text.
+// Reads the whole file at `path` and decodes it. What is no regular file
+// (a folder, a named pipe, a device), a file larger than disk::readLimit,
+// a missing or unreadable file is an error, said before anything is read;
+// an empty file is the empty text.
 Loaded load(const QString &path);
 
-// How a save hands its bytes to the open temporary file; returns how many
-// it took, or -1, as QIODevice::write() does. The program writes until the
-// file has taken them all or refuses; a test passes one that stops
-// part-way, as a full disk or a failing drive would.
-using Writer = std::function<qint64(QIODevice &file, const QByteArray &bytes)>;
+// How a save hands its bytes to the open temporary file (see disk::Writer).
+using Writer = disk::Writer;
 
-// Writes `bytes` to `path` atomically: into a temporary file beside it,
-// flushed to disk and renamed over the target. On any failure, a write
-// that stops part-way included, the target keeps its old content and the
-// temporary file is removed.
+// Writes `bytes` to `path` atomically (disk::writeAtomically): on any
+// failure, a write that stops part-way included, the target keeps its old
+// content and no temporary file is left.
 IoResult save(const QString &path, const QByteArray &bytes, const Writer &write = {});
 
 } // namespace scriptfile

@@ -1,5 +1,7 @@
 #include "recovery/journal.h"
 
+#include "document/file_access.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -22,6 +24,26 @@ QString folderPath()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recovery");
 }
 
+IoResult checkFolder(const QString &folder)
+{
+    // Other users must neither read the journals (they hold the text) nor
+    // remove them: the folder must be a folder of this user's own, not a
+    // link to somewhere else, that nobody else may enter.
+    struct stat status {};
+    if (::lstat(QFile::encodeName(folder).constData(), &status) != 0)
+        return IoError{QStringLiteral(u"フォルダ「%1」を調べられません（%2）。").arg(folder, systemError(errno))};
+    if (!S_ISDIR(status.st_mode))
+        return IoError{QStringLiteral(u"「%1」はフォルダーではなく%2です。")
+                           .arg(folder, S_ISLNK(status.st_mode) ? QStringLiteral(u"シンボリックリンク")
+                                                                 : disk::kindOfNonFile(status.st_mode))};
+    if (status.st_uid != ::geteuid())
+        return IoError{QStringLiteral(u"フォルダ「%1」の持ち主がこのユーザーではありません。").arg(folder)};
+    if ((status.st_mode & 077) != 0)
+        return IoError{QStringLiteral(u"フォルダ「%1」にほかのユーザーも入れます（%2）。")
+                           .arg(folder, QString::number(status.st_mode & 0777, 8))};
+    return {};
+}
+
 IoResult prepareFolder(const QString &folder)
 {
     const QString appData = QFileInfo(folder).absolutePath();
@@ -31,7 +53,7 @@ IoResult prepareFolder(const QString &folder)
         if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST)
             return IoError{QStringLiteral(u"フォルダ「%1」を作れません（%2）。").arg(path, systemError(errno))};
     }
-    return {};
+    return checkFolder(folder);
 }
 
 namespace {
@@ -47,23 +69,59 @@ QLockFile *newLock(const QString &journalPath)
 
 } // namespace
 
+namespace {
+
+// A lock whose process runs on another machine: the user's folder moved, or
+// is shared. The process is not this machine's to ask about.
+bool heldOnAnotherMachine(const QString &lockPath)
+{
+    const disk::Read lock = disk::readFile(lockPath, 4096, disk::Links::Refuse);
+    const QList<QByteArray> lines = lock.bytes.split('\n');
+    if (lock.error || lines.size() < 3)
+        return false;
+    const bool otherHost = !lines[2].isEmpty() && QString::fromUtf8(lines[2]) != QSysInfo::machineHostName();
+    const bool otherMachine = lines.size() > 3 && !lines[3].isEmpty() && lines[3] != QSysInfo::machineUniqueId();
+    return otherHost || otherMachine;
+}
+
+// The largest journal read: the text twice over, and many edits.
+constexpr qint64 journalLimit = qint64(1) << 30;
+
+} // namespace
+
 std::vector<Leftover> leftovers(const QString &folder)
 {
     std::vector<Leftover> found;
+    if (checkFolder(folder))
+        return found;
     const QDir dir(folder);
-    for (const QString &name : dir.entryList({QStringLiteral("*.journal")}, QDir::Files, QDir::Name)) {
+    // Every entry by the name, links and devices included: each is looked at
+    // before it is read.
+    for (const QString &name : dir.entryList({QStringLiteral("*.journal")}, QDir::AllEntries | QDir::System, QDir::Name)) {
         Leftover leftover;
         leftover.path = dir.filePath(name);
         leftover.lock.reset(newLock(leftover.path));
-        if (!leftover.lock->tryLock(0))
-            continue;
-        QFile file(leftover.path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        leftover.replayed = replay(file.readAll());
+        if (!leftover.lock->tryLock(0)) {
+            const QString lockPath = leftover.path + QStringLiteral(".lock");
+            if (leftover.lock->error() == QLockFile::LockFailedError && heldOnAnotherMachine(lockPath)) {
+                leftover.lock->removeStaleLockFile();
+                leftover.lock->tryLock(0);
+            }
+            if (leftover.lock->error() == QLockFile::LockFailedError && !leftover.lock->isLocked())
+                continue;  // a window that is still open has it
+            if (!leftover.lock->isLocked())
+                leftover.unlocked = QStringLiteral(u"「%1」を作れないため、ほかのウィンドウが使っていないか確かめられません。")
+                                        .arg(lockPath);
+        }
+        const disk::Read read = disk::readFile(leftover.path, journalLimit, disk::Links::Refuse);
+        if (read.error) {
+            leftover.replayed.problem = read.error->reason + QStringLiteral(u"。");
+        } else {
+            leftover.replayed = replay(read.bytes);
+        }
         // An unreadable journal sorts by when it was last written.
         if (leftover.replayed.state == Replayed::State::Unreadable)
-            leftover.replayed.lastEdit = QFileInfo(file).lastModified().toMSecsSinceEpoch();
+            leftover.replayed.lastEdit = QFileInfo(leftover.path).lastModified().toMSecsSinceEpoch();
         found.push_back(std::move(leftover));
     }
     std::stable_sort(found.begin(), found.end(), [](const Leftover &a, const Leftover &b) {

@@ -21,8 +21,11 @@ namespace recovery {
 
 // The journals' folder: "recovery" under the application's data folder.
 QString folderPath();
+// Whether the folder is safe for journals: a folder (not a link) of this
+// user's own that no other user may enter (mode 0700).
+IoResult checkFolder(const QString &folder);
 // Creates the folder and the application's data folder above it, both
-// owner-only (0700), if they are missing.
+// owner-only (0700), if they are missing, and checks the folder.
 IoResult prepareFolder(const QString &folder);
 
 // A journal left by a process that is no longer running, and the lock that
@@ -31,10 +34,14 @@ struct Leftover {
     QString path;
     Replayed replayed;
     std::shared_ptr<QLockFile> lock;
+    QString unlocked;  // why it could not be locked, when it could not
 };
 
-// Every journal in `folder` whose process is gone, newest last edit first.
-// Journals of running instances are left alone.
+// Every journal in `folder` whose process is gone, newest last edit first:
+// one of another machine counts as gone; one that cannot be locked, or is
+// no regular file, or cannot be read, is listed with its reason. Journals
+// of running instances are left alone, and so is a folder that fails
+// checkFolder().
 std::vector<Leftover> leftovers(const QString &folder);
 // Removes a leftover journal and its lock.
 IoResult discard(Leftover &leftover);

@@ -1,6 +1,7 @@
 #include "recovery/recovery.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace recovery {
@@ -21,11 +22,7 @@ Recovery::Recovery(ScriptDocument &document, const QString &folder)
         m_source = path;
     });
     connect(&document, &ScriptDocument::closed, this, &Recovery::endJournal);
-    connect(&m_journal, &Journal::failed, this, [this](const QString &reason) {
-        emit trouble(QStringLiteral(u"復元用の記録を残せません（%1）。編集は続けられますが、"
-                                    u"異常終了したときは保存していない文書を戻せません。")
-                         .arg(reason));
-    });
+    connect(&m_journal, &Journal::failed, this, &Recovery::unavailable);
 }
 
 Recovery::~Recovery()
@@ -36,12 +33,17 @@ Recovery::~Recovery()
 bool Recovery::offer(const Ask &ask)
 {
     const QString title = QStringLiteral(u"復元");
+    const QFileInfo folder(m_journal.folder());
+    if (folder.exists() || folder.isSymLink())
+        if (const IoResult unsafe = checkFolder(folder.filePath()))
+            unavailable(unsafe->reason);
     for (Leftover &leftover : leftovers(m_journal.folder())) {
+        const QString unlocked = leftover.unlocked.isEmpty() ? QString() : u'\n' + leftover.unlocked;
         const Replayed &replayed = leftover.replayed;
         if (replayed.state == Replayed::State::Unreadable) {
-            if (ask(title, QStringLiteral(u"前回の復元用の記録「%1」からは文書を戻せません。\n%2\n"
+            if (ask(title, QStringLiteral(u"前回の復元用の記録「%1」からは文書を戻せません。\n%2%3\n"
                                           u"この記録を破棄しますか?")
-                               .arg(leftover.path, replayed.problem)))
+                               .arg(leftover.path, replayed.problem, unlocked)))
                 report(discard(leftover));
             continue;
         }
@@ -50,6 +52,7 @@ bool Recovery::offer(const Ask &ask)
         QString question = QStringLiteral(u"前回保存されなかった文書があります（%1、%2）。復元しますか?").arg(file, when);
         if (replayed.state == Replayed::State::Damaged)
             question += QStringLiteral(u"\n%1壊れた部分は復元してもしなくても破棄されます。").arg(replayed.problem);
+        question += unlocked;
         if (!ask(title, question)) {
             report(discard(leftover));
             continue;
@@ -133,6 +136,13 @@ void Recovery::setJournalling(bool on)
     m_on = on;
     if (!on)
         endJournal();
+}
+
+void Recovery::unavailable(const QString &reason)
+{
+    emit trouble(QStringLiteral(u"復元用の記録を残せません（%1）。編集は続けられますが、"
+                                u"異常終了したときは保存していない文書を戻せません。")
+                     .arg(reason));
 }
 
 void Recovery::report(const IoResult &result)

@@ -49,6 +49,7 @@ private:
     void copyNextSlice();
     void endJournal();
     void report(const IoResult &result);
+    void unavailable(const QString &reason);
 
     ScriptDocument &m_document;
     Journal m_journal;

@@ -12,12 +12,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <sys/resource.h>
 
 #include <csignal>
 #include <cstring>
 #include <functional>
 #include <memory>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -112,6 +118,8 @@ private slots:
     void largeScriptsOpenAndSaveWhole();
     void unreadablePathsAreRefusedKeepingTheText_data();
     void unreadablePathsAreRefusedKeepingTheText();
+    void namesAreKeptAsTheirBytes_data();
+    void namesAreKeptAsTheirBytes();
     void unwritableTargetsAreRefusedKeepingEverything_data();
     void unwritableTargetsAreRefusedKeepingEverything();
     void writeStoppingPartWayKeepsTheTarget_data();
@@ -250,26 +258,36 @@ void TestBadInput::largeScriptsOpenAndSaveWhole()
 
 void TestBadInput::unreadablePathsAreRefusedKeepingTheText_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("removedAfterTheDialog");
+    // What stands at the path, made by the test: none of it is read, and
+    // nothing waits on it (a named pipe with no writer would block).
+    QTest::addColumn<QString>("made");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("path that is a folder") << QStringLiteral("folder.dnml") << false << QStringLiteral(u"フォルダー");
-    QTest::newRow("file removed between the dialog and the read") << QStringLiteral("gone.dnml") << true
-                                                                   << systemReason(ENOENT);
+    QTest::newRow("path that is a folder") << u"folder"_s << u"フォルダー"_s;
+    QTest::newRow("file removed between the dialog and the read") << u"gone"_s << systemReason(ENOENT);
+    QTest::newRow("named pipe with no writer") << u"pipe"_s << u"名前付きパイプ"_s;
+    QTest::newRow("endless device, through a link") << u"zero"_s << u"デバイス"_s;
+    QTest::newRow("sparse file over the limit, said with its size") << u"huge"_s << u"300.0 MB"_s;
 }
 
 void TestBadInput::unreadablePathsAreRefusedKeepingTheText()
 {
-    QFETCH(QString, name);
-    QFETCH(bool, removedAfterTheDialog);
+    QFETCH(QString, made);
     QFETCH(QString, reason);
 
-    const QString path = m_dir.filePath(name);
-    if (removedAfterTheDialog) {
+    const QString path = m_dir.filePath(made + u".dnml"_s);
+    const QByteArray bytes = QFile::encodeName(path);
+    if (made == u"gone") {
         QVERIFY(writeFile(path, "A\r\n"));
         m_answers->beforeOpen = [path] { QFile::remove(path); };
+    } else if (made == u"folder") {
+        QVERIFY(QDir().mkdir(path));
+    } else if (made == u"pipe") {
+        QCOMPARE(::mkfifo(bytes.constData(), 0600), 0);
+    } else if (made == u"zero") {
+        QCOMPARE(::symlink("/dev/zero", bytes.constData()), 0);
     } else {
-        QVERIFY(QDir(m_dir.path()).mkdir(name));
+        QVERIFY(writeFile(path, ""));
+        QCOMPARE(::truncate(bytes.constData(), qint64(300) << 20), 0);
     }
     m_text1->setCaret(9);
     m_text1->insert(u"執筆中");
@@ -282,6 +300,51 @@ void TestBadInput::unreadablePathsAreRefusedKeepingTheText()
     QCOMPARE(m_text1->text(), text);
     QCOMPARE(m_text1->caret(), qsizetype(12));
     QVERIFY(m_window->textChanged());
+}
+
+namespace {
+
+bool writeRaw(const QByteArray &path, QByteArrayView bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool whole = fd >= 0 && ::write(fd, bytes.data(), std::size_t(bytes.size())) == bytes.size();
+    return ::close(fd) == 0 && whole;
+}
+
+QByteArray readRaw(const QByteArray &path)
+{
+    QFile file;
+    const int fd = ::open(path.constData(), O_RDONLY);
+    return fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ? file.readAll() : "<unreadable>";
+}
+
+} // namespace
+
+void TestBadInput::namesAreKeptAsTheirBytes_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("a Shift-JIS name from a Windows archive") << QByteArray("\x91\xe4\x96\x7b.dnml");
+    QTest::newRow("a name that looks like a format and markup") << QByteArray("x%1y<b>%2.dnml");
+}
+
+// A file handed in by the command line or a drop opens and saves back
+// under its own name, whatever its bytes, and a message names it as it is.
+void TestBadInput::namesAreKeptAsTheirBytes()
+{
+    QFETCH(QByteArray, name);
+    const QByteArray path = QFile::encodeName(m_dir.path()) + '/' + name;
+    QVERIFY(writeRaw(path, "<P>\r\n\x82"));
+    m_window->openFile(disk::nameFromBytes(path));
+    QCOMPARE(m_text1->text(), u"<P>\r\n\uFFFD"_s);
+    QCOMPARE(m_answers->warnings.size(), 1);
+    QVERIFY2(m_answers->warnings[0].contains(disk::shownName(disk::nameFromBytes(path))) &&
+                 m_answers->warnings[0].contains(u"の2行目に"_s),
+             qPrintable(m_answers->warnings[0]));
+
+    m_text1->setText(u"<P>"_s);
+    m_answers->savePath = disk::nameFromBytes(path);
+    QVERIFY(m_window->mnu_save_Click());
+    QCOMPARE(readRaw(path), QByteArray("<P>\r\n"));
 }
 
 void TestBadInput::unwritableTargetsAreRefusedKeepingEverything_data()
