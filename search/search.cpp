@@ -1,5 +1,7 @@
 #include "search/search.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <array>
 
@@ -116,7 +118,7 @@ qsizetype Pattern::plainIndex(QStringView text, qsizetype from) const
 }
 
 template <typename Visit>
-void Pattern::eachLineMatch(QStringView line, qsizetype offset, Visit visit) const
+void Pattern::eachLineMatch(QStringView line, qsizetype offset, Visit visit, Budget *budget) const
 {
     // The expression sees a lone LF as the LF it is in the file.
     QString copy;
@@ -131,23 +133,32 @@ void Pattern::eachLineMatch(QStringView line, qsizetype offset, Visit visit) con
         // Never start between the halves of a surrogate pair.
         if (at > 0 && at < subject.size() && subject[at].isLowSurrogate() && subject[at - 1].isHighSurrogate())
             ++at;
+        QElapsedTimer clock;
+        clock.start();
         const QRegularExpressionMatch match = m_regex.match(subject, at);
+        if (budget && clock.elapsed() > Budget::tooSlowMs) {
+            budget->tooComplex = true;
+            return;
+        }
         if (!match.hasMatch() || !visit(match))
             return;
         at = match.capturedLength() > 0 ? match.capturedEnd() : match.capturedEnd() + 1;
     }
 }
 
-std::vector<Match> Pattern::lineMatches(QStringView line, qsizetype lineStart) const
+std::vector<Match> Pattern::lineMatches(QStringView line, qsizetype lineStart, Budget *budget) const
 {
     std::vector<Match> matches;
     if (!usable())
         return matches;
     if (m_options.regularExpression) {
-        eachLineMatch(line, 0, [&](const QRegularExpressionMatch &match) {
-            matches.push_back({lineStart + match.capturedStart(), match.capturedLength()});
-            return true;
-        });
+        eachLineMatch(
+            line, 0,
+            [&](const QRegularExpressionMatch &match) {
+                matches.push_back({lineStart + match.capturedStart(), match.capturedLength()});
+                return true;
+            },
+            budget);
         return matches;
     }
     for (qsizetype at = plainIndex(line, 0); at >= 0; at = plainIndex(line, at + m_needle.size()))
@@ -155,7 +166,7 @@ std::vector<Match> Pattern::lineMatches(QStringView line, qsizetype lineStart) c
     return matches;
 }
 
-Match Pattern::next(QStringView text, qsizetype from, qsizetype until) const
+Match Pattern::next(QStringView text, qsizetype from, qsizetype until, Budget *budget) const
 {
     from = std::max<qsizetype>(from, 0);
     const qsizetype limit = until < 0 ? text.size() + 1 : std::min(until, text.size() + 1);
@@ -168,13 +179,23 @@ Match Pattern::next(QStringView text, qsizetype from, qsizetype until) const
     }
     qsizetype lineStart = lineStartOf(text, from);
     qsizetype offset = from - lineStart;
+    const qsizetype first = lineStart;
     while (lineStart < limit) {
+        if (budget && lineStart > first && budget->deadline.hasExpired()) {
+            budget->stoppedAt = lineStart;
+            return {};
+        }
         const qsizetype lineEnd = lineEndFrom(text, lineStart);
         Match found;
-        eachLineMatch(text.sliced(lineStart, lineEnd - lineStart), offset, [&](const QRegularExpressionMatch &m) {
-            found = {lineStart + m.capturedStart(), m.capturedLength()};
-            return false;
-        });
+        eachLineMatch(
+            text.sliced(lineStart, lineEnd - lineStart), offset,
+            [&](const QRegularExpressionMatch &m) {
+                found = {lineStart + m.capturedStart(), m.capturedLength()};
+                return false;
+            },
+            budget);
+        if (budget && budget->tooComplex)
+            return {};
         if (found.found())
             return found.start < limit ? found : Match{};
         if (lineEnd == text.size())
@@ -185,15 +206,21 @@ Match Pattern::next(QStringView text, qsizetype from, qsizetype until) const
     return {};
 }
 
-Match Pattern::previous(QStringView text, qsizetype before) const
+Match Pattern::previous(QStringView text, qsizetype before, Budget *budget) const
 {
     before = std::min(before, text.size() + 1);
     if (!usable() || before <= 0)
         return {};
     qsizetype lineStart = lineStartOf(text, before - 1);
-    for (;;) {
+    for (bool firstLine = true;; firstLine = false) {
         const qsizetype lineEnd = lineEndFrom(text, lineStart);
-        const std::vector<Match> matches = lineMatches(text.sliced(lineStart, lineEnd - lineStart), lineStart);
+        if (budget && !firstLine && budget->deadline.hasExpired()) {
+            budget->stoppedAt = lineEnd + 1;
+            return {};
+        }
+        const std::vector<Match> matches = lineMatches(text.sliced(lineStart, lineEnd - lineStart), lineStart, budget);
+        if (budget && budget->tooComplex)
+            return {};
         const auto after = std::partition_point(matches.begin(), matches.end(),
                                                 [&](const Match &m) { return m.start < before; });
         if (after != matches.begin())
@@ -223,22 +250,38 @@ QString Pattern::replacement(QStringView text, Match match, const QString &with)
 std::vector<Edit> Pattern::replaceAll(QStringView text, const QString &with) const
 {
     std::vector<Edit> edits;
+    replaceAll(text, with, edits);
+    return edits;
+}
+
+void Pattern::replaceAll(QStringView text, const QString &with, std::vector<Edit> &edits, qsizetype from,
+                         Budget *budget) const
+{
     if (!usable())
-        return edits;
-    for (qsizetype lineStart = 0;;) {
+        return;
+    for (qsizetype lineStart = from;;) {
+        if (budget && lineStart > from && budget->deadline.hasExpired()) {
+            budget->stoppedAt = lineStart;
+            return;
+        }
         const qsizetype lineEnd = lineEndFrom(text, lineStart);
         const QStringView line = text.sliced(lineStart, lineEnd - lineStart);
         if (m_options.regularExpression) {
-            eachLineMatch(line, 0, [&](const QRegularExpressionMatch &m) {
-                edits.push_back({int(lineStart + m.capturedStart()), int(m.capturedLength()), expand(with, m)});
-                return true;
-            });
+            eachLineMatch(
+                line, 0,
+                [&](const QRegularExpressionMatch &m) {
+                    edits.push_back({int(lineStart + m.capturedStart()), int(m.capturedLength()), expand(with, m)});
+                    return true;
+                },
+                budget);
+            if (budget && budget->tooComplex)
+                return;
         } else {
             for (const Match &m : lineMatches(line, lineStart))
                 edits.push_back({int(m.start), int(m.length), with});
         }
         if (lineEnd == text.size())
-            return edits;
+            return;
         lineStart = lineEnd + 1;
     }
 }
@@ -256,9 +299,11 @@ bool Counter::step(QStringView text, QDeadlineTimer deadline)
     // A slice is small enough to finish well within a frame even when
     // nothing in it matches.
     constexpr qsizetype slice = 1 << 18;
+    Budget budget{deadline};
     while (!done()) {
         const qsizetype until = std::min(m_from + slice, m_textSize + 1);
-        for (Match m = m_pattern.next(text, m_from, until); m.found(); m = m_pattern.next(text, m_from, until)) {
+        for (Match m = m_pattern.next(text, m_from, until, &budget); m.found();
+             m = m_pattern.next(text, m_from, until, &budget)) {
             if (m_starts.size() < m_kept)
                 m_starts.push_back(m.start);
             ++m_count;
@@ -266,6 +311,14 @@ bool Counter::step(QStringView text, QDeadlineTimer deadline)
             // An expression matching (almost) everywhere fills a slice fast.
             if (m_count % 4096 == 0 && deadline.hasExpired())
                 return false;
+        }
+        if (budget.tooComplex) {
+            m_tooComplex = true;
+            return true;
+        }
+        if (budget.stoppedAt >= 0) {
+            m_from = budget.stoppedAt;
+            return false;
         }
         m_from = std::max(m_from, until);
         if (!done() && deadline.hasExpired())

@@ -48,6 +48,20 @@ struct PatternError {
 // One replacement: `length` positions from `start` become `text`.
 using Edit = ScriptDocument::Edit;
 
+// A limit on a search's work, so that no pattern holds the program up. A
+// search given one stops at the start of a line once the deadline has
+// passed and says where to go on from; and a regular expression that takes
+// longer than `tooSlowMs` over one line (the engine gives up on runaway
+// backtracking only after millions of steps) is too complex for this text.
+struct Budget {
+    static constexpr qint64 tooSlowMs = 20;
+    QDeadlineTimer deadline = QDeadlineTimer::Forever;
+    qsizetype stoppedAt = -1;  // where to go on from, when it stopped short
+    bool tooComplex = false;
+
+    bool stopped() const { return stoppedAt >= 0 || tooComplex; }
+};
+
 class Pattern
 {
 public:
@@ -62,27 +76,33 @@ public:
     bool usable() const { return !m_text.isEmpty() && !m_error; }
 
     // The first match starting at or after `from` and before `until` (the
-    // end of the text when negative); not found when there is none.
-    Match next(QStringView text, qsizetype from, qsizetype until = -1) const;
+    // end of the text when negative); not found when there is none, or when
+    // the budget stopped the search (it then says where to go on from).
+    Match next(QStringView text, qsizetype from, qsizetype until = -1, Budget *budget = nullptr) const;
     // The last match starting before `before`, of the matches found left to
-    // right from the start of its line.
-    Match previous(QStringView text, qsizetype before) const;
-    // Every match in one line (no U+2029 in it), left to right, its
+    // right from the start of its line; a budget that stops the search says
+    // which `before` to go on with.
+    Match previous(QStringView text, qsizetype before, Budget *budget = nullptr) const;
+    // Every match in one line (no block break in it), left to right, its
     // positions counted from `lineStart`.
-    std::vector<Match> lineMatches(QStringView line, qsizetype lineStart = 0) const;
+    std::vector<Match> lineMatches(QStringView line, qsizetype lineStart = 0, Budget *budget = nullptr) const;
 
     // What replaces `match` (one this pattern found in `text`): the
     // replacement as written; with a regular expression, \1 … \9 stand for
     // the groups the match captured (empty when it captured nothing), \0
     // for the whole match and \\ for one backslash.
     QString replacement(QStringView text, Match match, const QString &with) const;
-    // The edits that replace every match in `text`, in order.
+    // The edits that replace every match in `text`, in order, appended to
+    // `edits`, from the line that starts at `from` on until the budget stops
+    // the work (it then says from which line to go on).
+    void replaceAll(QStringView text, const QString &with, std::vector<Edit> &edits, qsizetype from = 0,
+                    Budget *budget = nullptr) const;
     std::vector<Edit> replaceAll(QStringView text, const QString &with) const;
 
 private:
     qsizetype plainIndex(QStringView text, qsizetype from) const;
     template <typename Visit>
-    void eachLineMatch(QStringView line, qsizetype offset, Visit visit) const;
+    void eachLineMatch(QStringView line, qsizetype offset, Visit visit, Budget *budget = nullptr) const;
 
     QString m_text;
     Options m_options;
@@ -106,7 +126,9 @@ public:
     // the count is complete or the deadline passes, one slice at least;
     // true when complete.
     bool step(QStringView text, QDeadlineTimer deadline);
-    bool done() const { return m_from > m_textSize; }
+    bool done() const { return m_from > m_textSize || m_tooComplex; }
+    // The count stopped: the pattern is too complex for this text.
+    bool tooComplex() const { return m_tooComplex; }
     qsizetype count() const { return m_count; }
     // The number (1-based) of the match that starts at `start`; 0 when no
     // counted match starts there or it is past the kept ones.
@@ -118,6 +140,7 @@ private:
     qsizetype m_from = 0;
     qsizetype m_count = 0;
     std::size_t m_kept = 0;
+    bool m_tooComplex = false;
     std::vector<qsizetype> m_starts;
 };
 

@@ -129,6 +129,8 @@ private slots:
     void replacementExpansion();
     void invalidExpressionFindsNothing();
     void counterStopsAtTheDeadlineAndGoesOn();
+    void budgetStopsAtALineAndTheSearchGoesOn_data();
+    void budgetStopsAtALineAndTheSearchGoesOn();
 };
 
 void TestSearch::agreesWithTheModel_data()
@@ -330,6 +332,63 @@ void TestSearch::counterStopsAtTheDeadlineAndGoesOn()
         QCOMPARE(few.ordinal(9), 3);
         QCOMPARE(few.ordinal(editor.size() - 4), 0);
     }
+}
+
+void TestSearch::budgetStopsAtALineAndTheSearchGoesOn_data()
+{
+    QTest::addColumn<bool>("regularExpression");
+    QTest::newRow("plain") << false;
+    QTest::newRow("regular expression") << true;
+}
+
+// A search whose time is up stops at the start of a line and says where to
+// go on from; going on from there a line at a time finds exactly what one
+// search without a limit finds, forwards, backwards and for すべて置換.
+void TestSearch::budgetStopsAtALineAndTheSearchGoesOn()
+{
+    QFETCH(bool, regularExpression);
+    const Pattern compiled(u"ab"_s, {false, regularExpression});
+    const QString editor = editorForm(u"xx\r\nyy\r\nzz ab\r\n\r\nAB ab\r\nq"_s);
+
+    const auto stopped = [] { return search::Budget{QDeadlineTimer(0)}; };
+    Match forward;
+    int slices = 0;
+    for (qsizetype from = 0;; ++slices) {
+        search::Budget budget = stopped();
+        forward = compiled.next(editor, from, -1, &budget);
+        if (budget.stoppedAt < 0)
+            break;
+        QVERIFY(budget.stoppedAt > from);
+        from = budget.stoppedAt;
+    }
+    QCOMPARE(forward, compiled.next(editor, 0));
+    // An expression goes a line at a time: the two before the match's are
+    // a slice each. A plain search is one quick scan and needs no slices.
+    QCOMPARE(slices, regularExpression ? 2 : 0);
+
+    Match backward;
+    for (qsizetype before = editor.size() + 1;;) {
+        search::Budget budget = stopped();
+        backward = compiled.previous(editor, before, &budget);
+        if (budget.stoppedAt < 0)
+            break;
+        QVERIFY(budget.stoppedAt < before);
+        before = budget.stoppedAt;
+    }
+    QCOMPARE(backward, compiled.previous(editor, editor.size() + 1));
+
+    std::vector<search::Edit> edits;
+    for (qsizetype from = 0;;) {
+        search::Budget budget = stopped();
+        compiled.replaceAll(editor, u"-"_s, edits, from, &budget);
+        if (budget.stoppedAt < 0)
+            break;
+        from = budget.stoppedAt;
+    }
+    const std::vector<search::Edit> whole = compiled.replaceAll(editor, u"-"_s);
+    QCOMPARE(edits.size(), whole.size());
+    for (std::size_t i = 0; i < edits.size(); ++i)
+        QCOMPARE(edits[i].start, whole[i].start);
 }
 
 QTEST_GUILESS_MAIN(TestSearch)

@@ -50,6 +50,8 @@ private slots:
     void accessKeysAreUniqueAndNotTheMenuBarsOwn();
     void visibleMatchesAreMarked();
     void countAndMarksFollowEdits();
+    void aLineOfMatchesIsMarkedOnlySoFar();
+    void escapeStopsASearchUnderWay();
 };
 
 void TestSearchBar::findTakesTheFocusAndTheSelection_data()
@@ -395,5 +397,42 @@ void TestSearchBar::countAndMarksFollowEdits()
     QCOMPARE(editor.text()->extraSelections().size(), before);
 }
 
+// One line of 100,000 matches: the count has them all, the marks stop at a
+// thousand (the editor looks at every mark for every line it paints).
+void TestSearchBar::aLineOfMatchesIsMarkedOnlySoFar()
+{
+    BarEditor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    editor.text()->setText(QString(100'000, u'a'));
+    editor.bar()->showFind();
+    editor.bar()->setSearchText(u"a"_s);
+    QVERIFY(editor.countReady());
+    QCOMPARE(editor.bar()->countText(), u"1 / 100000 件"_s);
+    QTRY_VERIFY(!editor.text()->extraSelections().isEmpty());
+    QVERIFY(editor.text()->extraSelections().size() <= 1000);
+}
+
+// A search that takes many slices goes on from the event loop, saying so,
+// and Escape ends it there: nothing is selected after it.
+void TestSearchBar::escapeStopsASearchUnderWay()
+{
+    BarEditor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    QString script;
+    for (int line = 0; line < 40'000; ++line)
+        script += u"0123456789 0123456789 0123456789 0123456789\r\n"_s;
+    editor.text()->setText(script + u"end"_s);
+    editor.text()->setCaret(0);
+    // Each run of digits is split every way before the expression gives up
+    // on it: a little work a line, a lot over the script.
+    editor.bar()->setSearchText(u"(\\d+)+x|end"_s, {false, true});
+    QVERIFY2(editor.selected() != u"end"_s, "the search ran past its first slice before returning");
+    QCOMPARE(editor.bar()->message(), u"検索中…"_s);
+    editor.bar()->dismiss();
+    QVERIFY(!QTest::qWaitFor([&] { return editor.selected() == u"end"_s; }, 300));
+    QVERIFY(editor.selected().isEmpty());
+}
+
 QTEST_MAIN(TestSearchBar)
 #include "test_search_bar.moc"
+

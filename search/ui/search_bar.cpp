@@ -19,6 +19,15 @@ namespace {
 // Time the count may take from the event loop at a go: well within a
 // frame, so that typing in Text1 never waits on it.
 constexpr int countSliceMs = 8;
+// A search's slices: the first within the keystroke that asks for it, the
+// rest from the event loop, as short as the count's.
+constexpr int firstSeekMs = 50;
+// Finding every edit of すべて置換 usually takes less than this, which the
+// button's press then waits for.
+constexpr int firstReplaceMs = 500;
+// The marks on screen may take this long, and there are at most so many.
+constexpr int marksMs = 30;
+constexpr std::size_t maxMarks = 1000;
 // Edits come in bursts while the author types: count again after a pause.
 constexpr int recountAfterMs = 300;
 
@@ -163,6 +172,12 @@ SearchBar::SearchBar(ScriptEdit &text1, QWidget *parent)
 
     m_countTimer.setInterval(0);
     connect(&m_countTimer, &QTimer::timeout, this, &SearchBar::countSome);
+    m_seekTimer.setSingleShot(true);
+    m_seekTimer.setInterval(0);
+    connect(&m_seekTimer, &QTimer::timeout, this, [this] { seekSome(countSliceMs); });
+    m_replaceTimer.setSingleShot(true);
+    m_replaceTimer.setInterval(0);
+    connect(&m_replaceTimer, &QTimer::timeout, this, [this] { replaceSome(countSliceMs); });
     m_marksTimer.setSingleShot(true);
     m_marksTimer.setInterval(0);
     connect(&m_marksTimer, &QTimer::timeout, this, &SearchBar::refreshMarks);
@@ -196,6 +211,7 @@ const QString &SearchBar::text()
 void SearchBar::textChanged(int position, int added)
 {
     m_current = {};
+    cancelSeek();
     // The count shown stays until the new one is ready.
     m_countValid = false;
     if (isVisible()) {
@@ -243,11 +259,18 @@ std::vector<ScriptEdit::Range> SearchBar::marked(int first, int last) const
     std::vector<ScriptEdit::Range> ranges;
     if (!m_pattern.usable())
         return ranges;
-    for (QTextBlock block = m_text1->document()->findBlockByNumber(first); block.isValid() && block.blockNumber() <= last;
+    // A line of thousands of matches is marked only so far: the editor looks
+    // at every mark for every line it paints.
+    search::Budget budget{QDeadlineTimer(marksMs)};
+    for (QTextBlock block = m_text1->document()->findBlockByNumber(first);
+         block.isValid() && block.blockNumber() <= last && !budget.tooComplex && !budget.deadline.hasExpired();
          block = block.next()) {
-        for (const search::Match &m : m_pattern.lineMatches(block.text(), block.position()))
+        for (const search::Match &m : m_pattern.lineMatches(block.text(), block.position(), &budget)) {
+            if (ranges.size() == maxMarks)
+                return ranges;
             if (m.length > 0)
                 ranges.push_back({int(m.start), int(m.length)});
+        }
     }
     return ranges;
 }
@@ -305,6 +328,7 @@ void SearchBar::showJump()
 void SearchBar::dismiss()
 {
     hide();
+    cancelSeek();
     m_countTimer.stop();
     m_recountTimer.stop();
     m_marksTimer.stop();
@@ -329,20 +353,12 @@ void SearchBar::patternChanged()
 void SearchBar::incremental()
 {
     if (!m_pattern.usable()) {
+        cancelSeek();
         showCount();
         return;
     }
     // Every keystroke looks again from where the search started.
-    const QString &script = text();
-    search::Match match = m_pattern.next(script, m_origin);
-    const bool wrapped = !match.found() && m_origin > 0;
-    if (wrapped)
-        match = m_pattern.next(script, 0);
-    if (match.found()) {
-        select(match);
-        say(wrapped ? QStringLiteral(u"末尾まで検索したので先頭から検索しました") : QString());
-    }
-    showCount();
+    seek({true, true, false, m_origin > 0, m_origin});
 }
 
 void SearchBar::setSearchText(const QString &text, search::Options options)
@@ -365,38 +381,78 @@ search::Match SearchBar::selectedMatch()
     return {};
 }
 
-bool SearchBar::step(bool forward)
+void SearchBar::step(bool forward)
 {
     if (!m_pattern.usable())
-        return false;
-    const QString &script = text();
+        return;
     const QTextCursor cursor = m_text1->textCursor();
     const search::Match current = selectedMatch();
-    search::Match match;
-    bool wrapped = false;
-    if (forward) {
-        const qsizetype from = current.found() ? current.after() : cursor.selectionEnd();
-        match = m_pattern.next(script, from);
-        wrapped = !match.found();
-        if (wrapped)
-            match = m_pattern.next(script, 0);
-    } else {
-        const qsizetype before = current.found() ? current.start : cursor.selectionStart();
-        match = m_pattern.previous(script, before);
-        wrapped = !match.found();
-        if (wrapped)
-            match = m_pattern.previous(script, script.size() + 1);
+    if (forward)
+        seek({true, true, false, true, current.found() ? current.after() : cursor.selectionEnd()});
+    else
+        seek({true, false, false, true, current.found() ? current.start : cursor.selectionStart()});
+}
+
+void SearchBar::seek(Seek seek)
+{
+    m_seek = seek;
+    // Most searches end within the first slice, before the keystroke that
+    // asked returns.
+    seekSome(firstSeekMs);
+}
+
+void SearchBar::cancelSeek()
+{
+    m_seek.active = false;
+    m_seekTimer.stop();
+    m_replacing = {};
+    m_replaceTimer.stop();
+}
+
+void SearchBar::seekSome(int milliseconds)
+{
+    if (!m_seek.active)
+        return;
+    const QString &script = text();
+    search::Budget budget{QDeadlineTimer(milliseconds)};
+    for (;;) {
+        const search::Match match = m_seek.forward ? m_pattern.next(script, m_seek.at, -1, &budget)
+                                                   : m_pattern.previous(script, m_seek.at, &budget);
+        if (match.found()) {
+            cancelSeek();
+            select(match);
+            say(!m_seek.wrapped ? QString()
+                : m_seek.forward ? QStringLiteral(u"末尾まで検索したので先頭から検索しました")
+                                 : QStringLiteral(u"先頭まで検索したので末尾から検索しました"));
+            showCount();
+            return;
+        }
+        if (budget.tooComplex) {
+            cancelSeek();
+            say(tooComplexMessage());
+            showCount();
+            return;
+        }
+        if (budget.stoppedAt >= 0) {
+            m_seek.at = budget.stoppedAt;
+            say(QStringLiteral(u"検索中…"));
+            m_seekTimer.start();
+            return;
+        }
+        if (m_seek.wrapped || !m_seek.wraps) {
+            cancelSeek();
+            say(QString());
+            showCount();
+            return;
+        }
+        m_seek.wrapped = true;
+        m_seek.at = m_seek.forward ? 0 : script.size() + 1;
     }
-    if (!match.found()) {
-        showCount();
-        return false;
-    }
-    select(match);
-    say(!wrapped ? QString()
-        : forward ? QStringLiteral(u"末尾まで検索したので先頭から検索しました")
-                  : QStringLiteral(u"先頭まで検索したので末尾から検索しました"));
-    showCount();
-    return true;
+}
+
+QString SearchBar::tooComplexMessage()
+{
+    return QStringLiteral(u"パターンが複雑すぎます。この文書では検索できません");
 }
 
 void SearchBar::select(search::Match match)
@@ -453,7 +509,33 @@ void SearchBar::replaceAll()
 {
     if (!m_pattern.usable())
         return;
-    const std::vector<search::Edit> edits = m_pattern.replaceAll(text(), m_replace->text());
+    cancelSeek();
+    m_replacing = {true, m_replace->text(), 0, {}};
+    replaceSome(firstReplaceMs);
+}
+
+void SearchBar::replaceSome(int milliseconds)
+{
+    if (!m_replacing.active)
+        return;
+    // The edits are found a slice at a time; the script is changed at once,
+    // as one step, when all are known. An edit meanwhile or Escape gives
+    // the replacement up.
+    const QString &script = text();
+    search::Budget budget{QDeadlineTimer(milliseconds)};
+    m_pattern.replaceAll(script, m_replacing.with, m_replacing.edits, m_replacing.from, &budget);
+    if (budget.tooComplex) {
+        m_replacing = {};
+        say(tooComplexMessage());
+        return;
+    }
+    if (budget.stoppedAt >= 0) {
+        m_replacing.from = budget.stoppedAt;
+        say(QStringLiteral(u"置換する箇所を探しています… %1%（Esc で中止）").arg(100 * budget.stoppedAt / std::max<qsizetype>(script.size(), 1)));
+        m_replaceTimer.start();
+        return;
+    }
+    const std::vector<search::Edit> edits = std::exchange(m_replacing, {}).edits;
     if (edits.empty()) {
         say(QStringLiteral(u"見つかりません"));
         return;
@@ -514,6 +596,11 @@ void SearchBar::showCount()
 {
     if (!m_pattern.usable()) {
         m_count->setText(QString());
+        return;
+    }
+    if (m_countValid && m_counter.tooComplex()) {
+        m_count->setText(QString());
+        say(tooComplexMessage());
         return;
     }
     if (!counted())

@@ -65,8 +65,30 @@ private:
     void patternChanged();
     void incremental();
     // Selects the match after (or before) the current one, wrapping around
-    // at the end of the script; false when there is none.
-    bool step(bool forward);
+    // at the end of the script.
+    void step(bool forward);
+    // A search from the event loop, a slice at a time, so that a heavy
+    // expression over a long script never keeps a keystroke or Escape
+    // waiting; a new search, an edit or Escape ends it.
+    struct Seek {
+        bool active = false;
+        bool forward = true;
+        bool wrapped = false;
+        bool wraps = true;  // goes on from the other end after reaching one
+        qsizetype at = 0;   // forward: where to search from; back: before where
+    };
+    void seek(Seek seek);
+    void seekSome(int milliseconds);
+    // Ends a search or a replacement under way.
+    void cancelSeek();
+    void replaceSome(int milliseconds);
+    struct Replacing {
+        bool active = false;
+        QString with;
+        qsizetype from = 0;  // the line to go on from
+        std::vector<search::Edit> edits;
+    };
+    static QString tooComplexMessage();
     void findAgain(bool forward);
     void select(search::Match match);
     void jump();
@@ -103,6 +125,10 @@ private:
     QLineEdit *m_jump;
 
     search::Pattern m_pattern;
+    Seek m_seek;
+    QTimer m_seekTimer;
+    Replacing m_replacing;
+    QTimer m_replaceTimer;
     search::Match m_current;
     int m_origin = 0;  // where find-as-you-type starts
     TextReader m_reader;
