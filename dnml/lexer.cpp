@@ -30,9 +30,10 @@ qsizetype commentEnd(QStringView line, qsizetype from)
 // Collects the pieces, or nothing at all when only the state is wanted.
 struct Collect {
     std::vector<Span> *spans;
+    std::size_t most = 0;
     void operator()(qsizetype start, qsizetype length, Token token) const
     {
-        if (spans && length > 0)
+        if (spans && length > 0 && spans->size() < most)
             spans->push_back({start, length, token});
     }
 };
@@ -127,9 +128,9 @@ State lex(QStringView line, State state, Collect note)
 
 } // namespace
 
-State lexLine(QStringView line, State state, std::vector<Span> &spans)
+State lexLine(QStringView line, State state, std::vector<Span> &spans, std::size_t most)
 {
-    return lex(line, state, Collect{&spans});
+    return lex(line, state, Collect{&spans, spans.size() + std::min(most, std::size_t(-1) - spans.size())});
 }
 
 State endState(QStringView line, State state)

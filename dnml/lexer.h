@@ -37,10 +37,12 @@ struct Span {
 
 // Lexes one line, without its line break (CR LF, CR, or the editor's block
 // break). A lone LF inside the line is a blank like any other.
-// Appends the line's pieces to `spans` in order (prose gets no span), and
-// returns the state at the line's end. Any text is accepted: a "<" inside a
-// tag starts a new tag, a quote runs at most to the end of its line.
-State lexLine(QStringView line, State state, std::vector<Span> &spans);
+// Appends the line's pieces to `spans` in order (prose gets no span), at
+// most `most` of them (a line of thousands of "<" is lexed to its end, but
+// only its first pieces kept), and returns the state at the line's end. Any
+// text is accepted: a "<" inside a tag starts a new tag, a quote runs at
+// most to the end of its line.
+State lexLine(QStringView line, State state, std::vector<Span> &spans, std::size_t most = std::size_t(-1));
 
 // The same state as lexLine() gives, without the pieces; for skipping over
 // lines that are not shown.

@@ -102,6 +102,7 @@ private slots:
     void openCommentReachesAFarJump();
     void linesBelowAreLexedWhileIdle();
     void f7ChecksAndF8GoesToTheFinding();
+    void aLineOfThousandsOfTagsStaysUsable();
     void findingsFollowTheEdits();
     void escapeClosesThePanelAndTheMarks();
     void f8OnACleanScriptStays();
@@ -307,6 +308,24 @@ void TestDnmlWidgets::linesBelowAreLexedWhileIdle()
     editor.type(u"x"_s);
     QTest::qWait(500);
     QCOMPARE(highlighter(editor)->lexedLines(), 0);
+}
+
+// A line of 20,000 "<": every one is a finding, but the line keeps the
+// colours and underlines of its first thousand only, and the editor paints
+// and checks it at once rather than for minutes.
+void TestDnmlWidgets::aLineOfThousandsOfTagsStaysUsable()
+{
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    ScriptEdit *text = editor.text();
+    text->setText(QString(20'000, u'<'));
+    paint(editor);
+    QCOMPARE(text->document()->firstBlock().layout()->formats().size(), 1000);
+    trigger(editor, "mnu_check");
+    QVERIFY(waitChecked(editor));
+    QCOMPARE(panel(editor)->findings().size(), std::size_t(20'000));
+    QCOMPARE(text->extraSelections().size(), 1000);
+    paint(editor);
 }
 
 void TestDnmlWidgets::f7ChecksAndF8GoesToTheFinding()

@@ -143,8 +143,10 @@ void FindingsPanel::markVisible()
     const int last = lastBlock.position() + lastBlock.length();
     auto it = std::lower_bound(m_findings.begin(), m_findings.end(), first,
                                [](const Finding &f, int at) { return f.offset + f.length < at; });
+    // A line of thousands of findings is underlined only so far.
+    constexpr std::size_t mostMarks = 1000;
     std::vector<ScriptEdit::Range> marks;
-    for (; it != m_findings.end() && it->offset < last; ++it)
+    for (; it != m_findings.end() && it->offset < last && marks.size() < mostMarks; ++it)
         marks.push_back({int(it->offset), int(std::max<qsizetype>(it->length, 1))});
     m_edit.setMarks(m_layer, marks);
 }

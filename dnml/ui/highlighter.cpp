@@ -85,9 +85,12 @@ QList<QTextLayout::FormatRange> Highlighter::formats(QStringView line, State sta
             formats[i].setForeground(colour(Token(i)));
         return formats;
     }();
+    // Text laid out with thousands of colours takes the editor seconds: a
+    // longer line keeps the colours of its first pieces only.
+    constexpr std::size_t mostPieces = 1000;
     thread_local std::vector<Span> spans;
     spans.clear();
-    lexLine(line, start, spans);
+    lexLine(line, start, spans, mostPieces);
     QList<QTextLayout::FormatRange> ranges;
     ranges.reserve(qsizetype(spans.size()));
     for (const Span &span : spans)
