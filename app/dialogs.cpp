@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -39,6 +40,21 @@ public:
         box.setTextFormat(Qt::PlainText);
         box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes;
+    }
+
+    int choose(QWidget *parent, const QString &title, const QString &message, const QStringList &buttons,
+               int otherwise) override
+    {
+        QMessageBox box(QMessageBox::Question, title, message, QMessageBox::NoButton, parent);
+        box.setTextFormat(Qt::PlainText);
+        QList<QAbstractButton *> added;
+        for (qsizetype i = 0; i < buttons.size(); ++i)
+            added << box.addButton(buttons[i], i == otherwise ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        box.setDefaultButton(static_cast<QPushButton *>(added.value(otherwise)));
+        box.setEscapeButton(added.value(otherwise));
+        box.exec();
+        const qsizetype chosen = added.indexOf(box.clickedButton());
+        return chosen < 0 ? otherwise : int(chosen);
     }
 
     void warn(QWidget *parent, const QString &title, const QString &message) override

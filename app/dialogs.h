@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QWidget;
@@ -17,6 +18,11 @@ public:
     virtual QString savePath(QWidget *parent) = 0;
     // A modal question with Yes (the default) and No; true for Yes.
     virtual bool yesNo(QWidget *parent, const QString &title, const QString &message) = 0;
+    // A modal question with the given buttons (captions with "&" access
+    // keys); the index of the one chosen, or of `otherwise` for Escape or
+    // the close box. `otherwise` is the default button too.
+    virtual int choose(QWidget *parent, const QString &title, const QString &message, const QStringList &buttons,
+                       int otherwise) = 0;
     // A modal report of something that went wrong.
     virtual void warn(QWidget *parent, const QString &title, const QString &message) = 0;
     // A file chosen elsewhere than in these dialogs (the command line, a

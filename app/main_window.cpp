@@ -4,6 +4,7 @@
 #include "app/file_drop.h"
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
+#include "editor/notice_bar.h"
 #include "editor/script_edit.h"
 #include "pickers/picker.h"
 #include "search/ui/search_bar.h"
@@ -226,6 +227,11 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     fileDrop->watch(m_text1->viewport());
     connect(fileDrop, &FileDrop::fileDropped, this, &MainWindow::openFile);
     connect(&m_recovery, &recovery::Recovery::trouble, this, &MainWindow::showTrouble);
+    m_diskNotice = std::make_unique<NoticeBar>(client);
+    m_diskNotice->setObjectName(QStringLiteral("diskNotice"));
+    m_diskNotice->addButton(QStringLiteral(u"再読み込み(&L)"), [this] { reload(); })
+        ->setObjectName(QStringLiteral("diskNoticeReload"));
+    m_panels.add(m_diskNotice.get(), PanelStrip::Edge::Head);
     resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height());
     Form_Load();
     const bool restored = m_recovery.offer([this](const QString &title, const QString &question) {
@@ -350,6 +356,38 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        noticeDiskChange();
+}
+
+void MainWindow::noticeDiskChange()
+{
+    // Said once for each change; nothing is reloaded without the author.
+    if (!m_document.changedOnDisk() || m_document.diskStamp() == m_reportedStamp)
+        return;
+    m_reportedStamp = m_document.diskStamp();
+    const QString name = disk::shownName(m_document.source());
+    m_diskNotice->tell(m_reportedStamp.exists
+                           ? QStringLiteral(u"「%1」はほかのプログラムによって変更されました。").arg(name)
+                           : QStringLiteral(u"「%1」はディスクから削除されたか、移動されました。").arg(name));
+    m_diskNotice->findChild<QPushButton *>(QStringLiteral("diskNoticeReload"))->setVisible(m_reportedStamp.exists);
+}
+
+void MainWindow::reload()
+{
+    if (text_changed && !m_dialogs->yesNo(this, QStringLiteral(u"再読み込み"),
+                                          QStringLiteral(u"保存していない変更は失われます。\n再読み込みしますか?")))
+        return;
+    const qsizetype caret = m_text1->caret();
+    loadFile(m_document.source());
+    m_text1->setCaret(caret);
+    text_changed = false;
+    focusText();
+}
+
 void MainWindow::Text1_Change()
 {
     text_changed = true;
@@ -447,9 +485,23 @@ bool MainWindow::mnu_save_Click()
                                  QString::number(uint(c), 16).toUpper().rightJustified(4, u'0')));
         return false;
     }
-    const QString path = m_dialogs->savePath(this);
+    QString path = m_dialogs->savePath(this);
     if (path.isEmpty())
         return false;
+    // Another program (or another window) changed the file since it was
+    // opened or saved here: writing over it would lose that without a word.
+    if (disk::absoluteName(path) == m_document.source() && m_document.changedOnDisk()) {
+        const int choice = m_dialogs->choose(
+            this, QStringLiteral(u"保存"),
+            QStringLiteral(u"「%1」は、開いたあとでほかのプログラムによって変更されています。\n"
+                           u"上書きすると、その変更は失われます。")
+                .arg(disk::shownName(path)),
+            {QStringLiteral(u"上書き(&O)"), QStringLiteral(u"別名で保存(&A)"), QStringLiteral(u"キャンセル")}, 2);
+        if (choice == 2)
+            return false;
+        if (choice == 1 && (path = m_dialogs->savePath(this)).isEmpty())
+            return false;
+    }
     if (const IoResult error = m_document.save(path, encoded.bytes)) {
         m_dialogs->warn(this, QStringLiteral(u"保存"),
                         QStringLiteral(u"「%1」に保存できませんでした。\n%2").arg(disk::shownName(path), error->reason));

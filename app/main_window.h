@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 
+class NoticeBar;
 class Picker;
 struct PickerForm;
 namespace dnml {
@@ -90,6 +91,7 @@ public:
     Picker *picker(const PickerForm &form) const;
 
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -110,6 +112,10 @@ private:
     void insertSkeleton(const markup::Skeleton &skeleton);
     void closePickers();
     void showTrouble(const QString &message);
+    // When the window comes to the front: a file changed on disk is said in
+    // a bar over Text1 that offers to read it again.
+    void noticeDiskChange();
+    void reload();
 
     // Declared in the order they are built and destroyed in reverse, so
     // that nothing outlives what it points to: the pickers and the panels
@@ -127,6 +133,8 @@ private:
     PanelStrip m_panels;
     std::unique_ptr<SearchBar> m_searchBar;
     std::unique_ptr<dnml::FindingsPanel> m_findings;
+    std::unique_ptr<NoticeBar> m_diskNotice;
+    disk::Stamp m_reportedStamp;
     std::array<QPointer<Picker>, 19> m_pickers;
     bool text_changed = false;
 };

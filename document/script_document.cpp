@@ -189,6 +189,8 @@ void ScriptDocument::replaceWholeRaw(const QString &raw, Origin origin, const QS
     m_text->setPlainText(raw);
     m_replacing = false;
     m_positions = positions();
+    if (origin != Origin::Opened)
+        m_stamp = source.isEmpty() ? disk::Stamp() : disk::stampOf(source);
     m_source = source;
     ++m_revision;
     emit replacedWhole(origin);
@@ -197,9 +199,13 @@ void ScriptDocument::replaceWholeRaw(const QString &raw, Origin origin, const QS
 
 scriptfile::Loaded ScriptDocument::open(const QString &path)
 {
+    const disk::Stamp before = disk::stampOf(path);
     scriptfile::Loaded loaded = scriptfile::load(path);
-    if (!loaded.error)
+    if (!loaded.error) {
+        // A change made while the file was read counts as one made after.
+        m_stamp = before;
         replaceWhole(loaded.script.text, Origin::Opened, disk::absoluteName(path));
+    }
     return loaded;
 }
 
@@ -208,8 +214,14 @@ IoResult ScriptDocument::save(const QString &path, const QByteArray &bytes, cons
     if (IoResult error = scriptfile::save(path, bytes, write))
         return error;
     m_source = disk::absoluteName(path);
+    m_stamp = disk::stampOf(m_source);
     emit saved(m_source);
     return {};
+}
+
+bool ScriptDocument::changedOnDisk() const
+{
+    return !m_source.isEmpty() && disk::stampOf(m_source) != m_stamp;
 }
 
 void ScriptDocument::close()

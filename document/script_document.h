@@ -92,6 +92,13 @@ public:
     // The file the text was opened from or last saved to, as an absolute
     // path without "." or ".." parts; empty for none.
     QString source() const { return m_source; }
+    // Whether the file the text belongs to is no longer the one it was
+    // opened from or saved to (its size, time or place changed, or it is
+    // gone); false for a text that belongs to no file.
+    bool changedOnDisk() const;
+    // The file as it is on disk now, to tell it from a later change.
+    disk::Stamp diskStamp() const { return disk::stampOf(m_source); }
+
     // Goes up by one with every change of the text.
     quint64 revision() const { return m_revision; }
 
@@ -113,6 +120,7 @@ private:
 
     QTextDocument *m_text;
     QString m_source;
+    disk::Stamp m_stamp;  // of the source, as it was opened or saved
     int m_positions = 0;
     quint64 m_revision = 0;
     bool m_replacing = false;

@@ -14,38 +14,45 @@ int heightOf(const QWidget *panel)
 
 } // namespace
 
-void PanelStrip::add(QWidget *panel)
+void PanelStrip::add(QWidget *panel, Edge edge)
 {
-    m_panels.push_back(panel);
+    m_panels.push_back({panel, edge});
     panel->installEventFilter(this);
-    connect(panel, &QObject::destroyed, this, [this, panel] { std::erase(m_panels, panel); });
+    connect(panel, &QObject::destroyed, this,
+            [this, panel] { std::erase_if(m_panels, [panel](const Panel &p) { return p.widget == panel; }); });
     emit changed();
 }
 
 int PanelStrip::height() const
 {
     int total = 0;
-    for (const QWidget *panel : m_panels)
-        if (!panel->isHidden())
-            total += heightOf(panel);
+    for (const Panel &panel : m_panels)
+        if (!panel.widget->isHidden())
+            total += heightOf(panel.widget);
     return total;
 }
 
 QRect PanelStrip::place(const QRect &area)
 {
-    const int panels = height();
-    if (area.height() < panels)
+    if (area.height() < height())
         return area;
-    QRect above = area;
-    above.setHeight(area.height() - panels);
-    int y = above.bottom() + 1;
-    for (QWidget *panel : m_panels) {
-        if (panel->isHidden())
+    int head = area.top();
+    int foot = area.bottom() + 1;
+    for (const Panel &panel : m_panels)
+        if (!panel.widget->isHidden() && panel.edge == Edge::Foot)
+            foot -= heightOf(panel.widget);
+    QRect between = area;
+    between.setBottom(foot - 1);
+    for (const Panel &panel : m_panels) {
+        if (panel.widget->isHidden())
             continue;
-        panel->setGeometry(area.x(), y, area.width(), heightOf(panel));
-        y += panel->height();
+        const int height = heightOf(panel.widget);
+        int &y = panel.edge == Edge::Head ? head : foot;
+        panel.widget->setGeometry(area.x(), y, area.width(), height);
+        y += height;
     }
-    return above;
+    between.setTop(head);
+    return between;
 }
 
 bool PanelStrip::eventFilter(QObject *watched, QEvent *event)

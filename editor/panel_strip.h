@@ -1,8 +1,9 @@
-// The strip of panels under Text1 (the search bar, the findings): it lays
-// them out one above the other at the foot of the area Text1 shares with
-// them, each as tall as it asks to be while it is shown; hidden ones take no
-// room. Whoever places Text1 asks the strip what is left for it, and hears
-// when a panel is shown, hidden or grows.
+// The strips of panels around Text1: under it (the search bar, the
+// findings) and over it (a notice). It lays them out one above the other at
+// the foot or the head of the area Text1 shares with them, each as tall as
+// it asks to be while it is shown; hidden ones take no room. Whoever places
+// Text1 asks the strip what is left for it, and hears when a panel is
+// shown, hidden or grows.
 #pragma once
 
 #include <QObject>
@@ -19,11 +20,13 @@ class PanelStrip : public QObject
 public:
     using QObject::QObject;
 
-    // Adds a panel below the ones added before; it is laid out in its
-    // parent's coordinates, as Text1 is.
-    void add(QWidget *panel);
-    // Lays the shown panels out at the foot of `area` and returns the part
-    // above them; an area too low for them is returned unchanged.
+    enum class Edge { Foot, Head };
+    // Adds a panel below the ones added before at that edge; it is laid out
+    // in its parent's coordinates, as Text1 is.
+    void add(QWidget *panel, Edge edge = Edge::Foot);
+    // Lays the shown panels out at the head and the foot of `area` and
+    // returns the part between them; an area too low for them is returned
+    // unchanged.
     QRect place(const QRect &area);
     int height() const;
 
@@ -35,5 +38,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    std::vector<QWidget *> m_panels;
+    struct Panel {
+        QWidget *widget;
+        Edge edge;
+    };
+    std::vector<Panel> m_panels;
 };

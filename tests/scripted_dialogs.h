@@ -21,6 +21,7 @@ struct DialogScript {
     QString openPath;
     QString savePath;
     std::deque<bool> answers;  // Yes is true; an unscripted question gets Yes, its default
+    std::deque<int> choices;   // the button chosen; an unscripted choice gets the default
     // Runs once the open dialog has chosen, before the window reads the file.
     std::function<void()> beforeOpen;
     // Hears every warning as it is shown.
@@ -55,6 +56,12 @@ public:
     {
         m_script->questions << title + u'|' + message;
         return take(m_script->answers, true);
+    }
+    int choose(QWidget *, const QString &title, const QString &message, const QStringList &buttons,
+               int otherwise) override
+    {
+        m_script->questions << title + u'|' + message + u'|' + buttons.join(u'/');
+        return take(m_script->choices, otherwise);
     }
     void warn(QWidget *, const QString &title, const QString &message) override
     {

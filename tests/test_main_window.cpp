@@ -57,6 +57,8 @@ using Action = std::function<void(Editor &)>;
 
 Q_DECLARE_METATYPE(Action)
 
+Q_DECLARE_METATYPE(std::deque<int>)
+
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -86,6 +88,9 @@ private slots:
     void failedSaveKeepsFlagFileAndSays_data();
     void failedSaveKeepsFlagFileAndSays();
     void unencodableTextIsNotSaved();
+    void savingOverAFileChangedOnDiskAsksFirst_data();
+    void savingOverAFileChangedOnDiskAsksFirst();
+    void aChangeOnDiskIsToldWhenTheWindowComesBack();
     void badBytesOpenMarkedAndCannotBeSavedUnmended();
     void openOverUnsavedEditsAsksFirst_data();
     void openOverUnsavedEditsAsksFirst();
@@ -577,6 +582,79 @@ void TestMainWindow::failedSaveKeepsFlagFileAndSays()
     QVERIFY(editor.dialogs->warnings.first().contains(dir.filePath(target)));
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
     QCOMPARE(readFile(dir.filePath(QStringLiteral("old.dnml"))), QByteArray("old"));
+}
+
+void TestMainWindow::savingOverAFileChangedOnDiskAsksFirst_data()
+{
+    QTest::addColumn<std::deque<int>>("choices");
+    QTest::addColumn<QByteArray>("onDisk");    // the file afterwards
+    QTest::addColumn<QByteArray>("elsewhere");  // the other file afterwards
+    QTest::newRow("cancel, the default, keeps the other program's change")
+        << std::deque<int>{} << QByteArray("theirs\r\n") << QByteArray();
+    QTest::newRow("overwrite") << std::deque<int>{0} << QByteArray("mine<P>\r\n") << QByteArray();
+    QTest::newRow("save under another name") << std::deque<int>{1} << QByteArray("theirs\r\n")
+                                             << QByteArray("mine<P>\r\n");
+}
+
+void TestMainWindow::savingOverAFileChangedOnDiskAsksFirst()
+{
+    QFETCH(std::deque<int>, choices);
+    QFETCH(QByteArray, onDisk);
+    QFETCH(QByteArray, elsewhere);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"台本.dnml"_s);
+    const QString other = dir.filePath(u"別名.dnml"_s);
+    QVERIFY(writeFile(path, "<P>\r\n"));
+    Editor editor;
+    editor.dialogs->openPaths = {path};
+    editor.window->mnu_open_Click();
+    editor.text()->setCaret(0);
+    editor.type(u"mine"_s);
+    QVERIFY(writeFile(path, "theirs\r\n"));  // another program, a byte longer
+    editor.dialogs->choices = choices;
+    editor.dialogs->savePaths = {path, other};
+    QCOMPARE(editor.window->mnu_save_Click(), onDisk != "theirs\r\n" || !elsewhere.isEmpty());
+    QCOMPARE(editor.dialogs->questions.size(), 1);
+    QVERIFY(editor.dialogs->questions[0].endsWith(u"上書き(&O)/別名で保存(&A)/キャンセル"_s));
+    QCOMPARE(readFile(path), onDisk);
+    QCOMPARE(QFile::exists(other), !elsewhere.isEmpty());
+    if (!elsewhere.isEmpty())
+        QCOMPARE(readFile(other), elsewhere);
+    // Saved in place, the file is the text's again: the next save asks nothing.
+    if (!choices.empty() && choices.front() == 0) {
+        editor.dialogs->savePaths = {path};
+        QVERIFY(editor.window->mnu_save_Click());
+        QCOMPARE(editor.dialogs->questions.size(), 1);
+    }
+}
+
+void TestMainWindow::aChangeOnDiskIsToldWhenTheWindowComesBack()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"台本.dnml"_s);
+    QVERIFY(writeFile(path, "<P>\r\n"));
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    editor.window->openFile(path);
+    auto *notice = editor.window->findChild<QWidget *>(u"diskNotice"_s);
+    const auto comeBack = [&] {
+        QEvent activation(QEvent::ActivationChange);
+        QApplication::sendEvent(editor.window.get(), &activation);
+    };
+    comeBack();
+    QVERIFY2(!notice->isVisible(), "nothing changed yet");
+    QVERIFY(writeFile(path, "<BGM SRC=\"x\">\r\n<P>\r\n"));
+    comeBack();
+    QVERIFY(notice->isVisible());
+    QCOMPARE(editor.text()->text(), u"<P>"_s);  // nothing reloaded by itself
+    const QRect text = editor.text()->geometry();
+    QCOMPARE(notice->geometry().bottom() + 1, text.top());
+    notice->findChild<QPushButton *>(u"diskNoticeReload"_s)->click();
+    QCOMPARE(editor.text()->text(), u"<BGM SRC=\"x\">\r\n<P>"_s);
+    QVERIFY(!notice->isVisible());
+    QVERIFY(!editor.window->textChanged());
+    comeBack();
+    QVERIFY2(!notice->isVisible(), "the file is the text's again");
 }
 
 void TestMainWindow::unencodableTextIsNotSaved()
