@@ -125,3 +125,39 @@ for round in $(seq 1 "$rounds"); do
   no_journal_left || fail "round $round: a journal was left after a clean end"
 done
 echo "e2e_recovery: $rounds rounds passed; worst loss $worst s (allowed $allowed_loss s)"
+
+# A restore is never lost: killed again right after Yes (at once, or a
+# second later, before the new journal's first handover), the next start
+# offers the same text again.
+for delay in 0 1; do
+  echo "e2e_recovery: killed $delay s after a restore"
+  start_app
+  typed="restored-after-$delay-s"
+  type_text "$typed"
+  until_true "the edit to be journalled" journal_written
+  sleep 2.5   # the journal's two seconds: the text is on disk
+  kill -KILL "$app"
+  wait "$app" 2>/dev/null || true
+  for attempt in restore keep; do
+    "$scrivlet" >>"$work/scrivlet.log" 2>&1 &
+    app=$!
+    pids+=($app)
+    focused 復元
+    key Return
+    gone 復元
+    focused "$main_title"
+    [ "$attempt" = keep ] && break
+    sleep "$delay"
+    kill -KILL "$app"
+    wait "$app" 2>/dev/null || true
+  done
+  saved=$work/restored-$delay.dnml
+  key alt+f s
+  file_dialog "$saved"
+  until_true "the restored script to be saved" test -s "$saved"
+  cmp -s "$saved" <(sjis "$start_doc$typed"; printf '\r\n') || fail "killed $delay s after a restore: the text was not offered whole again"
+  key alt+f x
+  exited
+  no_journal_left || fail "killed $delay s after a restore: a journal was left after a clean end"
+done
+echo "e2e_recovery: a restore killed at 0 and 1 s is offered again"
