@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QStatusBar>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -284,6 +285,89 @@ private slots:
         QCOMPARE(session.onDisk().text, session.text()->document()->toRawText());
         typeInto(session.text(), u"終"_s);
         QCOMPARE(session.onDisk().text, session.text()->document()->toRawText());
+    }
+
+    // A recovery folder that others could read or that leads elsewhere is
+    // not used: editing goes on, the status bar says why, nothing is written
+    // there and nothing found there is offered.
+    void anUnsafeFolderIsNotUsed_data()
+    {
+        QTest::addColumn<QString>("made");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("open to every user (0777)") << u"open"_s << u"ほかのユーザーも入れます"_s;
+        QTest::newRow("a link to a folder elsewhere") << u"link"_s << u"シンボリックリンク"_s;
+    }
+
+    void anUnsafeFolderIsNotUsed()
+    {
+        QFETCH(QString, made);
+        QFETCH(QString, reason);
+        const QString folder = recovery::folderPath();
+        QTemporaryDir elsewhere;
+        QVERIFY(QDir().mkpath(QFileInfo(folder).absolutePath()));
+        QDir(folder).removeRecursively();
+        if (made == u"open") {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
+        } else {
+            QVERIFY(QFile::link(elsewhere.path(), folder));
+        }
+        QVERIFY(writeFile(folder + u"/planted.journal"_s,
+                          recovery::encodeStart({1, u"h"_s, {}, 1000}) + recovery::encodeBase(u"植"_s, 1000)));
+        Session session;
+        session.start();
+        typeInto(session.text(), u"あ"_s);
+        session.journal().waitForDisk();
+        QCoreApplication::processEvents();
+        const QStringList found = QDir(folder).entryList(QDir::Files);
+        QFile::remove(folder + u"/planted.journal"_s);
+        if (made == u"open")
+            QDir(folder).removeRecursively();
+        else
+            QFile::remove(folder);
+
+        QVERIFY2(session.dialogs->questions.isEmpty(), "nothing in that folder is offered");
+        QCOMPARE(found, QStringList{u"planted.journal"_s});
+        const auto *notice = session.window->findChild<QLabel *>(u"recoveryNotice"_s);
+        QVERIFY(notice && notice->text().contains(reason));
+        QCOMPARE(notice->toolTip(), notice->text());
+        QVERIFY(session.text()->text().endsWith(u"あ"_s));
+    }
+
+    // Whatever stands in the folder under a journal's name is looked at
+    // before it is read, and one left by another machine is offered.
+    void oddLeftoversAreNamedOrOffered_data()
+    {
+        QTest::addColumn<QString>("made");
+        QTest::addColumn<QString>("asks");
+        QTest::newRow("a link to an endless device") << u"zero"_s << u"シンボリックリンク"_s;
+        QTest::newRow("a journal locked on another machine") << u"foreign"_s << u"復元しますか?"_s;
+    }
+
+    void oddLeftoversAreNamedOrOffered()
+    {
+        QFETCH(QString, made);
+        QFETCH(QString, asks);
+        QVERIFY(QDir().mkpath(recovery::folderPath()));
+        QVERIFY(QFile::setPermissions(recovery::folderPath(), QFileDevice::Permissions(0x7700)));
+        const QString path = QDir(recovery::folderPath()).filePath(u"odd.journal"_s);
+        if (made == u"zero") {
+            QVERIFY(QFile::link(u"/dev/zero"_s, path));
+        } else {
+            QVERIFY(writeFile(path, recovery::encodeStart({1, u"h"_s, {}, 1000}) + recovery::encodeBase(u"遠"_s, 1000)));
+            // A lock as another machine's program leaves it: its process
+            // number means nothing here.
+            QVERIFY(writeFile(path + u".lock"_s, QByteArray::number(QCoreApplication::applicationPid()) +
+                                                     "\nscrivlet\nsomewhere-else\nffffffffffffffffffffffff\n"));
+        }
+        Session session;
+        session.start({true});
+        QCOMPARE(session.dialogs->questions.size(), 1);
+        QVERIFY2(session.dialogs->questions[0].contains(asks), qPrintable(session.dialogs->questions[0]));
+        if (made == u"foreign")
+            QCOMPARE(session.text()->text(), u"遠"_s);
+        QFile::remove(path);
+        QFile::remove(path + u".lock"_s);
     }
 
     // With nowhere to write, editing goes on and the status bar says why, once.
