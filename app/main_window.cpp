@@ -453,7 +453,35 @@ void MainWindow::openFile(const QString &path)
 
 void MainWindow::loadFile(const QString &path)
 {
-    const scriptfile::Loaded loaded = m_document.open(path);
+    const QString name = disk::shownName(path);
+    const QString title = QStringLiteral(u"開く");
+    // A file written by another editor is read as the author says, Yes
+    // being the way other editors read it; one that is no text at all is
+    // opened only if the author insists.
+    const auto howToRead = [&](const scriptfile::Survey &survey) -> std::optional<scriptfile::Reading> {
+        if (survey.nul &&
+            m_dialogs->choose(this, title,
+                              QStringLiteral(u"「%1」にはNUL文字があります。テキストファイルではないようです。\n開きますか?").arg(name),
+                              {QStringLiteral(u"はい(&Y)"), QStringLiteral(u"いいえ(&N)")}, 1) != 0)
+            return std::nullopt;
+        scriptfile::Reading reading;
+        if (survey.utf8)
+            reading.utf8 = m_dialogs->yesNo(
+                this, title,
+                QStringLiteral(u"「%1」はUTF-8で書かれているようです。UTF-8として読みますか?\n"
+                               u"保存するとShift-JISになります。Shift-JISで保存できない文字は検査で指摘されます。")
+                    .arg(name));
+        if (survey.loneLineFeeds)
+            reading.lineFeedsBreak = m_dialogs->yesNo(
+                this, title,
+                QStringLiteral(u"「%1」の改行はLFだけです。LFで行を分けて読みますか?\n"
+                               u"保存すると改行はCR LFになります。「いいえ」なら、LFを行の中の文字として読みます。")
+                    .arg(name));
+        return reading;
+    };
+    const scriptfile::Loaded loaded = m_document.open(path, howToRead);
+    if (loaded.givenUp)
+        return;
     if (loaded.error) {
         m_dialogs->warn(this, QStringLiteral(u"開く"),
                         QStringLiteral(u"「%1」を開けませんでした。\n%2").arg(disk::shownName(path), loaded.error->reason));
@@ -478,10 +506,15 @@ bool MainWindow::mnu_save_Click()
         const char32_t c = where.character;
         const bool printable = QChar::isPrint(c) && !QChar::isSurrogate(c);
         const QString shown = printable ? QStringLiteral(u"「%1」").arg(QString::fromUcs4(&c, 1)) : QString();
+        // The first of them is selected, for the author to mend; F8 goes on
+        // to the others once the check lists them.
+        m_text1->select(where.offset, where.length);
         m_dialogs->warn(this, QStringLiteral(u"保存"),
-                        QStringLiteral(u"%1行目%2文字目の文字%3(U+%4)はShift-JISで保存できません。\n"
-                                       u"この文字を直してから保存してください。")
-                            .arg(QString::number(where.line), QString::number(where.column), shown,
+                        QStringLiteral(u"Shift-JISで保存できない文字が%1個あります。"
+                                       u"最初の文字は%2行目%3文字目の文字%4(U+%5)です。\n"
+                                       u"これらの文字を直してから保存してください（検査 F7 で一覧できます）。")
+                            .arg(QString::number(encoded.unencodable), QString::number(where.line),
+                                 QString::number(where.column), shown,
                                  QString::number(uint(c), 16).toUpper().rightJustified(4, u'0')));
         return false;
     }

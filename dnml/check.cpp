@@ -3,6 +3,7 @@
 #include "catalogues/catalogue.h"
 #include "dnml/lexer.h"
 #include "document/line_breaks.h"
+#include "document/script_file.h"
 #include "markup/vocabulary.h"
 
 #include <algorithm>
@@ -178,6 +179,7 @@ public:
             while (end < n && m_text[end] != u'\r' && m_text[end] != QChar(scriptdoc::blockBreak))
                 ++end;
             m_lineStarts.push_back(start);
+            unsavable(start, end);
             spans.clear();
             state = lexLine(m_text.sliced(start, end - start), state, spans);
             readLine(start, spans);
@@ -202,6 +204,25 @@ private:
     void add(FindingKind kind, qsizetype offset, qsizetype length, QString message)
     {
         m_findings.push_back({kind, offset, length, 0, 0, std::move(message)});
+    }
+
+    // Every character of the line that code page 932 cannot hold.
+    void unsavable(qsizetype start, qsizetype end)
+    {
+        for (qsizetype i = start; i < end; ++i) {
+            const QChar c = m_text[i];
+            if (c.unicode() < 0x80 || c == QChar(scriptdoc::loneLineFeed))
+                continue;
+            const bool pair = c.isHighSurrogate() && i + 1 < end && m_text[i + 1].isLowSurrogate();
+            const char32_t character = pair ? QChar::surrogateToUcs4(c, m_text[i + 1]) : c.unicode();
+            if (!scriptfile::holds(character))
+                add(FindingKind::Unsavable, i, pair ? 2 : 1,
+                    QStringLiteral(u"Shift-JISで保存できない文字「%1」(U+%2)です。")
+                        .arg(QChar::isPrint(character) && !QChar::isSurrogate(character) ? m_text.sliced(i, pair ? 2 : 1).toString()
+                                                                                          : QString(),
+                             QString::number(uint(character), 16).toUpper().rightJustified(4, u'0')));
+            i += pair;
+        }
     }
 
     void readLine(qsizetype lineStart, const std::vector<Span> &spans)

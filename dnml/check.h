@@ -23,6 +23,7 @@ enum class FindingKind {
     UnopenedBracket,   // 」 without 「 before it on its line
     UnclosedIndent,    // <INDENT> without </INDENT> on its line
     UnopenedIndent,    // </INDENT> without <INDENT> before it on its line
+    Unsavable,         // a character code page 932 cannot hold: the script cannot be saved
 };
 
 struct Finding {

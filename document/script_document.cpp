@@ -189,21 +189,24 @@ void ScriptDocument::replaceWholeRaw(const QString &raw, Origin origin, const QS
     m_text->setPlainText(raw);
     m_replacing = false;
     m_positions = positions();
-    if (origin != Origin::Opened)
+    if (origin != Origin::Opened) {
         m_stamp = source.isEmpty() ? disk::Stamp() : disk::stampOf(source);
+        m_reading = {};
+    }
     m_source = source;
     ++m_revision;
     emit replacedWhole(origin);
     emit contentChanged();
 }
 
-scriptfile::Loaded ScriptDocument::open(const QString &path)
+scriptfile::Loaded ScriptDocument::open(const QString &path, const scriptfile::HowToRead &howToRead)
 {
     const disk::Stamp before = disk::stampOf(path);
-    scriptfile::Loaded loaded = scriptfile::load(path);
-    if (!loaded.error) {
+    scriptfile::Loaded loaded = scriptfile::load(path, howToRead);
+    if (!loaded.error && !loaded.givenUp) {
         // A change made while the file was read counts as one made after.
         m_stamp = before;
+        m_reading = loaded.reading;
         replaceWhole(loaded.script.text, Origin::Opened, disk::absoluteName(path));
     }
     return loaded;
@@ -215,6 +218,7 @@ IoResult ScriptDocument::save(const QString &path, const QByteArray &bytes, cons
         return error;
     m_source = disk::absoluteName(path);
     m_stamp = disk::stampOf(m_source);
+    m_reading = {};
     emit saved(m_source);
     return {};
 }

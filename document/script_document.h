@@ -82,9 +82,12 @@ public:
     void replaceWholeRaw(const QString &raw, Origin origin, const QString &source);
 
     // Reads the file at `path` and, when it can be read, puts its text in
-    // place (Opened). The result says how it went: an error leaves the text
+    // place (Opened), read as `howToRead` decides from what the file looks
+    // like. The result says how it went: an error, or a No, leaves the text
     // as it was.
-    scriptfile::Loaded open(const QString &path);
+    scriptfile::Loaded open(const QString &path, const scriptfile::HowToRead &howToRead = {});
+    // How the text was read from its file.
+    scriptfile::Reading reading() const { return m_reading; }
     // Writes `bytes` (the text encoded) to `path` atomically; on success the
     // text is the file's from now on.
     IoResult save(const QString &path, const QByteArray &bytes, const scriptfile::Writer &write = {});
@@ -121,6 +124,7 @@ private:
     QTextDocument *m_text;
     QString m_source;
     disk::Stamp m_stamp;  // of the source, as it was opened or saved
+    scriptfile::Reading m_reading;
     int m_positions = 0;
     quint64 m_revision = 0;
     bool m_replacing = false;

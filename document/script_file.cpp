@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <QUtf8StringView>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -113,8 +115,92 @@ const Tables &tables()
 
 } // namespace
 
-Decoded decode(QByteArrayView bytes)
+namespace {
+
+// The nine, each with the look-alike that code page 932 reads back.
+constexpr std::pair<char16_t, char16_t> lookAlikes[] = {
+    {0x301C, 0xFF5E}, {0x2212, 0xFF0D}, {0x2016, 0x2225}, {0x2014, 0x2015}, {0x00A2, 0xFFE0},
+    {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}, {0x00A5, 0x005C}, {0x203E, 0x007E},
+};
+
+char16_t lookAlikeOf(char16_t c)
 {
+    for (const auto &[seen, held] : lookAlikes)
+        if (c == seen)
+            return held;
+    return 0;
+}
+
+// Line ends as the reading says, for text that is already characters.
+QString withLineEnds(QStringView text, bool lineFeedsBreak, qsizetype *firstBadLine)
+{
+    QString out;
+    out.reserve(text.size() + 16);
+    qsizetype line = 1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const bool lf = c == LF;
+        if (c == CR || (lf && lineFeedsBreak)) {
+            if (c == CR && i + 1 < text.size() && text[i + 1] == LF)
+                ++i;
+            out += u"\r\n";
+            ++line;
+            continue;
+        }
+        if (c == QChar::ReplacementCharacter && *firstBadLine == 0)
+            *firstBadLine = line;
+        out += c;
+    }
+    if (out.endsWith(u"\r\n"))
+        out.chop(2);
+    return out;
+}
+
+} // namespace
+
+Survey survey(QByteArrayView bytes)
+{
+    Survey result;
+    result.nul = bytes.contains('\0');
+    result.loneLineFeeds = bytes.contains('\n') && !bytes.contains('\r');
+    const bool mark = bytes.startsWith("\xEF\xBB\xBF");
+    const bool multiByte = std::any_of(bytes.begin(), bytes.end(), [](char b) { return (b & 0x80) != 0; });
+    result.utf8 = mark || (multiByte && QUtf8StringView(bytes).isValidUtf8());
+    return result;
+}
+
+QString savable(QStringView text, qsizetype *replaced)
+{
+    QString out = text.toString();
+    qsizetype count = 0;
+    for (QChar &c : out)
+        if (const char16_t held = lookAlikeOf(c.unicode())) {
+            c = QChar(held);
+            ++count;
+        }
+    if (replaced)
+        *replaced = count;
+    return out;
+}
+
+bool holds(char32_t character)
+{
+    if (character < 0x80)
+        return true;
+    if (character > 0xFFFF || QChar::isSurrogate(character))
+        return false;
+    return tables().encode[character] != 0;
+}
+
+Decoded decode(QByteArrayView bytes, Reading reading)
+{
+    if (reading.utf8) {
+        Decoded result;
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes = bytes.sliced(3);
+        result.text = savable(withLineEnds(QString::fromUtf8(bytes), reading.lineFeedsBreak, &result.firstBadLine));
+        return result;
+    }
     const Tables &t = tables();
     Decoded result;
     const auto *in = reinterpret_cast<const unsigned char *>(bytes.data());
@@ -134,10 +220,10 @@ Decoded decode(QByteArrayView bytes)
         }
         const unsigned char b = in[i];
         endsWithBreak = false;
-        if (b == '\r') {
+        if (b == '\r' || (b == '\n' && reading.lineFeedsBreak)) {
             out[w++] = CR;
             out[w++] = LF;
-            i += (i + 1 < n && in[i + 1] == '\n') ? 2 : 1;
+            i += (b == '\r' && i + 1 < n && in[i + 1] == '\n') ? 2 : 1;
             ++line;
             endsWithBreak = true;
             continue;
@@ -184,10 +270,13 @@ Unencodable locate(QStringView text, qsizetype at)
         }
     }
     const QChar c = text[at];
-    if (c.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+    where.offset = at;
+    if (c.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate()) {
         where.character = QChar::surrogateToUcs4(c, text[at + 1]);
-    else
+        where.length = 2;
+    } else {
         where.character = c.unicode();
+    }
     return where;
 }
 
@@ -209,6 +298,11 @@ Encoded encode(QStringView text)
         const std::uint16_t code = t.encode[c];
         if (code == 0) {
             result.error = locate(text, i);
+            for (qsizetype j = i; j < text.size(); ++j) {
+                const bool pair = text[j].isHighSurrogate() && j + 1 < text.size() && text[j + 1].isLowSurrogate();
+                result.unencodable += pair || (text[j].unicode() >= 0x80 && t.encode[text[j].unicode()] == 0);
+                j += pair;
+            }
             return result;
         }
         if (code > 0xFF)
@@ -222,12 +316,17 @@ Encoded encode(QStringView text)
     return result;
 }
 
-Loaded load(const QString &path)
+Loaded load(const QString &path, const HowToRead &howToRead)
 {
     disk::Read read = disk::readFile(path);
     if (read.error)
-        return {{}, read.error};
-    return {decode(read.bytes), {}};
+        return {{}, read.error, false, {}};
+    std::optional<Reading> reading = Reading{};
+    if (howToRead)
+        reading = howToRead(survey(read.bytes));
+    if (!reading)
+        return {{}, {}, true, {}};
+    return {decode(read.bytes, *reading), {}, false, *reading};
 }
 
 IoResult save(const QString &path, const QByteArray &bytes, const Writer &write)

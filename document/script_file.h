@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 
@@ -21,26 +22,57 @@ struct Decoded {
     qsizetype firstBadLine = 0;
 };
 
+// What opening looks at before it reads a file as a script: whether it
+// seems to be written by another editor, or to be no text at all.
+struct Survey {
+    bool nul = false;            // holds a NUL byte: most likely no text file
+    bool loneLineFeeds = false;  // lines end in LF, and not one CR is there
+    bool utf8 = false;           // a UTF-8 byte-order mark, or valid UTF-8 with multi-byte characters
+};
+Survey survey(QByteArrayView bytes);
+
+// How to read a file: as the program writes scripts (code page 932, a lone
+// LF inside its line), or as another editor wrote it.
+struct Reading {
+    bool lineFeedsBreak = false;  // a lone LF ends a line too
+    bool utf8 = false;            // the bytes are UTF-8 (a byte-order mark is dropped)
+};
+
 // Turns a file's bytes into the script text.
 // A line ends at CR LF or at a lone CR; a lone LF is an ordinary character
-// of its line. The lines are joined with CR LF and the last line gets no
-// line break, so a file ending in CR LF loses that one break (saving adds
-// it back). No bytes give the empty text. A lead byte without its trail
-// byte, a trail byte outside the code page's range, a byte the code page
-// leaves unassigned and an unassigned pair each become one U+FFFD; the
-// byte after a lone lead byte is decoded on its own.
-Decoded decode(QByteArrayView bytes);
+// of its line unless `reading` says it ends one. The lines are joined with
+// CR LF and the last line gets no line break, so a file ending in CR LF
+// loses that one break (saving adds it back). No bytes give the empty
+// text. A lead byte without its trail byte, a trail byte outside the code
+// page's range, a byte the code page leaves unassigned and an unassigned
+// pair each become one U+FFFD; the byte after a lone lead byte is decoded
+// on its own. Read as UTF-8, a byte that is no UTF-8 becomes U+FFFD, and
+// the look-alikes (see savable()) become what code page 932 holds.
+Decoded decode(QByteArrayView bytes, Reading reading = {});
+
+// Nine characters that every other code page 932 encoder writes as the
+// code of a look-alike, which reads back as that look-alike (U+301C 〜 as
+// 81 60, read back as U+FF5E ～; U+2212 −, U+2016 ‖, U+2014 —, U+00A2 ¢,
+// U+00A3 £, U+00AC ¬, U+00A5 ¥, U+203E ‾). The text with each of them
+// turned into its look-alike, so that what is seen is what the file will
+// hold; `replaced` counts them.
+QString savable(QStringView text, qsizetype *replaced = nullptr);
+// Whether code page 932 holds the character (line breaks included).
+bool holds(char32_t character);
 
 // A character of the text that code page 932 cannot hold.
 struct Unencodable {
     char32_t character;  // a lone surrogate is reported as itself
     qsizetype line;      // 1-based; lines are separated by CR LF
     qsizetype column;    // 1-based, in characters (a surrogate pair is one)
+    qsizetype offset = 0;  // in the text
+    qsizetype length = 1;  // 2 for a surrogate pair
 };
 
 struct Encoded {
     QByteArray bytes;  // the text in code page 932, then CR LF
-    std::optional<Unencodable> error;  // when set, `bytes` is empty
+    std::optional<Unencodable> error;  // when set, `bytes` is empty: the first such character
+    qsizetype unencodable = 0;         // how many there are in all
 };
 
 // Turns the script text into the bytes of its file: the text as it is
@@ -52,13 +84,18 @@ Encoded encode(QStringView text);
 struct Loaded {
     Decoded script;
     IoResult error;  // when set, `script` is empty
+    bool givenUp = false;  // the question about how to read it was answered No
+    Reading reading;       // how it was read
 };
 
-// Reads the whole file at `path` and decodes it. What is no regular file
+// Reads the whole file at `path` and decodes it as `reading` says; with
+// `howToRead` (given the survey), that decides, and none gives it up. What
+// is no regular file
 // (a folder, a named pipe, a device), a file larger than disk::readLimit,
 // a missing or unreadable file is an error, said before anything is read;
 // an empty file is the empty text.
-Loaded load(const QString &path);
+using HowToRead = std::function<std::optional<Reading>(const Survey &)>;
+Loaded load(const QString &path, const HowToRead &howToRead = {});
 
 // How a save hands its bytes to the open temporary file (see disk::Writer).
 using Writer = disk::Writer;

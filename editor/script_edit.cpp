@@ -1,5 +1,6 @@
 #include "editor/script_edit.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
@@ -188,8 +189,20 @@ std::vector<ScriptEdit::Range> ScriptEdit::marks(MarkLayer layer) const
     return ranges;
 }
 
+// What the author types, commits from an input method, pastes or drops
+// goes in as the file will hold it: the look-alikes that code page 932
+// writes in their place (〜 as ～) become those at once, in the same step.
 void ScriptEdit::keyPressEvent(QKeyEvent *event)
 {
+    qsizetype replaced = 0;
+    if (const QString text = scriptfile::savable(event->text(), &replaced); replaced > 0) {
+        QKeyEvent held(event->type(), event->key(), event->modifiers(), text, event->isAutoRepeat(),
+                       ushort(event->count()));
+        QPlainTextEdit::keyPressEvent(&held);
+        event->setAccepted(held.isAccepted());
+        emit lookAlikesReplaced(replaced);
+        return;
+    }
     // Shift+Enter would insert U+2028, which the script reads as a lone LF;
     // an author pressing it means a new line like Enter.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -203,12 +216,32 @@ void ScriptEdit::keyPressEvent(QKeyEvent *event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
+void ScriptEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    qsizetype replaced = 0;
+    const QString commit = scriptfile::savable(event->commitString(), &replaced);
+    if (replaced == 0) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    // The conversion still open is the input method's, and left as it is.
+    QInputMethodEvent held(event->preeditString(), event->attributes());
+    held.setCommitString(commit, event->replacementStart(), event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&held);
+    event->setAccepted(held.isAccepted());
+    emit lookAlikesReplaced(replaced);
+}
+
 void ScriptEdit::insertFromMimeData(const QMimeData *source)
 {
     if (!source->hasText())
         return;
+    qsizetype replaced = 0;
+    const QString text = scriptfile::savable(ScriptDocument::fromOutside(source->text()), &replaced);
     QTextCursor cursor = textCursor();
-    m_document.insert(cursor, ScriptDocument::fromOutside(source->text()));
+    m_document.insert(cursor, text);
+    if (replaced > 0)
+        emit lookAlikesReplaced(replaced);
     setTextCursor(cursor);
     ensureCursorVisible();
 }

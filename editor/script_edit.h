@@ -76,9 +76,13 @@ public:
 signals:
     // After every change of the content, and only then.
     void contentChanged();
+    // Characters the author entered that code page 932 writes as a
+    // look-alike became that look-alike as they went in.
+    void lookAlikesReplaced(qsizetype count);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
     QMimeData *createMimeDataFromSelection() const override;
 

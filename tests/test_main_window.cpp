@@ -463,11 +463,14 @@ void TestMainWindow::openedFileBecomesTheTextAndSavesBack()
 
     Editor editor;
     editor.dialogs->openPaths.push_back(in);
+    // Lines that end in LF alone are kept as they are by No.
+    const bool loneLineFeeds = file.contains('\n') && !file.contains('\r');
+    editor.dialogs->answers = {false};
     editor.action("mnu_open")->trigger();
     QCOMPARE(editor.text()->text(), text);
     QCOMPARE(editor.text()->caret(), 0);
     QVERIFY(editor.window->textChanged());
-    QVERIFY(editor.dialogs->questions.isEmpty());
+    QCOMPARE(editor.dialogs->questions.size(), loneLineFeeds ? 1 : 0);
     QVERIFY(editor.dialogs->warnings.isEmpty());
 
     editor.dialogs->savePaths.push_back(out);
