@@ -4,11 +4,14 @@
 #include "app/main_window.h"
 #include "editor/script_edit.h"
 #include "catalogues/catalogue.h"
+#include "document/script_file.h"
 #include "editor.h"
 #include "search/ui/search_bar.h"
 #include "test_files.h"
 
 #include <QDir>
+#include <QSignalSpy>
+#include <QInputMethodEvent>
 #include <QStandardPaths>
 
 #include <QLabel>
@@ -58,6 +61,7 @@ using Action = std::function<void(Editor &)>;
 Q_DECLARE_METATYPE(Action)
 
 Q_DECLARE_METATYPE(std::deque<int>)
+Q_DECLARE_METATYPE(std::deque<bool>)
 
 class TestMainWindow : public QObject
 {
@@ -88,6 +92,10 @@ private slots:
     void failedSaveKeepsFlagFileAndSays_data();
     void failedSaveKeepsFlagFileAndSays();
     void unencodableTextIsNotSaved();
+    void lookAlikesGoInAsTheFileWillHoldThem_data();
+    void lookAlikesGoInAsTheFileWillHoldThem();
+    void filesFromElsewhereOpenAsTheAuthorSays_data();
+    void filesFromElsewhereOpenAsTheAuthorSays();
     void savingOverAFileChangedOnDiskAsksFirst_data();
     void savingOverAFileChangedOnDiskAsksFirst();
     void aChangeOnDiskIsToldWhenTheWindowComesBack();
@@ -658,6 +666,85 @@ void TestMainWindow::aChangeOnDiskIsToldWhenTheWindowComesBack()
     QVERIFY(!editor.window->textChanged());
     comeBack();
     QVERIFY2(!notice->isVisible(), "the file is the text's again");
+}
+
+void TestMainWindow::lookAlikesGoInAsTheFileWillHoldThem_data()
+{
+    QTest::addColumn<Action>("enter");
+    QTest::newRow("typed") << Action([](Editor &e) { e.type(u"ちょっと〜"_s); });
+    QTest::newRow("committed by an input method") << Action([](Editor &e) {
+        QInputMethodEvent conversion(u"ちょっと〜"_s, {});
+        QApplication::sendEvent(e.text(), &conversion);
+        QInputMethodEvent commit;
+        commit.setCommitString(u"ちょっと〜"_s);
+        QApplication::sendEvent(e.text(), &commit);
+    });
+    QTest::newRow("pasted") << Action([](Editor &e) {
+        QApplication::clipboard()->setText(u"ちょっと〜"_s);
+        e.text()->paste();
+    });
+}
+
+// 〜 goes in as ～, which Shift-JIS holds, in the step that enters it: one
+// undo takes the entry back whole, and the script can be saved.
+void TestMainWindow::lookAlikesGoInAsTheFileWillHoldThem()
+{
+    QFETCH(Action, enter);
+    Editor editor;
+    editor.text()->setText(QString());
+    QSignalSpy told(editor.text(), &ScriptEdit::lookAlikesReplaced);
+    enter(editor);
+    QCOMPARE(editor.text()->text(), u"ちょっと～"_s);
+    QCOMPARE(told.size(), 1);
+    QVERIFY(scriptfile::encode(editor.text()->text()).bytes.contains("\x81\x60"));
+    while (editor.text()->document()->isUndoAvailable() && !editor.text()->text().isEmpty())
+        editor.text()->undo();
+    QCOMPARE(editor.text()->text(), QString());
+}
+
+void TestMainWindow::filesFromElsewhereOpenAsTheAuthorSays_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<std::deque<bool>>("answers");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<QString>("text");  // empty: the starting document stays; "*": read as Shift-JIS
+    QTest::newRow("LF only, Yes: read as lines") << QByteArray("a\nb\n") << std::deque<bool>{true}
+                                               << u"改行はLFだけです"_s << u"a\r\nb"_s;
+    QTest::newRow("UTF-8, Yes: read as UTF-8") << QByteArray("\xe3\x81\x82\r\n") << std::deque<bool>{true}
+                                              << u"UTF-8で書かれているようです"_s << u"あ"_s;
+    QTest::newRow("UTF-8, No: read as Shift-JIS") << QByteArray("\xe3\x81\x82\r\n") << std::deque<bool>{false}
+                                                 << u"UTF-8で書かれているようです"_s << u"*"_s;
+    QTest::newRow("NUL bytes, No (the default): nothing opens") << QByteArray("MZ\0\0", 4) << std::deque<bool>{}
+                                                              << u"テキストファイルではないようです"_s << QString();
+}
+
+void TestMainWindow::filesFromElsewhereOpenAsTheAuthorSays()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(std::deque<bool>, answers);
+    QFETCH(QString, asked);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"外から.dnml"_s);
+    QVERIFY(writeFile(path, file));
+    Editor editor;
+    editor.dialogs->answers = answers;
+    editor.window->openFile(path);
+    QCOMPARE(editor.dialogs->questions.size(), 1);
+    QVERIFY2(editor.dialogs->questions[0].contains(asked), qPrintable(editor.dialogs->questions[0]));
+    if (text.isEmpty()) {
+        QCOMPARE(editor.text()->text(), startingDocument());
+        QVERIFY(!editor.window->textChanged());
+        return;
+    }
+    if (text == u"*")
+        QVERIFY(editor.text()->text() != u"あ"_s && !editor.text()->text().isEmpty());
+    else
+        QCOMPARE(editor.text()->text(), text);
+    // Saved as a script: Shift-JIS, CR LF.
+    editor.dialogs->savePaths = {path};
+    if (editor.window->mnu_save_Click())
+        QCOMPARE(readFile(path), scriptfile::encode(editor.text()->text()).bytes);
 }
 
 void TestMainWindow::unencodableTextIsNotSaved()

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 using namespace scriptfile;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -34,6 +35,12 @@ private slots:
     void saveReplacesTheTargetWhole();
     void failedSaveLeavesTargetAndNoStrayFile_data();
     void failedSaveLeavesTargetAndNoStrayFile();
+    void lookAlikesBecomeWhatTheCodePageHolds_data();
+    void lookAlikesBecomeWhatTheCodePageHolds();
+    void filesFromElsewhereAreRecognised_data();
+    void filesFromElsewhereAreRecognised();
+    void filesFromElsewhereAreReadAsAsked_data();
+    void filesFromElsewhereAreReadAsAsked();
 };
 
 void TestScriptFile::decodesLinesAndCharacters_data()
@@ -243,6 +250,97 @@ void TestScriptFile::failedSaveLeavesTargetAndNoStrayFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
     QCOMPARE(readFile(dir.filePath(QStringLiteral("file"))), QByteArray("a file"));
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+}
+
+void TestScriptFile::lookAlikesBecomeWhatTheCodePageHolds_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("written");  // as every other code page 932 encoder writes it
+    QTest::newRow("wave dash") << u"〜"_s << QByteArray("\x81\x60");
+    QTest::newRow("minus sign") << u"\u2212"_s << QByteArray("\x81\x7c");
+    QTest::newRow("double vertical line") << u"\u2016"_s << QByteArray("\x81\x61");
+    QTest::newRow("em dash") << u"\u2014"_s << QByteArray("\x81\x5c");
+    QTest::newRow("cent sign") << u"\u00a2"_s << QByteArray("\x81\x91");
+    QTest::newRow("pound sign") << u"\u00a3"_s << QByteArray("\x81\x92");
+    QTest::newRow("not sign") << u"\u00ac"_s << QByteArray("\x81\xca");
+    QTest::newRow("yen sign") << u"\u00a5"_s << QByteArray("\x5c");
+    QTest::newRow("overline") << u"\u203e"_s << QByteArray("\x7e");
+    QTest::newRow("a heart is no look-alike") << u"\u2665"_s << QByteArray();
+}
+
+// The look-alike reads back from the bytes every other encoder writes, so
+// the text shows what the file will hold; a character the code page lacks
+// stays as it is, and cannot be saved.
+void TestScriptFile::lookAlikesBecomeWhatTheCodePageHolds()
+{
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, written);
+    qsizetype replaced = 0;
+    const QString held = scriptfile::savable(u"a"_s + typed + u"b"_s, &replaced);
+    QCOMPARE(replaced, written.isEmpty() ? 0 : 1);
+    const scriptfile::Encoded encoded = scriptfile::encode(held);
+    if (written.isEmpty()) {
+        QCOMPARE(held, u"a"_s + typed + u"b"_s);
+        QVERIFY(encoded.error);
+        QVERIFY(!scriptfile::holds(typed.front().unicode()));
+        return;
+    }
+    QCOMPARE(encoded.bytes, "a" + written + "b\r\n");
+    QCOMPARE(scriptfile::decode(encoded.bytes).text, held);
+    QVERIFY(scriptfile::holds(held[1].unicode()));
+}
+
+void TestScriptFile::filesFromElsewhereAreRecognised_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("nul");
+    QTest::addColumn<bool>("loneLineFeeds");
+    QTest::addColumn<bool>("utf8");
+    QTest::newRow("the program's own: CR LF") << QByteArray("a\r\nb") << false << false << false;
+    QTest::newRow("LF only") << QByteArray("a\nb\n") << false << true << false;
+    QTest::newRow("mixed: a CR anywhere keeps LFs inside lines") << QByteArray("a\nb\r\n") << false << false << false;
+    QTest::newRow("UTF-8 with a mark, ASCII only") << QByteArray("\xef\xbb\xbf<P>") << false << false << true;
+    QTest::newRow("UTF-8 without a mark") << QByteArray("\xe3\x81\x82\r\n") << false << false << true;
+    QTest::newRow("Shift-JIS that is no UTF-8") << QByteArray("\x82\xa0\r\n") << false << false << false;
+    QTest::newRow("Shift-JIS that happens to be ASCII") << QByteArray("<BGM SRC=\"x\">") << false << false << false;
+    QTest::newRow("NUL bytes") << QByteArray("MZ\0\0\x90", 5) << true << false << false;
+}
+
+void TestScriptFile::filesFromElsewhereAreRecognised()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, nul);
+    QFETCH(bool, loneLineFeeds);
+    QFETCH(bool, utf8);
+    const scriptfile::Survey survey = scriptfile::survey(bytes);
+    QCOMPARE(survey.nul, nul);
+    QCOMPARE(survey.loneLineFeeds, loneLineFeeds);
+    QCOMPARE(survey.utf8, utf8);
+}
+
+void TestScriptFile::filesFromElsewhereAreReadAsAsked_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("lineFeedsBreak");
+    QTest::addColumn<bool>("utf8");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("LF as line ends") << QByteArray("a\nb\n") << true << false << u"a\r\nb"_s;
+    QTest::newRow("LF kept inside its line") << QByteArray("a\nb\n") << false << false << u"a\nb\n"_s;
+    QTest::newRow("UTF-8 with a mark, LF as line ends, 〜 held as ～")
+        << QByteArray("\xef\xbb\xbf\xe3\x81\xa1\xe3\x80\x9c\nx\n") << true << true << u"ち～\r\nx"_s;
+    QTest::newRow("UTF-8 keeps what Shift-JIS lacks, for the check to find")
+        << QByteArray("\xe2\x99\xa5\r\n") << false << true << u"\u2665"_s;
+}
+
+void TestScriptFile::filesFromElsewhereAreReadAsAsked()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, lineFeedsBreak);
+    QFETCH(bool, utf8);
+    QFETCH(QString, text);
+    const scriptfile::Decoded decoded = scriptfile::decode(bytes, {lineFeedsBreak, utf8});
+    QCOMPARE(readable(decoded.text), readable(text));
+    QCOMPARE(decoded.firstBadLine, 0);
 }
 
 QTEST_APPLESS_MAIN(TestScriptFile)
