@@ -21,14 +21,14 @@ public:
         return run(dialog);
     }
 
-    QString savePath(QWidget *parent) override
+    QString savePath(QWidget *parent, const QString &current) override
     {
-        QFileDialog dialog(parent, QString(), folder, filter);
+        QFileDialog dialog(parent, QString(), current.isEmpty() ? folder : QFileInfo(current).absolutePath(), filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         // A name typed without an extension is saved as a .dnml script.
         dialog.setDefaultSuffix(QStringLiteral("dnml"));
-        dialog.selectFile(QStringLiteral(u"DNML文書.dnml"));
+        dialog.selectFile(current.isEmpty() ? QStringLiteral(u"DNML文書.dnml") : QFileInfo(current).fileName());
         return run(dialog);
     }
 

@@ -6,6 +6,7 @@
 #include "dnml/ui/highlighter.h"
 #include "editor/notice_bar.h"
 #include "editor/script_edit.h"
+#include "editor/status_line.h"
 #include "pickers/picker.h"
 #include "search/ui/search_bar.h"
 
@@ -102,8 +103,9 @@ constexpr const char *tabOrder[] = {"Command1",  "Command2",  "Command3",  "Comm
 struct MenuItem {
     const char *name;
     std::u16string_view caption;  // "-" for a separator
-    Handler click;
+    Handler click;                // null with a caption: a submenu, filled by the window
     const char *shortcut = nullptr;  // portable text, "Ctrl+F"
+    bool checkable = false;
 };
 
 struct Menu {
@@ -116,6 +118,8 @@ struct Menu {
 constexpr MenuItem fileItems[] = {
     {"mnu_open", u"開く(&O)", [](MainWindow &w) { w.mnu_open_Click(); }},
     {"mnu_save", u"保存(&S)", [](MainWindow &w) { w.mnu_save_Click(); }},
+    {"mnu_overwrite", u"上書き保存(&U)", [](MainWindow &w) { w.mnu_overwrite_Click(); }, "Ctrl+S"},
+    {"mnu_recent", u"最近使ったファイル(&R)", nullptr},
     {"mnu_ber1", u"-", nullptr},
     {"mnu_exit", u"終了(&X)", [](MainWindow &w) { w.mnu_exit_Click(); }},
 };
@@ -152,6 +156,16 @@ constexpr MenuItem viewItems[] = {
     {"mnu_check", u"検査(&K)", [](MainWindow &w) { w.mnu_check_Click(); }, "F7"},
     {"mnu_next", u"次の指摘(&N)", [](MainWindow &w) { w.mnu_next_Click(); }, "F8"},
     {"mnu_previous", u"前の指摘(&P)", [](MainWindow &w) { w.mnu_previous_Click(); }, "Shift+F8"},
+    {"mnu_ber5", u"-", nullptr},
+    {"mnu_wrap", u"折り返し(&W)", [](MainWindow &w) { w.mnu_wrap_Click(); }, nullptr, true},
+    {"mnu_line_numbers", u"行番号(&B)", [](MainWindow &w) { w.mnu_line_numbers_Click(); }, nullptr, true},
+    {"mnu_font_size", u"文字の大きさ(&Z)", nullptr},
+};
+
+constexpr MenuItem fontSizeItems[] = {
+    {"mnu_zoom_in", u"拡大(&I)", [](MainWindow &w) { w.zoom(+1); }, "Ctrl++"},
+    {"mnu_zoom_out", u"縮小(&O)", [](MainWindow &w) { w.zoom(-1); }, "Ctrl+-"},
+    {"mnu_zoom_reset", u"標準(&R)", [](MainWindow &w) { w.zoom(0); }, "Ctrl+0"},
 };
 
 constexpr Menu menus[] = {
@@ -190,6 +204,8 @@ static void registerPictures()
 MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     : m_dialogs(dialogs ? std::move(dialogs) : makeQtDialogs())
     , m_recovery(m_document)
+    , m_view(settings::loadView())
+    , m_recent(settings::RecentFiles::load())
 {
     registerPictures();
     setObjectName(QStringLiteral("Form1"));
@@ -232,7 +248,22 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     m_diskNotice->addButton(QStringLiteral(u"再読み込み(&L)"), [this] { reload(); })
         ->setObjectName(QStringLiteral("diskNoticeReload"));
     m_panels.add(m_diskNotice.get(), PanelStrip::Edge::Head);
-    resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height());
+    m_status = new StatusLine(*m_text1);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->addPermanentWidget(m_status, 1);
+    m_text1->setAccessibleName(QStringLiteral(u"台本"));
+    connect(m_text1.get(), &ScriptEdit::lookAlikesReplaced, this, [this] {
+        // Said the first time after each start.
+        if (std::exchange(m_lookAlikesTold, true))
+            return;
+        statusBar()->showMessage(QStringLiteral(u"「〜」など、Shift-JISで保存すると形が変わる文字を、"
+                                                u"保存される形（「～」など）で入れました。"),
+                                 15000);
+    });
+    connect(m_text1.get(), &ScriptEdit::zoomAsked, this, &MainWindow::zoom);
+    applyView();
+    // The client area keeps its size: the menu bar and the status bar come on top.
+    resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     Form_Load();
     const bool restored = m_recovery.offer([this](const QString &title, const QString &question) {
         return m_dialogs->yesNo(this, title, question);
@@ -278,18 +309,28 @@ void MainWindow::buildMenus()
         connect(action, &QAction::triggered, this, click);
         return action;
     };
-    for (const Menu &entry : menus) {
-        QMenu *menu = menuBar()->addMenu(str(entry.caption));
-        menu->setObjectName(QLatin1String(entry.name));
-        menu->menuAction()->setObjectName(QLatin1String(entry.name));
-        for (const MenuItem &item : entry.items) {
+    const auto addItems = [&](QMenu *menu, std::span<const MenuItem> items) {
+        for (const MenuItem &item : items) {
+            if (!item.click && item.caption != u"-") {
+                QMenu *submenu = menu->addMenu(str(item.caption));
+                submenu->setObjectName(QLatin1String(item.name));
+                submenu->menuAction()->setObjectName(QLatin1String(item.name));
+                continue;
+            }
             QAction *action = addItem(menu, item.name, item.caption, [this, click = item.click] {
                 if (click)
                     click(*this);
             });
             if (item.shortcut)
                 action->setShortcut(QKeySequence(QLatin1String(item.shortcut)));
+            action->setCheckable(item.checkable);
         }
+    };
+    for (const Menu &entry : menus) {
+        QMenu *menu = menuBar()->addMenu(str(entry.caption));
+        menu->setObjectName(QLatin1String(entry.name));
+        menu->menuAction()->setObjectName(QLatin1String(entry.name));
+        addItems(menu, entry.items);
         if (entry.castEvents)
             for (const markup::CastMember &member : markup::cast)
                 if (member.hasEvents())
@@ -304,6 +345,11 @@ void MainWindow::buildMenus()
     QAction *colours = findChild<QAction *>(QStringLiteral("mnu_colours"));
     colours->setCheckable(true);
     colours->setChecked(true);
+    addItems(findChild<QMenu *>(QStringLiteral("mnu_font_size")), fontSizeItems);
+    // Ctrl++ needs Shift on a Japanese keyboard, where Ctrl+; is the key.
+    findChild<QAction *>(QStringLiteral("mnu_zoom_in"))
+        ->setShortcuts({QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+;"))});
+    fillRecentFiles();
 }
 
 void MainWindow::centre()
@@ -328,6 +374,7 @@ void MainWindow::Form_Load()
     m_text1->setCaret(m_text1->length());
     focusText();
     text_changed = false;
+    showFile();
 }
 
 void MainWindow::Form_Resize()
@@ -385,12 +432,18 @@ void MainWindow::reload()
     loadFile(m_document.source());
     m_text1->setCaret(caret);
     text_changed = false;
+    showFile();
     focusText();
 }
 
 void MainWindow::Text1_Change()
 {
+    // The status bar's mark follows the flag; a keystroke that finds it set
+    // costs nothing more.
+    if (text_changed)
+        return;
     text_changed = true;
+    showFile();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -488,6 +541,7 @@ void MainWindow::loadFile(const QString &path)
         return;
     }
     text_changed = true;
+    remember(m_document.source());
     if (loaded.script.firstBadLine != 0)
         m_dialogs->warn(this, QStringLiteral(u"開く"),
                         QStringLiteral(u"「%1」の%2行目に、Shift-JISとして読めない部分があります。\n"
@@ -496,31 +550,49 @@ void MainWindow::loadFile(const QString &path)
                             .arg(disk::shownName(path), QString::number(loaded.script.firstBadLine)));
 }
 
-bool MainWindow::mnu_save_Click()
+std::optional<QByteArray> MainWindow::encodedText()
 {
     // A script that code page 932 cannot hold would be changed on disk:
-    // say which character stands in the way before anything is chosen.
-    const scriptfile::Encoded encoded = scriptfile::encode(m_document.text());
-    if (encoded.error) {
-        const scriptfile::Unencodable &where = *encoded.error;
-        const char32_t c = where.character;
-        const bool printable = QChar::isPrint(c) && !QChar::isSurrogate(c);
-        const QString shown = printable ? QStringLiteral(u"「%1」").arg(QString::fromUcs4(&c, 1)) : QString();
-        // The first of them is selected, for the author to mend; F8 goes on
-        // to the others once the check lists them.
-        m_text1->select(where.offset, where.length);
-        m_dialogs->warn(this, QStringLiteral(u"保存"),
-                        QStringLiteral(u"Shift-JISで保存できない文字が%1個あります。"
-                                       u"最初の文字は%2行目%3文字目の文字%4(U+%5)です。\n"
-                                       u"これらの文字を直してから保存してください（検査 F7 で一覧できます）。")
-                            .arg(QString::number(encoded.unencodable), QString::number(where.line),
-                                 QString::number(where.column), shown,
-                                 QString::number(uint(c), 16).toUpper().rightJustified(4, u'0')));
+    // say which characters stand in the way before anything is chosen.
+    scriptfile::Encoded encoded = scriptfile::encode(m_document.text());
+    if (!encoded.error)
+        return std::move(encoded.bytes);
+    const scriptfile::Unencodable &where = *encoded.error;
+    const char32_t c = where.character;
+    const bool printable = QChar::isPrint(c) && !QChar::isSurrogate(c);
+    const QString shown = printable ? QStringLiteral(u"「%1」").arg(QString::fromUcs4(&c, 1)) : QString();
+    // The first of them is selected, for the author to mend; F8 goes on to
+    // the others once the check lists them.
+    m_text1->select(where.offset, where.length);
+    m_dialogs->warn(this, QStringLiteral(u"保存"),
+                    QStringLiteral(u"Shift-JISで保存できない文字が%1個あります。"
+                                   u"最初の文字は%2行目%3文字目の文字%4(U+%5)です。\n"
+                                   u"これらの文字を直してから保存してください（検査 F7 で一覧できます）。")
+                        .arg(QString::number(encoded.unencodable), QString::number(where.line),
+                             QString::number(where.column), shown,
+                             QString::number(uint(c), 16).toUpper().rightJustified(4, u'0')));
+    return std::nullopt;
+}
+
+bool MainWindow::mnu_save_Click()
+{
+    const std::optional<QByteArray> bytes = encodedText();
+    if (!bytes)
         return false;
-    }
-    QString path = m_dialogs->savePath(this);
-    if (path.isEmpty())
-        return false;
+    const QString path = m_dialogs->savePath(this, m_document.source());
+    return !path.isEmpty() && writeTo(path, *bytes);
+}
+
+bool MainWindow::mnu_overwrite_Click()
+{
+    if (m_document.source().isEmpty())
+        return mnu_save_Click();
+    const std::optional<QByteArray> bytes = encodedText();
+    return bytes && writeTo(m_document.source(), *bytes);
+}
+
+bool MainWindow::writeTo(QString path, const QByteArray &bytes)
+{
     // Another program (or another window) changed the file since it was
     // opened or saved here: writing over it would lose that without a word.
     if (disk::absoluteName(path) == m_document.source() && m_document.changedOnDisk()) {
@@ -532,16 +604,91 @@ bool MainWindow::mnu_save_Click()
             {QStringLiteral(u"上書き(&O)"), QStringLiteral(u"別名で保存(&A)"), QStringLiteral(u"キャンセル")}, 2);
         if (choice == 2)
             return false;
-        if (choice == 1 && (path = m_dialogs->savePath(this)).isEmpty())
+        if (choice == 1 && (path = m_dialogs->savePath(this, m_document.source())).isEmpty())
             return false;
     }
-    if (const IoResult error = m_document.save(path, encoded.bytes)) {
+    if (const IoResult error = m_document.save(path, bytes)) {
         m_dialogs->warn(this, QStringLiteral(u"保存"),
                         QStringLiteral(u"「%1」に保存できませんでした。\n%2").arg(disk::shownName(path), error->reason));
         return false;
     }
     text_changed = false;
+    remember(m_document.source());
     return true;
+}
+
+void MainWindow::remember(const QString &path)
+{
+    m_recent.add(path);
+    m_recent.save();
+    fillRecentFiles();
+    showFile();
+}
+
+void MainWindow::fillRecentFiles()
+{
+    QMenu *menu = findChild<QMenu *>(QStringLiteral("mnu_recent"));
+    menu->clear();
+    const QStringList &paths = m_recent.paths();
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        // Numbered 1 to 9, then 0, as access keys.
+        QAction *item = menu->addAction(QStringLiteral("&%1 %2").arg(QString::number((i + 1) % 10),
+                                                                     disk::shownName(paths[i]).replace(QStringLiteral("&"), QStringLiteral("&&"))));
+        item->setObjectName(QStringLiteral("mnu_recent_%1").arg(i + 1));
+        connect(item, &QAction::triggered, this, [this, path = paths[i]] { openRecent(path); });
+    }
+    menu->setEnabled(!paths.isEmpty());
+}
+
+void MainWindow::openRecent(const QString &path)
+{
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
+        m_dialogs->warn(this, QStringLiteral(u"開く"),
+                        QStringLiteral(u"「%1」が見つかりません。最近使ったファイルの一覧から外します。").arg(disk::shownName(path)));
+        m_recent.remove(path);
+        m_recent.save();
+        fillRecentFiles();
+        return;
+    }
+    openFile(path);
+}
+
+void MainWindow::showFile()
+{
+    const QString source = m_document.source();
+    m_status->setFile(source, text_changed);
+    setAccessibleName(source.isEmpty() ? windowTitle()
+                                       : QStringLiteral(u"%1 - %2").arg(windowTitle(), disk::shownName(QFileInfo(source).fileName())));
+}
+
+void MainWindow::mnu_wrap_Click()
+{
+    m_view.wrap = findChild<QAction *>(QStringLiteral("mnu_wrap"))->isChecked();
+    applyView();
+}
+
+void MainWindow::mnu_line_numbers_Click()
+{
+    m_view.lineNumbers = findChild<QAction *>(QStringLiteral("mnu_line_numbers"))->isChecked();
+    applyView();
+}
+
+void MainWindow::zoom(int steps)
+{
+    m_view.fontSize = steps == 0 ? settings::View{}.fontSize
+                                 : std::clamp(m_view.fontSize + steps, settings::smallestFont, settings::largestFont);
+    applyView();
+}
+
+void MainWindow::applyView()
+{
+    m_text1->setWrap(m_view.wrap);
+    m_text1->setLineNumbers(m_view.lineNumbers);
+    if (m_text1->fontSize() != m_view.fontSize)
+        m_text1->setFontSize(m_view.fontSize);
+    findChild<QAction *>(QStringLiteral("mnu_wrap"))->setChecked(m_view.wrap);
+    findChild<QAction *>(QStringLiteral("mnu_line_numbers"))->setChecked(m_view.lineNumbers);
+    settings::saveView(m_view);
 }
 
 std::optional<markup::InstallType> MainWindow::installType() const

@@ -7,6 +7,7 @@
 
 #include "app/dialogs.h"
 #include "document/script_document.h"
+#include "document/settings.h"
 #include "editor/panel_strip.h"
 #include "markup/markup.h"
 #include "pickers/picker_host.h"
@@ -31,6 +32,7 @@ class QLabel;
 class QPushButton;
 class ScriptEdit;
 class SearchBar;
+class StatusLine;
 
 class MainWindow : public QMainWindow, public PickerHost
 {
@@ -73,6 +75,9 @@ public:
     void openFile(const QString &path);
     // True when the script was written; false when cancelled or refused.
     bool mnu_save_Click();
+    // 上書き保存: the file the text belongs to, in place, with no dialog;
+    // with no such file, as 保存.
+    bool mnu_overwrite_Click();
     void mnu_exit_Click();
     void mnu_insto_type_Click(int index);
     void mnu_maegaki_Click();
@@ -83,6 +88,10 @@ public:
     void mnu_check_Click();
     void mnu_next_Click();
     void mnu_previous_Click();
+    void mnu_wrap_Click();
+    void mnu_line_numbers_Click();
+    // Bigger letters for steps > 0, smaller for < 0, the usual size for 0.
+    void zoom(int steps);
 
     // Opens a picker, loading it first if it is not open, and puts its
     // outer top-left corner on this window's.
@@ -116,6 +125,16 @@ private:
     // a bar over Text1 that offers to read it again.
     void noticeDiskChange();
     void reload();
+    // The script's bytes, or none after saying which characters stand in the way.
+    std::optional<QByteArray> encodedText();
+    bool writeTo(QString path, const QByteArray &bytes);
+    // A file opened or saved goes first in the recent files.
+    void remember(const QString &path);
+    void fillRecentFiles();
+    void openRecent(const QString &path);
+    // The file's name and mark in the status bar and the window's name.
+    void showFile();
+    void applyView();
 
     // Declared in the order they are built and destroyed in reverse, so
     // that nothing outlives what it points to: the pickers and the panels
@@ -124,10 +143,14 @@ private:
     std::unique_ptr<Dialogs> m_dialogs;
     ScriptDocument m_document;
     recovery::Recovery m_recovery;
+    settings::View m_view;
+    settings::RecentFiles m_recent;
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command13 = nullptr;
     QAction *m_installType[2] = {};
     QLabel *m_notice = nullptr;
+    StatusLine *m_status = nullptr;
+    bool m_lookAlikesTold = false;
     std::unique_ptr<ScriptEdit> m_text1;
     std::unique_ptr<dnml::Highlighter> m_highlighter;
     PanelStrip m_panels;

@@ -25,9 +25,9 @@ script="$build/bench/long-$lines.dnml"
 
 log=$(mktemp)
 rows=$(mktemp)
-# The program's recovery journals go to a folder of the run's own.
-export XDG_DATA_HOME=$(mktemp -d)
-trap 'rm -f "$log" "$rows"; rm -rf "$XDG_DATA_HOME"' EXIT
+# The program's recovery journals and settings go to folders of the run's own.
+export XDG_DATA_HOME=$(mktemp -d) XDG_CONFIG_HOME=$(mktemp -d)
+trap 'rm -f "$log" "$rows"; rm -rf "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"' EXIT
 run() {
   if ! "$@" >>"$rows" 2>>"$log"; then
     cat "$log" >&2

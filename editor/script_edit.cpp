@@ -2,6 +2,8 @@
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QWheelEvent>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QScrollBar>
@@ -70,6 +72,25 @@ private:
 
 } // namespace
 
+// The gutter of line numbers at Text1's left: the number of each line the
+// file counts, at the line's first row when it wraps.
+class LineNumbers final : public QWidget
+{
+public:
+    explicit LineNumbers(ScriptEdit &edit)
+        : QWidget(&edit)
+        , m_edit(edit)
+    {
+        setObjectName(QStringLiteral("lineNumbers"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override { m_edit.paintLineNumbers(this, event->rect()); }
+
+private:
+    ScriptEdit &m_edit;
+};
+
 ScriptEdit::ScriptEdit(ScriptDocument &document, QWidget *parent)
     : QPlainTextEdit(parent)
     , m_document(document)
@@ -88,6 +109,100 @@ ScriptEdit::ScriptEdit(ScriptDocument &document, QWidget *parent)
         setTextCursor(QTextCursor(this->document()));
         horizontalScrollBar()->setValue(0);
     });
+}
+
+void ScriptEdit::setWrap(bool on)
+{
+    setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn);
+}
+
+void ScriptEdit::setLineNumbers(bool on)
+{
+    if (on == lineNumbers())
+        return;
+    if (!on) {
+        delete std::exchange(m_gutter, nullptr);
+        setViewportMargins(0, 0, 0, 0);
+        return;
+    }
+    m_gutter = new LineNumbers(*this);
+    connect(this, &QPlainTextEdit::updateRequest, m_gutter, [this](const QRect &rect, int dy) {
+        if (dy != 0)
+            m_gutter->scroll(0, dy);
+        else
+            m_gutter->update(0, rect.y(), m_gutter->width(), rect.height());
+    });
+    connect(this, &QPlainTextEdit::blockCountChanged, m_gutter, [this] { placeGutter(); });
+    placeGutter();
+    m_gutter->show();
+}
+
+bool ScriptEdit::lineNumbers() const
+{
+    return m_gutter != nullptr;
+}
+
+int ScriptEdit::gutterWidth() const
+{
+    const int digits = int(QString::number(std::max(document()->blockCount(), 10)).size());
+    return 8 + fontMetrics().horizontalAdvance(u'9') * digits;
+}
+
+void ScriptEdit::placeGutter()
+{
+    if (!m_gutter)
+        return;
+    if (viewportMargins().left() != gutterWidth())
+        setViewportMargins(gutterWidth(), 0, 0, 0);
+    const QRect area = contentsRect();
+    m_gutter->setGeometry(area.left(), area.top(), gutterWidth(), viewport()->height());
+}
+
+void ScriptEdit::paintLineNumbers(QWidget *gutter, const QRect &area)
+{
+    QPainter painter(gutter);
+    painter.fillRect(area, QColor(0xF2, 0xF2, 0xF2));
+    painter.setPen(QColor(0x6E, 0x6E, 0x6E));
+    painter.setFont(font());
+    QTextBlock block = firstVisibleBlock();
+    qreal top = blockBoundingGeometry(block).translated(contentOffset()).top();
+    const int width = gutter->width() - 4;
+    const int lineHeight = fontMetrics().height();
+    while (block.isValid() && top <= area.bottom()) {
+        const qreal bottom = top + blockBoundingRect(block).height();
+        if (block.isVisible() && bottom >= area.top())
+            painter.drawText(0, int(top), width, lineHeight, Qt::AlignRight | Qt::AlignVCenter,
+                             QString::number(block.blockNumber() + 1));
+        block = block.next();
+        top = bottom;
+    }
+}
+
+void ScriptEdit::setFontSize(int points)
+{
+    QFont bigger = font();
+    bigger.setPointSize(std::clamp(points, 6, 48));
+    setFont(bigger);
+    placeGutter();
+}
+
+void ScriptEdit::wheelEvent(QWheelEvent *event)
+{
+    // Ctrl and the wheel changes the letters' size, as in every editor.
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (const int steps = event->angleDelta().y() / 120)
+            emit zoomAsked(steps);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::wheelEvent(event);
+}
+
+void ScriptEdit::resizeEvent(QResizeEvent *event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    placeGutter();
 }
 
 void ScriptEdit::setText(QStringView text)

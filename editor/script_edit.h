@@ -52,6 +52,15 @@ public:
     // step; the caret stands after the last one, nothing selected.
     void replaceEach(std::span<const ScriptDocument::Edit> edits);
 
+    // How the script is shown: lines wrapped at the view's width (lines are
+    // still counted as the file counts them), a gutter of line numbers, the
+    // size of the letters in points.
+    void setWrap(bool on);
+    void setLineNumbers(bool on);
+    bool lineNumbers() const;
+    void setFontSize(int points);
+    int fontSize() const { return font().pointSize(); }
+
     // Puts the caret at a document position and brings it into view.
     void showPosition(int position);
 
@@ -79,10 +88,14 @@ signals:
     // Characters the author entered that code page 932 writes as a
     // look-alike became that look-alike as they went in.
     void lookAlikesReplaced(qsizetype count);
+    // Ctrl and the wheel: bigger letters for steps > 0, smaller for < 0.
+    void zoomAsked(int steps);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
     QMimeData *createMimeDataFromSelection() const override;
 
@@ -91,6 +104,12 @@ private:
         QTextCharFormat format;
         QList<QTextEdit::ExtraSelection> marks;
     };
+    friend class LineNumbers;
+    void paintLineNumbers(QWidget *gutter, const QRect &area);
+    int gutterWidth() const;
+    void placeGutter();
+
     ScriptDocument &m_document;
     std::vector<Layer> m_layers;
+    QWidget *m_gutter = nullptr;
 };

@@ -1,5 +1,6 @@
 // Linked into every test program: before main() runs, the program gets a
-// data folder of its own under the temporary folder, removed again at exit,
+// data and a configuration folder of its own under the temporary folder,
+// removed again at exit,
 // so that no test sees another's recovery journals and none ever touches
 // the user's own, however the test is started. A process the test starts
 // (one it kills, say) shares the folder and leaves its removal to the test.
@@ -24,6 +25,7 @@ struct PrivateDataFolder {
             std::abort();
         path = pattern;
         ::setenv("XDG_DATA_HOME", path.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (path + "/config").c_str(), 1);
         ::setenv("SCRIVLET_TEST_DATA_OWNER", std::to_string(::getpid()).c_str(), 1);
     }
 

@@ -47,7 +47,7 @@ public:
             m_script->beforeOpen();
         return path;
     }
-    QString savePath(QWidget *) override
+    QString savePath(QWidget *, const QString &) override
     {
         ++m_script->savesAsked;
         return take(m_script->savePaths, m_script->savePath);

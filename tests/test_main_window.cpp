@@ -16,6 +16,7 @@
 
 #include <QLabel>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -200,12 +201,13 @@ void TestMainWindow::menusStandInOrderWithUniqueAccessKeys()
         layout << menu->objectName() + u": "_s + items.join(u' ');
     }
     QCOMPARE(layout, (QStringList{
-                         QStringLiteral("mnu_file: mnu_open mnu_save -mnu_ber1 mnu_exit"),
+                         QStringLiteral("mnu_file: mnu_open mnu_save mnu_overwrite mnu_recent -mnu_ber1 mnu_exit"),
                          QStringLiteral("mnu_type: mnu_insto_type_0 mnu_insto_type_1"),
                          QStringLiteral("mnu_sengen: mnu_maegaki mnu_taitlecall mnu_honpen mnu_atogaki"),
                          QStringLiteral("mnu_event_cg: mnu_demo -ber2 mnu_hosino mnu_chitose mnu_sizuku mnu_rin mnu_yuzuki"),
                          QStringLiteral("mnu_search: mnu_find mnu_find_next mnu_find_previous mnu_replace -mnu_ber3 mnu_jump"),
-                         QStringLiteral("mnu_view: mnu_colours -mnu_ber4 mnu_check mnu_next mnu_previous"),
+                         QStringLiteral("mnu_view: mnu_colours -mnu_ber4 mnu_check mnu_next mnu_previous -mnu_ber5 "
+                                        "mnu_wrap mnu_line_numbers mnu_font_size"),
                      }));
 }
 
@@ -265,7 +267,8 @@ void TestMainWindow::buttonRowKeepsItsPlaceAndTextFollowsTheWindow()
 
     // Lower than the button row: the text area stays where it was.
     const QRect before = editor.text()->geometry();
-    editor.window->resize(editor.window->width(), editor.window->menuBar()->height() + 10);
+    editor.window->resize(editor.window->width(),
+                          editor.window->menuBar()->height() + editor.window->statusBar()->height() + 10);
     QTRY_VERIFY(client->height() < 33);
     QCOMPARE(editor.text()->geometry(), before);
 }
