@@ -628,7 +628,11 @@ void MainWindow::remember(const QString &path)
 void MainWindow::fillRecentFiles()
 {
     QMenu *menu = findChild<QMenu *>(QStringLiteral("mnu_recent"));
-    menu->clear();
+    // An item may be the one whose choice brought us here: it goes later.
+    for (QAction *item : menu->actions()) {
+        menu->removeAction(item);
+        item->deleteLater();
+    }
     const QStringList &paths = m_recent.paths();
     for (qsizetype i = 0; i < paths.size(); ++i) {
         // Numbered 1 to 9, then 0, as access keys.

@@ -1,6 +1,7 @@
 // The document without any widget: edits reported exactly, copies of the
 // text that follow the edits, and the worker's order and replies.
 #include "document/script_document.h"
+#include "document/settings.h"
 #include "document/text_reader.h"
 #include "document/worker.h"
 #include "test_files.h"
@@ -126,6 +127,26 @@ private slots:
         document.replaceWhole(u"短い\r\n"_s, ScriptDocument::Origin::Replaced);
         QVERIFY(!reader.complete());
         QCOMPARE(reader.whole(), QStringLiteral(u"短い\u2029"));
+    }
+
+    // What is remembered comes back at the next start, and what is not
+    // there, or is out of range, falls back to the usual.
+    void settingsComeBackAtTheNextStart()
+    {
+        QCOMPARE(settings::loadView(), settings::View{});
+        settings::saveView({true, true, 99});
+        QCOMPARE(settings::loadView(), (settings::View{true, true, settings::largestFont}));
+        settings::RecentFiles recent = settings::RecentFiles::load();
+        QVERIFY(recent.paths().isEmpty());
+        for (int i = 1; i <= 12; ++i)
+            recent.add(u"/台本/%1.dnml"_s.arg(i));
+        recent.add(u"/台本/3.dnml"_s);
+        recent.remove(u"/台本/12.dnml"_s);
+        recent.save();
+        QCOMPARE(settings::RecentFiles::load().paths(),
+                 (QStringList{u"/台本/3.dnml"_s, u"/台本/11.dnml"_s, u"/台本/10.dnml"_s, u"/台本/9.dnml"_s,
+                              u"/台本/8.dnml"_s, u"/台本/7.dnml"_s, u"/台本/6.dnml"_s, u"/台本/5.dnml"_s,
+                              u"/台本/4.dnml"_s}));
     }
 
     void workerRunsInOrderAndRepliesOnTheCallersThread()

@@ -70,6 +70,12 @@ class TestMainWindow : public QObject
 
 private slots:
     void initTestCase() { quietOffscreenWarnings(); }
+    // Each test starts with nothing remembered: no recent files, the usual view.
+    void init()
+    {
+        QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                      u"/scrivlet/scrivlet.conf"_s);
+    }
     void startsWithTheDocumentCaretAtItsEndUnchanged();
     void controlsCarryTheirNamesAndCaptions_data();
     void controlsCarryTheirNamesAndCaptions();
@@ -100,6 +106,10 @@ private slots:
     void savingOverAFileChangedOnDiskAsksFirst_data();
     void savingOverAFileChangedOnDiskAsksFirst();
     void aChangeOnDiskIsToldWhenTheWindowComesBack();
+    void overwriteSavesInPlaceWithNoDialog();
+    void recentFilesOpenAndForgetTheMissing();
+    void viewSettingsLastFromOneStartToTheNext();
+    void statusLineFollowsTheCaretAndTheFile();
     void badBytesOpenMarkedAndCannotBeSavedUnmended();
     void openOverUnsavedEditsAsksFirst_data();
     void openOverUnsavedEditsAsksFirst();
@@ -748,6 +758,95 @@ void TestMainWindow::filesFromElsewhereOpenAsTheAuthorSays()
     editor.dialogs->savePaths = {path};
     if (editor.window->mnu_save_Click())
         QCOMPARE(readFile(path), scriptfile::encode(editor.text()->text()).bytes);
+}
+
+void TestMainWindow::overwriteSavesInPlaceWithNoDialog()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"台本.dnml"_s);
+    QVERIFY(writeFile(path, "<P>\r\n"));
+    Editor editor;
+    // With no file yet, it is 保存: the dialog asks.
+    editor.action("mnu_overwrite")->trigger();
+    QCOMPARE(editor.dialogs->savesAsked, 1);
+    editor.window->openFile(path);
+    editor.text()->setCaret(0);
+    editor.type(u"あ"_s);
+    QCOMPARE(editor.action("mnu_overwrite")->shortcut(), QKeySequence(u"Ctrl+S"_s));
+    editor.action("mnu_overwrite")->trigger();
+    QCOMPARE(editor.dialogs->savesAsked, 1);
+    QCOMPARE(readFile(path), QByteArray("\x82\xa0<P>\r\n"));
+    QVERIFY(!editor.window->textChanged());
+}
+
+void TestMainWindow::recentFilesOpenAndForgetTheMissing()
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath(u"一.dnml"_s);
+    const QString second = dir.filePath(u"二.dnml"_s);
+    QVERIFY(writeFile(first, "1"));
+    QVERIFY(writeFile(second, "2"));
+    {
+        Editor editor;
+        editor.window->openFile(first);
+        editor.dialogs->answers = {true};
+        editor.window->openFile(second);
+    }
+    QFile::remove(first);
+    Editor editor;
+    QAction *newest = editor.action("mnu_recent_1");
+    QVERIFY(newest && newest->text().startsWith(u"&1 "_s) && newest->text().endsWith(u"二.dnml"_s));
+    editor.action("mnu_recent_2")->trigger();
+    QCOMPARE(editor.dialogs->warnings.size(), 1);
+    QVERIFY(editor.dialogs->warnings[0].contains(u"見つかりません"_s));
+    QCOMPARE(editor.window->findChild<QMenu *>(u"mnu_recent"_s)->actions().size(), 1);
+    editor.action("mnu_recent_1")->trigger();
+    QCOMPARE(editor.text()->text(), u"2"_s);
+}
+
+void TestMainWindow::viewSettingsLastFromOneStartToTheNext()
+{
+    {
+        Editor editor;
+        QVERIFY(!editor.action("mnu_wrap")->isChecked());
+        editor.action("mnu_wrap")->trigger();
+        editor.action("mnu_line_numbers")->trigger();
+        editor.action("mnu_zoom_in")->trigger();
+        editor.action("mnu_zoom_in")->trigger();
+        QCOMPARE(editor.text()->fontSize(), 14);
+        QCOMPARE(editor.text()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QVERIFY(editor.text()->findChild<QWidget *>(u"lineNumbers"_s));
+    }
+    Editor editor;
+    QVERIFY(editor.action("mnu_wrap")->isChecked());
+    QCOMPARE(editor.text()->fontSize(), 14);
+    QVERIFY(editor.text()->findChild<QWidget *>(u"lineNumbers"_s));
+    editor.action("mnu_zoom_reset")->trigger();
+    editor.action("mnu_wrap")->trigger();
+    editor.action("mnu_line_numbers")->trigger();
+    QCOMPARE(editor.text()->fontSize(), 12);
+    QCOMPARE(editor.text()->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QVERIFY(!editor.text()->findChild<QWidget *>(u"lineNumbers"_s));
+}
+
+void TestMainWindow::statusLineFollowsTheCaretAndTheFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"第一話.dnml"_s);
+    QVERIFY(writeFile(path, "ab\r\ncd\ne\r\n"));
+    Editor editor;
+    const auto part = [&](const char *name) { return editor.window->findChild<QLabel *>(QLatin1String(name))->text(); };
+    QCOMPARE(part("statusFile"), u"無題"_s);
+    editor.dialogs->answers = {false};
+    editor.window->openFile(path);
+    QCOMPARE(part("statusFile"), u"第一話.dnml ●"_s);  // opening counts as a change
+    editor.text()->select(5, 3);  // "d", the lone LF, "e": the second line as the file counts them
+    QCOMPARE(part("statusCaret"), u"2 行、5 桁"_s);
+    QCOMPARE(part("statusSelection"), u"3 文字選択"_s);
+    QCOMPARE(part("statusForm"), u"Shift-JIS・CR LF"_s);
+    editor.action("mnu_overwrite")->trigger();
+    QCOMPARE(part("statusFile"), u"第一話.dnml"_s);
+    QVERIFY(editor.window->accessibleName().contains(u"第一話.dnml"_s));
 }
 
 void TestMainWindow::unencodableTextIsNotSaved()
