@@ -9,6 +9,12 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
+void nameScrollBars(QAbstractScrollArea *area)
+{
+    area->verticalScrollBar()->setAccessibleName(QStringLiteral(u"縦スクロールバー"));
+    area->horizontalScrollBar()->setAccessibleName(QStringLiteral(u"横スクロールバー"));
+}
+
 QFont gothicFont()
 {
     QFont font;
@@ -103,6 +109,7 @@ ScriptEdit::ScriptEdit(ScriptDocument &document, QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
+    nameScrollBars(this);
     connect(&document, &ScriptDocument::contentChanged, this, &ScriptEdit::contentChanged);
     // A new text is shown from its start.
     connect(&document, &ScriptDocument::replacedWhole, this, [this] {

@@ -14,6 +14,9 @@
 #include <utility>
 #include <vector>
 
+// Names a scrolling area's bars for screen readers.
+void nameScrollBars(QAbstractScrollArea *area);
+
 // The Japanese proportional Gothic of the script and the pickers' lists,
 // 12 points, bold; the first installed of the usual families.
 QFont gothicFont();

@@ -254,6 +254,9 @@ Picker::Picker(const PickerForm &form, PickerHost &host)
     m_combo->setObjectName(QStringLiteral("Combo1"));
     m_combo->setGeometry(0, 0, 465, 24);
     m_combo->setFont(gothicFont());
+    // For a screen reader: the list, and the field its name is typed in.
+    m_combo->setAccessibleName(QStringLiteral(u"一覧"));
+    m_combo->lineEdit()->setAccessibleName(QStringLiteral(u"名前"));
     m_ok->setObjectName(QStringLiteral("Command1"));
     m_ok->setGeometry(465, 0, 75, 25);
 

@@ -15,6 +15,7 @@ packages=(
   desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin   # checking the desktop files, opening a script as the desktop does
   dpkg-dev fakeroot lintian file       # the Debian package: dpkg-shlibdeps, and checking it
   fcitx5 fcitx5-mozc fcitx5-frontend-qt6 dbus util-linux   # Japanese typed through a real input method, as its own user
+  at-spi2-core python3-pyatspi         # what a screen reader is told, walked over AT-SPI
 )
 missing=()
 for package in "${packages[@]}"; do

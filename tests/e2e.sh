@@ -153,4 +153,19 @@ key alt+f x
 focused "終了確認"
 key Return
 exited
+echo "e2e: 8. a script with LF line ends from the command line is read as lines; Ctrl+S writes it in place with CR LF"
+printf 'A\nB\n' >"$work/lf.dnml"
+"$scrivlet" "$work/lf.dnml" >>"$work/scrivlet.log" 2>&1 &
+app=$!
+pids+=($app)
+focused "開く"                             # the question about the line ends
+key Return                                 # Yes, the default
+gone "開く"
+focused "$main_title"
+key ctrl+s                                 # in place: no dialog
+printf 'A\r\nB\r\n' >"$work/lf.expected"
+expect_file "$work/lf.dnml" "$work/lf.expected"
+still_false 1 "a dialog opened for Ctrl+S" focus_is_not "$main_title"
+key alt+f x                                # saved: no question
+exited
 echo "e2e: all passed"

@@ -195,4 +195,13 @@ ref=$("$row" 5 adult 制服 ref)
 text="${start_doc}日本語<!--- \" $name \" --->${nl}<ACT NAME=\"人\" SRC=\"$ref\" FOLDER=\"ORVEN\">${nl}ゆら "
 sjis "$text$nl" >"$work/picker.expected"
 expect_file "$work/picker.dnml" "$work/picker.expected"
+echo "e2e_im: 4. 〜 typed through Mozc goes in as ～ and Ctrl+S saves it in place as 81 60"
+fcitx_on || { fcitx5-remote -o; until_true "the input method on (fcitx5-remote answering 2)" fcitx_on; }
+snapshot before
+type_text "chotto~"
+until_true "the composed text at the caret" wide_change before
+key Return                              # commits ちょっと〜 as composed
+key ctrl+s
+sjis "${text}ちょっと～$nl" >"$work/wave.expected"
+expect_file "$work/picker.dnml" "$work/wave.expected"
 echo "e2e_im: passed"

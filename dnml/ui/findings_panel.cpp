@@ -44,6 +44,7 @@ FindingsPanel::FindingsPanel(ScriptEdit &edit, QWidget *parent)
     m_list->setColumnWidth(0, 70);
     m_list->setColumnWidth(1, 50);
     m_list->setAccessibleName(QStringLiteral(u"検査結果"));
+    nameScrollBars(m_list);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(2);

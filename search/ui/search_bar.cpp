@@ -68,6 +68,7 @@ SearchBar::SearchBar(ScriptEdit &text1, QWidget *parent)
     auto *findRow = named<QWidget>("search_find_row");
     m_find = named<QLineEdit>("search_text");
     m_find->setPlaceholderText(QStringLiteral(u"検索する文字列"));
+    m_find->setAccessibleName(m_find->placeholderText());
     m_previous = named<QPushButton>("search_previous", QStringLiteral(u"前へ"));
     m_previous->setToolTip(QStringLiteral(u"前を検索 (Shift+F3, Shift+Enter)"));
     m_next = named<QPushButton>("search_next", QStringLiteral(u"次へ"));
@@ -81,6 +82,7 @@ SearchBar::SearchBar(ScriptEdit &text1, QWidget *parent)
     m_close = named<QToolButton>("search_close");
     m_close->setText(QStringLiteral(u"×"));
     m_close->setToolTip(QStringLiteral(u"閉じる (Esc)"));
+    m_close->setAccessibleName(QStringLiteral(u"閉じる"));
     m_close->setAutoRaise(true);
     // The window is narrow: the options and the bar's messages get a row
     // of their own under the search field.
@@ -102,6 +104,7 @@ SearchBar::SearchBar(ScriptEdit &text1, QWidget *parent)
     m_replaceRow = named<QWidget>("search_replace_row");
     m_replace = named<QLineEdit>("replace_text");
     m_replace->setPlaceholderText(QStringLiteral(u"置換後の文字列"));
+    m_replace->setAccessibleName(m_replace->placeholderText());
     m_replace->setToolTip(m_regex->toolTip());
     m_replaceOne = named<QPushButton>("replace_one", QStringLiteral(u"置換(&R)"));
     m_replaceAll = named<QPushButton>("replace_all", QStringLiteral(u"すべて置換(&A)"));
@@ -124,6 +127,8 @@ SearchBar::SearchBar(ScriptEdit &text1, QWidget *parent)
     auto *jumpClose = named<QToolButton>("jump_close");
     jumpClose->setText(m_close->text());
     jumpClose->setToolTip(m_close->toolTip());
+    jumpClose->setAccessibleName(m_close->accessibleName());
+    m_jump->setAccessibleName(QStringLiteral(u"行番号"));
     jumpClose->setAutoRaise(true);
     auto *jump = row(m_jumpRow);
     jump->addWidget(jumpLabel);
