@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QAction>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -34,6 +35,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -771,6 +774,144 @@ void contextRows(const QString &path, int runs)
     bench::printRow("context: iconv -f CP932 -t UTF-8", bench::show(summarise(iconv), "ms"), "-", "-", "-", "-");
 }
 
+// --- The writing surface and long lines -------------------------------
+
+// Keys typed at the caret, each until every repaint it asked for is done
+// through the event loop; the time of one key, in ms.
+double keysAndRepaints(ScriptEdit *text1, int keys)
+{
+    struct PaintWatch : QObject {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            count += event->type() == QEvent::Paint;
+            return false;
+        }
+    } painted;
+    text1->viewport()->installEventFilter(&painted);
+    QElapsedTimer timer;
+    timer.start();
+    for (int key = 0; key < keys; ++key) {
+        pressKey(text1, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        painted.count = 0;
+        int before = -1;
+        while (painted.count == 0 || painted.count != before) {
+            before = painted.count;
+            QCoreApplication::processEvents();
+        }
+    }
+    text1->viewport()->removeEventFilter(&painted);
+    return milliseconds(timer) / keys;
+}
+
+// The CPU the process uses, in clock ticks, while its event loop runs for
+// `ms` with nothing to do.
+long idleTicks(int ms)
+{
+    const auto ticks = [] {
+        QFile stat(QStringLiteral("/proc/self/stat"));
+        check(stat.open(QIODevice::ReadOnly), "cannot read /proc/self/stat");
+        const QList<QByteArray> fields = stat.readAll().split(' ');
+        return fields.value(13).toLong() + fields.value(14).toLong();  // utime, stime
+    };
+    settle();
+    const long before = ticks();
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return ticks() - before;
+}
+
+void setView(MainWindow &window, bool on)
+{
+    for (const char *name : {"mnu_wrap", "mnu_line_numbers"}) {
+        QAction *action = window.findChild<QAction *>(QLatin1String(name));
+        if (action->isChecked() != on)
+            action->trigger();
+    }
+    paintText(window);
+}
+
+// A script written elsewhere: the first `lines` lines of the long script,
+// each ending in LF alone.
+QString loneLineFeedScript(const QString &expected, qsizetype lines)
+{
+    QString text = firstLines(expected, lines).toString();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QString path = QDir::temp().filePath(QStringLiteral("scrivlet-bench-lf.dnml"));
+    QFile file(path);
+    check(file.open(QIODevice::WriteOnly) && file.write(scriptfile::encode(text).bytes) > 0, "cannot write the LF script");
+    return path;
+}
+
+void surfaceFigures(const QString &path, const QString &expected, int runs)
+{
+    // Open with wrapping on against off, to the first paint.
+    {
+        std::vector<double> on, off;
+        for (int run = 0; run < runs; ++run) {
+            for (const bool wrap : {true, false}) {
+                Program p;
+                setView(p.window, wrap);
+                p.dialogs->openPath = path;
+                settle();
+                QElapsedTimer timer;
+                timer.start();
+                p.window.mnu_open_Click();
+                paintText(p.window);
+                (wrap ? on : off).push_back(milliseconds(timer));
+                check(p.window.text1()->length() == expected.size(), "the open left the text wrong");
+            }
+        }
+        printRatioRow("open with wrapping on (baseline: off), to the first paint", on, off, "ms", 1.15);
+    }
+    // A keystroke at line 275,000 with the status bar, line numbers and
+    // wrapping on, against them off.
+    {
+        std::unique_ptr<Program> windows[2];
+        for (int i = 0; i < 2; ++i) {
+            windows[i] = std::make_unique<Program>();
+            windows[i]->dialogs->openPath = path;
+            windows[i]->window.mnu_open_Click();
+            setView(windows[i]->window, i == 0);
+            ScriptEdit *text1 = windows[i]->window.text1();
+            text1->showPosition(text1->document()->findBlockByNumber(275'000).position());
+            paintText(windows[i]->window);
+        }
+        settle();
+        std::vector<double> on, off;
+        for (int run = 0; run < 10 * runs; ++run)
+            for (int i = 0; i < 2; ++i) {
+                (i == 0 ? on : off).push_back(keysAndRepaints(windows[i]->window.text1(), 20));
+                settle();
+            }
+        printRatioRow("keystroke at line 275,000, line numbers and wrapping on (baseline: off)", on, off, "ms", 1.1);
+        const long ticks = idleTicks(5000);
+        bench::printRow("CPU over 5 s idle, caret in the 550,000-line script", std::to_string(ticks) + " ticks", "-",
+                        "-", "0 ticks", bench::met(ticks == 0));
+    }
+    // 5,000 lines whose lone LF breaks are kept as they are.
+    {
+        Program p;
+        p.dialogs->openPath = loneLineFeedScript(expected, 5000);
+        p.dialogs->answers = {false};
+        p.window.mnu_open_Click();
+        ScriptEdit *text1 = p.window.text1();
+        text1->showPosition(text1->script().positions() / 2);
+        paintText(p.window);
+        settle();
+        std::vector<double> keys;
+        for (int run = 0; run < 10 * runs; ++run)
+            keys.push_back(keysAndRepaints(text1, 1));
+        const Summary s = summarise(keys);
+        bench::printRow("keystroke, 5,000 lines of lone LF breaks kept", bench::show(s, "ms"), "-", "-", "<= 16 ms",
+                        bench::met(s.median <= 16));
+        const long ticks = idleTicks(5000);
+        bench::printRow("CPU over 5 s idle, 5,000 lines of lone LF breaks", std::to_string(ticks) + " ticks", "-", "-",
+                        "0 ticks", bench::met(ticks == 0));
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -826,6 +967,8 @@ int main(int argc, char *argv[])
         peakFigure("memory, replace all against open", "replace", "program", path, runs, 1.3);
         searchKeystrokeFigure(path, runs);
     }
+    if (group("surface"))
+        surfaceFigures(path, expected, runs);
     if (only.isEmpty())
         contextRows(path, runs);
     return 0;
