@@ -168,4 +168,24 @@ expect_file "$work/lf.dnml" "$work/lf.expected"
 still_false 1 "a dialog opened for Ctrl+S" focus_is_not "$main_title"
 key alt+f x                                # saved: no question
 exited
+echo "e2e: 9. a file changed by another program since it was opened: Ctrl+S asks, Return cancels, 上書き writes"
+printf 'mine\r\n' >"$work/shared.dnml"
+start_app "$work/shared.dnml"
+type_text "x"
+printf 'theirs, longer\r\n' >"$work/shared.dnml"
+cp "$work/shared.dnml" "$work/theirs.expected"
+key ctrl+s
+focused "保存"
+key Return                                 # キャンセル, the default
+gone "保存"
+focused "$main_title"
+expect_file "$work/shared.dnml" "$work/theirs.expected"
+key ctrl+s
+focused "保存"
+key alt+o                                  # 上書き
+gone "保存"
+printf 'xmine\r\n' >"$work/mine.expected"
+expect_file "$work/shared.dnml" "$work/mine.expected"
+key alt+f x
+exited
 echo "e2e: all passed"
