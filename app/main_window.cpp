@@ -517,19 +517,17 @@ void MainWindow::loadFile(const QString &path)
                               QStringLiteral(u"「%1」にはNUL文字があります。テキストファイルではないようです。\n開きますか?").arg(name),
                               {QStringLiteral(u"はい(&Y)"), QStringLiteral(u"いいえ(&N)")}, 1) != 0)
             return std::nullopt;
+        const auto ask = [&](bool when, const QString &question) {
+            return when && m_dialogs->yesNo(this, title, question.arg(name));
+        };
         scriptfile::Reading reading;
-        if (survey.utf8)
-            reading.utf8 = m_dialogs->yesNo(
-                this, title,
-                QStringLiteral(u"「%1」はUTF-8で書かれているようです。UTF-8として読みますか?\n"
-                               u"保存するとShift-JISになります。Shift-JISで保存できない文字は検査で指摘されます。")
-                    .arg(name));
-        if (survey.loneLineFeeds)
-            reading.lineFeedsBreak = m_dialogs->yesNo(
-                this, title,
-                QStringLiteral(u"「%1」の改行はLFだけです。LFで行を分けて読みますか?\n"
-                               u"保存すると改行はCR LFになります。「いいえ」なら、LFを行の中の文字として読みます。")
-                    .arg(name));
+        reading.utf8 = ask(survey.utf8, QStringLiteral(u"「%1」はUTF-8で書かれているようです。UTF-8として読みますか?\n"
+                                                       u"保存するとShift-JISになります。"
+                                                       u"Shift-JISで保存できない文字は検査で指摘されます。"));
+        reading.lineFeedsBreak =
+            ask(survey.loneLineFeeds, QStringLiteral(u"「%1」の改行はLFだけです。LFで行を分けて読みますか?\n"
+                                                     u"保存すると改行はCR LFになります。"
+                                                     u"「いいえ」なら、LFを行の中の文字として読みます。"));
         return reading;
     };
     const scriptfile::Loaded loaded = m_document.open(path, howToRead);

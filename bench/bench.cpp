@@ -40,6 +40,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -369,6 +370,21 @@ void setColours(MainWindow &window, bool on)
     paintText(window);
 }
 
+// A new window set up by `prepare` opens the script: the time until the
+// first paint, in ms.
+double openAndPaint(const QString &path, const std::function<void(MainWindow &)> &prepare)
+{
+    Program p;
+    p.dialogs->openPath = path;
+    prepare(p.window);
+    settle();
+    QElapsedTimer timer;
+    timer.start();
+    p.window.mnu_open_Click();
+    paintText(p.window);
+    return milliseconds(timer);
+}
+
 void pressKey(QWidget *target, int key, Qt::KeyboardModifiers modifiers, const QString &text = {})
 {
     QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
@@ -382,17 +398,8 @@ void colourFigures(const QString &path, int runs)
     // Open until the first paint of the text, colours on and off in turn.
     std::vector<double> on, off;
     for (int run = 0; run < runs; ++run) {
-        for (bool colours : {true, false}) {
-            Program p;
-            p.dialogs->openPath = path;
-            setColours(p.window, colours);
-            settle();
-            QElapsedTimer timer;
-            timer.start();
-            p.window.mnu_open_Click();
-            paintText(p.window);
-            (colours ? on : off).push_back(milliseconds(timer));
-        }
+        for (bool colours : {true, false})
+            (colours ? on : off).push_back(openAndPaint(path, [colours](MainWindow &w) { setColours(w, colours); }));
         settle();
     }
     printRatioRow("open with colours on (baseline: off), to the first paint", on, off, "ms", 1.05);
@@ -849,20 +856,9 @@ void surfaceFigures(const QString &path, const QString &expected, int runs)
     // Open with wrapping on against off, to the first paint.
     {
         std::vector<double> on, off;
-        for (int run = 0; run < runs; ++run) {
-            for (const bool wrap : {true, false}) {
-                Program p;
-                setView(p.window, wrap);
-                p.dialogs->openPath = path;
-                settle();
-                QElapsedTimer timer;
-                timer.start();
-                p.window.mnu_open_Click();
-                paintText(p.window);
-                (wrap ? on : off).push_back(milliseconds(timer));
-                check(p.window.text1()->length() == expected.size(), "the open left the text wrong");
-            }
-        }
+        for (int run = 0; run < runs; ++run)
+            for (const bool wrap : {true, false})
+                (wrap ? on : off).push_back(openAndPaint(path, [wrap](MainWindow &w) { setView(w, wrap); }));
         printRatioRow("open with wrapping on (baseline: off), to the first paint", on, off, "ms", 1.15);
     }
     // A keystroke at line 275,000 with the status bar, line numbers and
