@@ -97,12 +97,12 @@ private slots:
         const int slice = 1 << 17;
         for (const auto &[mode, name] : {std::pair{TextReader::Edits::ReadAgain, "read again"},
                                          std::pair{TextReader::Edits::FoldIn, "fold in"}}) {
-            const auto row = [&](const char *what) { return qPrintable(u"%1: %2"_s.arg(QLatin1String(name), QLatin1String(what))); };
-            QTest::newRow(row("before what was read")) << mode << replace(10, 3, u"\n追加\n"_s);
-            QTest::newRow(row("across where the copy has got")) << mode << replace(slice - 5, 20, u"跨"_s);
-            QTest::newRow(row("at where the copy has got")) << mode << replace(slice, 0, u"境"_s);
-            QTest::newRow(row("after it")) << mode << replace(slice * 2, 7, QString());
-            QTest::newRow(row("all of it replaced")) << mode << Edit([](QTextDocument *d) {
+            const auto row = [&](const char *what) { return QByteArray(name) + ": " + what; };
+            QTest::newRow(row("before what was read").constData()) << mode << replace(10, 3, u"\n追加\n"_s);
+            QTest::newRow(row("across where the copy has got").constData()) << mode << replace(slice - 5, 20, u"跨"_s);
+            QTest::newRow(row("at where the copy has got").constData()) << mode << replace(slice, 0, u"境"_s);
+            QTest::newRow(row("after it").constData()) << mode << replace(slice * 2, 7, QString());
+            QTest::newRow(row("all of it replaced").constData()) << mode << Edit([](QTextDocument *d) {
                 QTextCursor cursor(d);
                 cursor.select(QTextCursor::Document);
                 cursor.insertText(u"全"_s);
