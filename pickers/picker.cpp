@@ -35,9 +35,9 @@ void writeSound(const PickerForm &, const Choice &choice, PickerHost &host)
 }
 
 // The last row of the place list is no place but a black background.
-void writePlace(const PickerForm &form, const Choice &choice, PickerHost &host)
+void writePlace(const PickerForm &, const Choice &choice, PickerHost &host)
 {
-    if (choice.row == int(form.adult.size()) - 1) {
+    if (choice.row == int(catalogues::blackScreenPlaceRow)) {
         host.insert(markup::blackBackground);
         return;
     }
