@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -390,6 +391,25 @@ void TestLongSession::widgetsNeverDriftFromTheModel()
              QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
              QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
              m_model.replaceSelection(pickerFragment(launcher.form, row, m_model));
+         }},
+        {"picture picker refuses a name no row has", 1,
+         [&] {
+             // A sprite or event picture picker: a typed name matching no
+             // row writes nothing, and Escape leaves.
+             const Launcher &launcher = launchers[3 + random.bounded(int(std::size(launchers)) - 3)];
+             if (launcher.isAction)
+                 action(launcher.name)->trigger();
+             else
+                 QTest::mouseClick(button(launcher.name), Qt::LeftButton);
+             QWidget *picker = m_window->picker(pickerNumbered(launcher.form));
+             QVERIFY(picker);
+             auto *combo = picker->findChild<QComboBox *>(QStringLiteral("Combo1"));
+             combo->lineEdit()->selectAll();
+             typeInto(combo->lineEdit(), QStringLiteral(u"どの行でもない名前"));
+             QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+             QVERIFY(m_window->picker(pickerNumbered(launcher.form)));
+             picker->close();
+             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
          }},
         {"save", 1,
          [&] {
