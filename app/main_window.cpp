@@ -219,6 +219,10 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     addPanel(m_searchBar.get());
     m_findings = std::make_unique<dnml::FindingsPanel>(*m_text1, client);
     addPanel(m_findings.get());
+    connect(m_findings.get(), &dnml::FindingsPanel::wrapped, this, [this](const QString &note) {
+        statusBar()->setObjectName(QStringLiteral("statusBar"));
+        statusBar()->showMessage(note, 5000);
+    });
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
     fileDrop->setObjectName(QStringLiteral("fileDrop"));
