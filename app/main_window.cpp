@@ -2,6 +2,8 @@
 
 #include "app/dialogs.h"
 #include "app/file_drop.h"
+#include "assets/ui/completion.h"
+#include "assets/ui/palette.h"
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
 #include "editor/script_edit.h"
@@ -143,6 +145,7 @@ constexpr MenuItem searchItems[] = {
     {"mnu_replace", u"置換(&R)", [](MainWindow &w) { w.searchBar()->showReplace(); }, "Ctrl+H"},
     {"mnu_ber3", u"-", nullptr},
     {"mnu_jump", u"指定行へジャンプ(&J)", [](MainWindow &w) { w.searchBar()->showJump(); }, "Ctrl+G"},
+    {"mnu_palette", u"素材パレット(&A)", [](MainWindow &w) { w.palette()->open(); }, "Ctrl+P"},
 };
 
 constexpr MenuItem viewItems[] = {
@@ -223,6 +226,8 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
         statusBar()->setObjectName(QStringLiteral("statusBar"));
         statusBar()->showMessage(note, 5000);
     });
+    m_palette = std::make_unique<assets::Palette>(*this, *m_text1, this);
+    m_completion = std::make_unique<assets::Completion>(*m_text1, *m_highlighter, *this, m_palette->recent(), this);
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
     fileDrop->setObjectName(QStringLiteral("fileDrop"));

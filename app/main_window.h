@@ -21,6 +21,10 @@
 
 class Picker;
 struct PickerForm;
+namespace assets {
+class Completion;
+class Palette;
+} // namespace assets
 namespace dnml {
 class FindingsPanel;
 class Highlighter;
@@ -47,6 +51,7 @@ public:
     SearchBar *searchBar() const { return m_searchBar.get(); }
     dnml::FindingsPanel *findings() const { return m_findings.get(); }
     dnml::Highlighter *highlighter() const { return m_highlighter.get(); }
+    assets::Palette *palette() const { return m_palette.get(); }
     recovery::Recovery &recovery() { return m_recovery; }
     bool textChanged() const { return text_changed; }
 
@@ -127,6 +132,8 @@ private:
     PanelStrip m_panels;
     std::unique_ptr<SearchBar> m_searchBar;
     std::unique_ptr<dnml::FindingsPanel> m_findings;
+    std::unique_ptr<assets::Palette> m_palette;
+    std::unique_ptr<assets::Completion> m_completion;
     std::array<QPointer<Picker>, 19> m_pickers;
     bool text_changed = false;
 };

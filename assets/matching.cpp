@@ -3,6 +3,21 @@
 #include <algorithm>
 
 namespace assets {
+namespace {
+
+// The rows by their ranks, the rows of one rank in the order given.
+template <typename Rank>
+std::vector<const Asset *> byRank(std::vector<std::pair<Rank, const Asset *>> ranked)
+{
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<const Asset *> out;
+    out.reserve(ranked.size());
+    for (const auto &[rank, asset] : ranked)
+        out.push_back(asset);
+    return out;
+}
+
+} // namespace
 
 QString fold(QStringView text)
 {
@@ -50,12 +65,7 @@ std::vector<const Asset *> matching(const std::vector<const Asset *> &rows, QStr
         if (best != Match::None)
             found.emplace_back(best, asset);
     }
-    std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-    std::vector<const Asset *> out;
-    out.reserve(found.size());
-    for (const auto &[match, asset] : found)
-        out.push_back(asset);
-    return out;
+    return byRank(std::move(found));
 }
 
 RecentUse::Key RecentUse::keyOf(const Asset &asset)
@@ -80,12 +90,7 @@ std::vector<const Asset *> RecentUse::order(const std::vector<const Asset *> &ro
         // 0 for the latest used, then the earlier ones; the rest after them.
         ranked.emplace_back(used == m_used.rend() ? m_used.size() : std::size_t(used - m_used.rbegin()), asset);
     }
-    std::stable_sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-    std::vector<const Asset *> out;
-    out.reserve(ranked.size());
-    for (const auto &[rank, asset] : ranked)
-        out.push_back(asset);
-    return out;
+    return byRank(std::move(ranked));
 }
 
 } // namespace assets

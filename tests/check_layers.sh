@@ -18,6 +18,7 @@ declare -A allowed=(
   [dnml/ui]="catalogues document markup dnml editor"
   [recovery]="document recovery"
   [pickers]="catalogues markup document editor pickers"
+  [assets/ui]="catalogues markup document editor assets dnml dnml/ui pickers assets/ui"
 )
 status=0
 for folder in "${!allowed[@]}"; do
