@@ -4,7 +4,8 @@
 # Romaji typed in Text1 and in a picker's field is converted, committed
 # and saved; the text being composed shows at the caret and the candidate
 # list opens near it; the Return that commits a conversion does not press
-# OK, and Escape during composition cancels the composition only.
+# OK, nor choose a row of the asset palette, and Escape during composition
+# cancels the composition only.
 # Usage: e2e_im.sh <scrivlet> <catalogue_row>
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -195,4 +196,25 @@ ref=$("$row" 5 adult 制服 ref)
 text="${start_doc}日本語<!--- \" $name \" --->${nl}<ACT NAME=\"人\" SRC=\"$ref\" FOLDER=\"ORVEN\">${nl}ゆら "
 sjis "$text$nl" >"$work/picker.expected"
 expect_file "$work/picker.dnml" "$work/picker.expected"
+
+echo "e2e_im: 4. a conversion in the asset palette's field: its Return commits and chooses nothing"
+palette="素材パレット"
+focused "$main_title"
+key ctrl+p
+focused "$palette"
+im_on
+type_text "seifuku"
+key space space
+until_true "the candidate list" has_candidates
+key Up Return                           # commits 制服, the rows narrow to it
+until_true "the candidate list to close" no_candidates
+still_false 1 "the Return that committed the word chose a row" no_window "$palette"
+key Return                              # the first row holding 制服
+gone "$palette"
+focused "$main_title"
+key alt+f s
+im_file_dialog "$work/palette.dnml"
+text+="<!--- \" $name \" --->${nl}<ACT NAME=\"人\" SRC=\"$ref\" FOLDER=\"ORVEN\">${nl}ゆら "
+sjis "$text$nl" >"$work/palette.expected"
+expect_file "$work/palette.dnml" "$work/palette.expected"
 echo "e2e_im: passed"
