@@ -226,8 +226,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
         statusBar()->setObjectName(QStringLiteral("statusBar"));
         statusBar()->showMessage(note, 5000);
     });
-    m_palette = std::make_unique<assets::Palette>(*this, *m_text1, this);
-    m_completion = std::make_unique<assets::Completion>(*m_text1, *m_highlighter, *this, m_palette->recent(), this);
+    m_completion = std::make_unique<assets::Completion>(*m_text1, *m_highlighter, *this, m_usedAssets, this);
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
     fileDrop->setObjectName(QStringLiteral("fileDrop"));
@@ -594,6 +593,13 @@ Picker *MainWindow::picker(const PickerForm &form) const
 {
     Picker *picker = m_pickers[std::size_t(&form - pickerForms.data())];
     return picker && picker->isVisible() ? picker : nullptr;
+}
+
+assets::Palette *MainWindow::palette()
+{
+    if (!m_palette)
+        m_palette = std::make_unique<assets::Palette>(*this, *m_text1, m_usedAssets, this);
+    return m_palette.get();
 }
 
 void MainWindow::showTrouble(const QString &message)

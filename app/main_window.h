@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/dialogs.h"
+#include "assets/matching.h"
 #include "document/script_document.h"
 #include "editor/panel_strip.h"
 #include "markup/markup.h"
@@ -51,7 +52,8 @@ public:
     SearchBar *searchBar() const { return m_searchBar.get(); }
     dnml::FindingsPanel *findings() const { return m_findings.get(); }
     dnml::Highlighter *highlighter() const { return m_highlighter.get(); }
-    assets::Palette *palette() const { return m_palette.get(); }
+    // The asset palette, made the first time it is asked for.
+    assets::Palette *palette();
     recovery::Recovery &recovery() { return m_recovery; }
     bool textChanged() const { return text_changed; }
 
@@ -132,6 +134,7 @@ private:
     PanelStrip m_panels;
     std::unique_ptr<SearchBar> m_searchBar;
     std::unique_ptr<dnml::FindingsPanel> m_findings;
+    assets::RecentUse m_usedAssets;  // by the palette and the completion list
     std::unique_ptr<assets::Palette> m_palette;
     std::unique_ptr<assets::Completion> m_completion;
     std::array<QPointer<Picker>, 19> m_pickers;

@@ -61,11 +61,23 @@ Completion::Completion(ScriptEdit &edit, dnml::Highlighter &states, PickerHost &
     , m_states(states)
     , m_host(host)
     , m_recent(recent)
-    , m_popup(new QFrame(&edit, Qt::ToolTip | Qt::FramelessWindowHint))
     , m_rows(new AssetList(this))
-    , m_list(m_rows->makeView(m_popup))
 {
     setObjectName(QStringLiteral("completion"));
+    m_afterTyping.setSingleShot(true);
+    m_afterTyping.setInterval(0);
+    connect(&m_afterTyping, &QTimer::timeout, this, &Completion::update);
+    connect(&edit, &QPlainTextEdit::cursorPositionChanged, this, &Completion::caretMoved);
+    for (QScrollBar *bar : {edit.verticalScrollBar(), edit.horizontalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, this, &Completion::hide);
+    edit.installEventFilter(this);
+}
+
+void Completion::makePopup()
+{
+    // Made when first shown, so that the window starts no later for it.
+    m_popup = new QFrame(&m_edit, Qt::ToolTip | Qt::FramelessWindowHint);
+    m_list = m_rows->makeView(m_popup);
     m_popup->setObjectName(QStringLiteral("completionPopup"));
     m_popup->setAttribute(Qt::WA_ShowWithoutActivating);
     m_popup->setFocusPolicy(Qt::NoFocus);
@@ -80,18 +92,10 @@ Completion::Completion(ScriptEdit &edit, dnml::Highlighter &states, PickerHost &
     auto *layout = new QVBoxLayout(m_popup);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->addWidget(m_list);
-
-    m_afterTyping.setSingleShot(true);
-    m_afterTyping.setInterval(0);
-    connect(&m_afterTyping, &QTimer::timeout, this, &Completion::update);
-    connect(&edit, &QPlainTextEdit::cursorPositionChanged, this, &Completion::caretMoved);
-    for (QScrollBar *bar : {edit.verticalScrollBar(), edit.horizontalScrollBar()})
-        connect(bar, &QScrollBar::valueChanged, this, &Completion::hide);
     connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex &row) {
         m_list->setCurrentIndex(row);
         accept();
     });
-    edit.installEventFilter(this);
 }
 
 Completion::~Completion()
@@ -101,7 +105,7 @@ Completion::~Completion()
 
 bool Completion::isShown() const
 {
-    return m_popup->isVisible();
+    return m_popup && m_popup->isVisible();
 }
 
 std::optional<Completion::Value> Completion::valueAtCaret() const
@@ -160,6 +164,8 @@ void Completion::update()
 
 void Completion::show(dnml::AssetTag tag, std::vector<const Asset *> rows)
 {
+    if (!m_popup)
+        makePopup();
     // Music and sound effects are one kind each and have no file to show;
     // a background is a place or a picture, a sprite someone's.
     const bool pictures = tag == dnml::AssetTag::Background || tag == dnml::AssetTag::Act;
@@ -194,7 +200,8 @@ void Completion::show(dnml::AssetTag tag, std::vector<const Asset *> rows)
 
 void Completion::hide()
 {
-    m_popup->hide();
+    if (m_popup)
+        m_popup->hide();
 }
 
 void Completion::caretMoved()
@@ -211,6 +218,8 @@ void Completion::caretMoved()
 
 void Completion::accept()
 {
+    if (!isShown())
+        return;
     const Asset *asset = m_rows->at(m_list->currentIndex());
     const std::optional<Value> value = valueAtCaret();
     hide();

@@ -41,10 +41,12 @@ public:
     ~Completion() override;
 
     bool isShown() const;
+    // The list's rows; null until it is first shown.
     QTreeView *list() const { return m_list; }
 
     // Replaces the value with the highlighted row's reference (a picture's
-    // path), closing its quote if it was open, the caret after the quote.
+    // path), closing its quote if it was open, the caret after the quote;
+    // nothing while the list is not shown.
     void accept();
     // Hides the list until the caret leaves the value.
     void dismiss();
@@ -63,6 +65,7 @@ private:
     // After committed text: shows, narrows or hides the list.
     void update();
     void caretMoved();
+    void makePopup();
     void hide();
     void show(dnml::AssetTag tag, std::vector<const Asset *> rows);
 
@@ -70,9 +73,9 @@ private:
     dnml::Highlighter &m_states;
     PickerHost &m_host;
     RecentUse &m_recent;
-    QFrame *m_popup;
+    QFrame *m_popup = nullptr;
     AssetList *m_rows;
-    QTreeView *m_list;
+    QTreeView *m_list = nullptr;
     QTimer m_afterTyping;
     // The value Escape dismissed: its line and first column.
     int m_dismissedBlock = -1;

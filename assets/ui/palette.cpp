@@ -24,7 +24,7 @@ const PickerForm &pickerOf(const Asset &asset)
     Q_UNREACHABLE();
 }
 
-Palette::Palette(PickerHost &host, QWidget &anchor, QWidget *parent)
+Palette::Palette(PickerHost &host, QWidget &anchor, RecentUse &recent, QWidget *parent)
     : QFrame(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , m_host(host)
     , m_anchor(anchor)
@@ -32,6 +32,7 @@ Palette::Palette(PickerHost &host, QWidget &anchor, QWidget *parent)
     , m_rows(new AssetList(this))
     , m_list(m_rows->makeView(this))
     , m_count(new QLabel(this))
+    , m_recent(recent)
 {
     setObjectName(QStringLiteral("palette"));
     setWindowTitle(QStringLiteral(u"素材パレット"));

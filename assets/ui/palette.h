@@ -31,8 +31,8 @@ class Palette : public QFrame
 public:
     // A window of `parent`'s (the main window). `host` writes into Text1 and
     // says the options; `anchor` (Text1) is where the palette opens, over
-    // its top. All must outlive it.
-    Palette(PickerHost &host, QWidget &anchor, QWidget *parent);
+    // its top; each row written is noted in `recent`. All must outlive it.
+    Palette(PickerHost &host, QWidget &anchor, RecentUse &recent, QWidget *parent);
 
     // Shows the palette with an empty field holding the focus, every row
     // listed (those used last since the start first), the first row
@@ -43,9 +43,6 @@ public:
     void choose();
     // Closes without writing and gives Text1 the focus.
     void leave();
-
-    // What has been chosen here or completed in Text1 since the start.
-    RecentUse &recent() { return m_recent; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -61,7 +58,7 @@ private:
     QTreeView *m_list;
     QLabel *m_count;
     std::vector<const Asset *> m_all;
-    RecentUse m_recent;
+    RecentUse &m_recent;
     bool m_composing = false;  // the input method holds text not yet committed
 };
 
