@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QSet>
 #include <QHeaderView>
 #include <QTreeView>
 
@@ -78,17 +79,23 @@ QTreeView *AssetList::makeView(QWidget *parent)
     header->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(KindColumn, QHeaderView::Fixed);
     header->setSectionResizeMode(FileColumn, QHeaderView::Fixed);
-    const QFontMetrics metrics = view->fontMetrics();
-    int kind = 0;
-    int file = 0;
+    // Measuring a text takes time: each kind is measured once, and of the
+    // paths (plain letters) only the longest.
+    QSet<QString> kinds;
+    QStringView longestFile;
     for (auto type : {markup::InstallType::Adult, markup::InstallType::AllAges}) {
         for (const Asset &asset : assets::index(type)) {
-            kind = std::max(kind, metrics.horizontalAdvance(asset.kindLabel));
-            file = std::max(file, metrics.horizontalAdvance(asset.file().toString()));
+            kinds.insert(asset.kindLabel);
+            if (asset.file().size() > longestFile.size())
+                longestFile = asset.file();
         }
     }
+    const QFontMetrics metrics = view->fontMetrics();
+    int kind = 0;
+    for (const QString &label : kinds)
+        kind = std::max(kind, metrics.horizontalAdvance(label));
     header->resizeSection(KindColumn, kind + 16);
-    header->resizeSection(FileColumn, file + 16);
+    header->resizeSection(FileColumn, metrics.horizontalAdvance(longestFile.toString() + u'W') + 16);
     return view;
 }
 

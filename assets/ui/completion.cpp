@@ -171,10 +171,19 @@ void Completion::show(dnml::AssetTag tag, std::vector<const Asset *> rows)
     const bool pictures = tag == dnml::AssetTag::Background || tag == dnml::AssetTag::Act;
     m_list->setColumnHidden(AssetList::KindColumn, !pictures);
     m_list->setColumnHidden(AssetList::FileColumn, !pictures);
-    int width = 0;
+    // Wide enough for the longest name. Measuring hundreds of Japanese
+    // names would take tens of milliseconds: each character is reckoned
+    // as wide or narrow instead.
     const QFontMetrics metrics = m_list->fontMetrics();
-    for (const Asset *asset : rows)
-        width = std::max(width, metrics.horizontalAdvance(asset->name().toString()));
+    const int wide = metrics.horizontalAdvance(QChar(u'あ'));
+    const int narrow = metrics.averageCharWidth();
+    int width = 0;
+    for (const Asset *asset : rows) {
+        int name = 0;
+        for (QChar c : asset->name())
+            name += c.unicode() >= 0x1100 && (c.unicode() < 0xFF61 || c.unicode() > 0xFFDC) ? wide : narrow;
+        width = std::max(width, name);
+    }
     width += 24;
     if (pictures)
         width += m_list->header()->sectionSize(AssetList::KindColumn) + m_list->header()->sectionSize(AssetList::FileColumn);
