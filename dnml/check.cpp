@@ -99,13 +99,13 @@ std::size_t distance(std::u16string_view a, std::u16string_view b)
 struct Catalogues {
     Kind music, sounds, backgrounds, sprites;
     Names adultOnly, allAgesOnly;
-    // Every picture's names, in both editions, by its path in capitals.
-    std::unordered_map<std::u16string, std::vector<std::u16string_view>> pictureNames;
+    // Every picture's names, in both editions, by its path.
+    std::unordered_map<std::u16string_view, std::vector<std::u16string_view>> pictureNames;
 
     void namePictures(c::Catalogue rows)
     {
         for (const c::Row &row : rows) {
-            auto &names = pictureNames[upperPath(row.ref)];
+            auto &names = pictureNames[row.ref];
             if (std::find(names.begin(), names.end(), row.name) == names.end())
                 names.push_back(row.name);
         }
@@ -211,7 +211,7 @@ struct Tag {
     const Attribute *attribute(QStringView wanted) const
     {
         for (const Attribute &a : attributes)
-            if (a.name.compare(wanted, Qt::CaseInsensitive) == 0)
+            if (sameName(a.name, wanted))
                 return &a;
         return nullptr;
     }
@@ -289,7 +289,7 @@ private:
                 break;
             case Token::TagName:
                 m_tag.name = piece;
-                if (piece.compare(u"INDENT", Qt::CaseInsensitive) == 0) {
+                if (sameName(piece, u"INDENT")) {
                     if (!m_tag.closing)
                         indents.push_back(m_tag.offset);
                     else if (!indents.empty())
@@ -387,7 +387,7 @@ private:
             return;
         const std::u16string_view value = u16(folder->value);
         const bool edition = value == adultFolder || value == allAgesFolder;
-        const bool include = m_tag.name.compare(u"INCLUDE", Qt::CaseInsensitive) == 0;
+        const bool include = sameName(m_tag.name, u"INCLUDE");
         if (!edition && !(include && value == markup::playerFolder)) {
             const QString editions = QStringLiteral(u"%1 か %2").arg(quoted(qs(adultFolder)), quoted(qs(allAgesFolder)));
             add(FindingKind::FolderValue, folder->offset, folder->value.size(),
@@ -453,13 +453,13 @@ private:
     }
 
     // A picture after the comment line its picker wrote must be the picture
-    // of the row the comment names.
+    // of the row the comment names. `ref` is the catalogue's own spelling.
     void judgeComment(std::u16string_view ref, const Attribute &src)
     {
         if (m_tag.comment.line < 0)
             return;
         const auto &names = tables().pictureNames;
-        const auto it = names.find(upperPath(ref));
+        const auto it = names.find(ref);
         if (it == names.end() || std::find(it->second.begin(), it->second.end(), u16(m_tag.comment.name)) != it->second.end())
             return;
         add(FindingKind::CommentMismatch, src.offset, src.value.size(),

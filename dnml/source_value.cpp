@@ -13,7 +13,7 @@ std::optional<AssetTag> assetTagNamed(QStringView name)
         {u"ACT", AssetTag::Act},
     };
     for (const auto &[tag, kind] : tags)
-        if (name.compare(tag, Qt::CaseInsensitive) == 0)
+        if (sameName(name, tag))
             return kind;
     return std::nullopt;
 }
@@ -63,7 +63,7 @@ std::optional<SourceValue> sourceValueAt(std::span<const QStringView> lines, Sta
                 const qsizetype end = span.start + span.length - (open ? 0 : 1);
                 if (caretLine && piece.startsWith(u'"') && caret > span.start && caret <= end) {
                     const auto tag = assetTagNamed(element);
-                    if (!inTag || closing || !tag || !equals || attribute.compare(u"SRC", Qt::CaseInsensitive) != 0)
+                    if (!inTag || closing || !tag || !equals || !sameName(attribute, u"SRC"))
                         return std::nullopt;
                     return SourceValue{*tag, span.start + 1, end, !open};
                 }
