@@ -336,6 +336,14 @@ void TestAssetsUi::escapeDismissesUntilTheCaretLeaves()
     settle();
     QCOMPARE(editor.offered().value(0), u"Snow Drop"_s);
     QCOMPARE(editor.text()->text(), u"<BGM SRC=\"sno"_s);
+    // The caret taken into another value: the list was for this one.
+    editor.text()->setText(u"<SOUND SRC=\"チ\">\r\n<BGM SRC=\""_s);
+    editor.text()->setCaret(editor.text()->length());
+    editor.type(u"s"_s);
+    settle();
+    QVERIFY(editor.completion()->isShown());
+    editor.text()->setCaret(13);
+    QVERIFY(!editor.completion()->isShown());
 }
 
 void TestAssetsUi::completionWaitsForTheConversion()

@@ -159,6 +159,8 @@ void Completion::update()
         hide();
         return;
     }
+    m_shownBlock = value->block.blockNumber();
+    m_shownStart = value->source.start;
     show(value->source.tag, std::move(rows));
 }
 
@@ -218,10 +220,13 @@ void Completion::caretMoved()
     if (!isShown() && m_dismissedBlock < 0)
         return;
     const std::optional<Value> value = valueAtCaret();
-    const bool same = value && value->block.blockNumber() == m_dismissedBlock && value->source.start == m_dismissedStart;
-    if (!same)
+    const auto at = [&value](int block, qsizetype start) {
+        return value && value->block.blockNumber() == block && value->source.start == start;
+    };
+    if (!at(m_dismissedBlock, m_dismissedStart))
         m_dismissedBlock = -1;
-    if (!value)
+    // Into another value, or out of any: the list was for the one it left.
+    if (!at(m_shownBlock, m_shownStart))
         hide();
 }
 

@@ -77,7 +77,10 @@ private:
     AssetList *m_rows;
     QTreeView *m_list = nullptr;
     QTimer m_afterTyping;
-    // The value Escape dismissed: its line and first column.
+    // The value the list is for, and the one Escape dismissed: each by its
+    // line and first column.
+    int m_shownBlock = -1;
+    qsizetype m_shownStart = -1;
     int m_dismissedBlock = -1;
     qsizetype m_dismissedStart = -1;
     bool m_composing = false;
