@@ -2,6 +2,8 @@
 
 #include "app/dialogs.h"
 #include "app/file_drop.h"
+#include "assets/ui/completion.h"
+#include "assets/ui/palette.h"
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
 #include "editor/notice_bar.h"
@@ -148,6 +150,7 @@ constexpr MenuItem searchItems[] = {
     {"mnu_replace", u"置換(&R)", [](MainWindow &w) { w.searchBar()->showReplace(); }, "Ctrl+H"},
     {"mnu_ber3", u"-", nullptr},
     {"mnu_jump", u"指定行へジャンプ(&J)", [](MainWindow &w) { w.searchBar()->showJump(); }, "Ctrl+G"},
+    {"mnu_palette", u"素材パレット(&A)", [](MainWindow &w) { w.palette()->open(); }, "Ctrl+P"},
 };
 
 constexpr MenuItem viewItems[] = {
@@ -236,6 +239,11 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     addPanel(m_searchBar.get());
     m_findings = std::make_unique<dnml::FindingsPanel>(*m_text1, client);
     addPanel(m_findings.get());
+    connect(m_findings.get(), &dnml::FindingsPanel::wrapped, this, [this](const QString &note) {
+        statusBar()->setObjectName(QStringLiteral("statusBar"));
+        statusBar()->showMessage(note, 5000);
+    });
+    m_completion = std::make_unique<assets::Completion>(*m_text1, *m_highlighter, *this, m_usedAssets, this);
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
     fileDrop->setObjectName(QStringLiteral("fileDrop"));
@@ -816,6 +824,13 @@ Picker *MainWindow::picker(const PickerForm &form) const
 {
     Picker *picker = m_pickers[std::size_t(&form - pickerForms.data())];
     return picker && picker->isVisible() ? picker : nullptr;
+}
+
+assets::Palette *MainWindow::palette()
+{
+    if (!m_palette)
+        m_palette = std::make_unique<assets::Palette>(*this, *m_text1, m_usedAssets, this);
+    return m_palette.get();
 }
 
 void MainWindow::showTrouble(const QString &message)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/dialogs.h"
+#include "assets/matching.h"
 #include "document/script_document.h"
 #include "document/settings.h"
 #include "editor/panel_strip.h"
@@ -23,6 +24,10 @@
 class NoticeBar;
 class Picker;
 struct PickerForm;
+namespace assets {
+class Completion;
+class Palette;
+} // namespace assets
 namespace dnml {
 class FindingsPanel;
 class Highlighter;
@@ -50,6 +55,8 @@ public:
     SearchBar *searchBar() const { return m_searchBar.get(); }
     dnml::FindingsPanel *findings() const { return m_findings.get(); }
     dnml::Highlighter *highlighter() const { return m_highlighter.get(); }
+    // The asset palette, made the first time it is asked for.
+    assets::Palette *palette();
     recovery::Recovery &recovery() { return m_recovery; }
     bool textChanged() const { return text_changed; }
 
@@ -158,6 +165,9 @@ private:
     std::unique_ptr<dnml::FindingsPanel> m_findings;
     std::unique_ptr<NoticeBar> m_diskNotice;
     disk::Stamp m_reportedStamp;
+    assets::RecentUse m_usedAssets;  // by the palette and the completion list
+    std::unique_ptr<assets::Palette> m_palette;
+    std::unique_ptr<assets::Completion> m_completion;
     std::array<QPointer<Picker>, 19> m_pickers;
     bool text_changed = false;
 };

@@ -1,6 +1,7 @@
 // The figures timed inside the process, through the real windows on the
 // offscreen platform: open, save, insertion, keystrokes, picker, memory,
-// colours, the check, search, and the context rows. Program and baseline runs alternate; each figure prints one
+// colours, the check, search, the asset palette and completion, and the
+// context rows. Program and baseline runs alternate; each figure prints one
 // row of the results table (see stats.h).
 //
 // usage: scrivlet_bench <script file> <runs>
@@ -9,6 +10,8 @@
 //            set in kB; "check" opens the script and runs the check,
 //            "replace" opens it and replaces all through the search bar)
 #include "app/main_window.h"
+#include "assets/ui/completion.h"
+#include "assets/ui/palette.h"
 #include "editor/script_edit.h"
 #include "document/script_file.h"
 #include "bench/stats.h"
@@ -37,6 +40,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
+#include <QTreeView>
 
 #include <cstdio>
 #include <cstdlib>
@@ -756,6 +760,150 @@ void searchKeystrokeFigure(const QString &path, int runs)
     printRatioRow("keystroke, bar open with marks", program, baseline, "ms", 1.2);
 }
 
+// An empty line of its own before the line holding `offset`, the caret on it.
+void newLineAt(ScriptEdit *text1, qsizetype offset)
+{
+    text1->setCaret(offset);
+    QTextCursor cursor = text1->textCursor();
+    cursor.movePosition(QTextCursor::StartOfBlock);
+    text1->setTextCursor(cursor);
+    text1->insert(u"\r\n");
+    text1->setCaret(text1->caret() - 2);
+}
+
+// The asset palette and completion in a window holding the long script.
+void assetFigures(const QString &path, int runs)
+{
+    // The recovery journal's first copy of the text, a slice per turn of
+    // the event loop, would land in the keystrokes timed here.
+    Program p;
+    p.window.recovery().setJournalling(false);
+    p.dialogs->openPath = path;
+    p.window.mnu_open_Click();
+    ScriptEdit *text1 = p.window.text1();
+    assets::Palette *palette = p.window.palette();
+    auto *field = palette->findChild<QLineEdit *>(QStringLiteral("paletteField"));
+    auto *rows = palette->findChild<QTreeView *>(QStringLiteral("paletteList"));
+    QAction *item = p.window.findChild<QAction *>(QStringLiteral("mnu_palette"));
+    settle();
+
+    // Ctrl+P until the palette is shown with its rows painted.
+    struct PaintSeen : QObject {
+        bool seen = false;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            seen = seen || event->type() == QEvent::Paint;
+            return false;
+        }
+    } painted;
+    rows->viewport()->installEventFilter(&painted);
+    std::vector<double> opening, filtering;
+    const QString typed = QStringLiteral(u"ゆら／こーと・正面・笑顔");
+    for (int run = 0; run < runs; ++run) {
+        painted.seen = false;
+        QElapsedTimer timer;
+        timer.start();
+        item->trigger();
+        while (!painted.seen && timer.elapsed() < 1000)
+            QCoreApplication::processEvents();
+        opening.push_back(milliseconds(timer));
+        check(palette->isVisible() && rows->model()->rowCount() > 700, "the palette did not show every row");
+        settle();
+        // Each keystroke narrows all the rows again: typing a name, then
+        // taking it back.
+        for (QChar c : typed) {
+            timer.start();
+            pressKey(field, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            filtering.push_back(milliseconds(timer));
+        }
+        check(rows->model()->rowCount() > 0 && rows->model()->rowCount() < 20, "typing did not narrow the rows");
+        for (qsizetype i = 0; i < typed.size(); ++i) {
+            timer.start();
+            pressKey(field, Qt::Key_Backspace, Qt::NoModifier);
+            filtering.push_back(milliseconds(timer));
+        }
+        pressKey(field, Qt::Key_Escape, Qt::NoModifier);
+        settle();
+    }
+    rows->viewport()->removeEventFilter(&painted);
+    const Summary open = summarise(opening);
+    bench::printRow("palette: Ctrl+P until shown", bench::show(open, "ms"), "-", "-", "<= 50 ms",
+                    bench::met(open.median <= 50));
+    const Summary filter = summarise(filtering);
+    bench::printRow("palette: a keystroke filtering all rows", bench::show(filter, "ms"), "-", "-", "<= 2 ms",
+                    bench::met(filter.median <= 2));
+
+    // In the middle of the script, on a line of its own: the quote of
+    // <ACT NAME="人" SRC=" until the list of all 385 sprites is shown under
+    // it.
+    auto *completion = p.window.findChild<assets::Completion *>(QStringLiteral("completion"));
+    text1->setFocus();
+    std::vector<double> listed;
+    double first = 0;
+    for (int run = 0; run < 5 * runs; ++run) {
+        newLineAt(text1, text1->length() / 2);
+        for (QChar c : QStringLiteral(u"<ACT NAME=\"人\" SRC="))
+            pressKey(text1, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        settle();
+        QElapsedTimer timer;
+        timer.start();
+        pressKey(text1, Qt::Key_QuoteDbl, Qt::NoModifier, QStringLiteral("\""));
+        while (!completion->isShown() && timer.elapsed() < 1000)
+            QCoreApplication::processEvents();
+        (run == 0 ? first : listed.emplace_back()) = milliseconds(timer);
+        check(completion->isShown() && completion->list()->model()->rowCount() > 300, "no sprites under SRC=\"");
+        pressKey(text1, Qt::Key_Escape, Qt::NoModifier);
+        settle();
+    }
+    const Summary shown = summarise(listed);
+    bench::printRow("completion: the keystroke that calls for a list until it shows", bench::show(shown, "ms"),
+                    bench::show({first, first, first}, "ms") + " the first after the open", "-", "<= 16 ms",
+                    bench::met(shown.median <= 16));
+
+}
+
+// Keystrokes in prose, where no list is called for, each until the events
+// it set going are done (painting included), against a window whose
+// completion is taken off Text1, as before there was one.
+void completionKeystrokeFigure(const QString &path, int runs)
+{
+    Program with, plain;
+    for (Program *p : {&with, &plain}) {
+        p->window.recovery().setJournalling(false);
+        p->dialogs->openPath = path;
+        p->window.mnu_open_Click();
+        newLineAt(p->window.text1(), p->window.text1()->length() / 3);
+        p->window.text1()->setFocus();
+    }
+    ScriptEdit *text1 = with.window.text1();
+    ScriptEdit *without = plain.window.text1();
+    auto *completion = with.window.findChild<assets::Completion *>(QStringLiteral("completion"));
+    auto *detached = plain.window.findChild<assets::Completion *>(QStringLiteral("completion"));
+    without->removeEventFilter(detached);
+    QObject::disconnect(without, nullptr, detached, nullptr);
+    settle();
+    const auto keystroke = [](ScriptEdit *edit) {
+        QElapsedTimer timer;
+        timer.start();
+        pressKey(edit, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QCoreApplication::processEvents();
+        return milliseconds(timer);
+    };
+    std::vector<double> on, off;
+    for (int stroke = 0; stroke < 20 * runs; ++stroke) {
+        // Which window goes first changes from one to the next.
+        for (int turn = 0; turn < 2; ++turn) {
+            settle();
+            if ((stroke + turn) % 2 == 0)
+                on.push_back(keystroke(text1));
+            else
+                off.push_back(keystroke(without));
+        }
+    }
+    check(!completion->isShown(), "a list showed in prose");
+    printRatioRow("keystroke calling for no list, completion on (baseline: off)", on, off, "ms", 1.05);
+}
+
 // Context: the floor under the open figure, and the system's converter.
 void contextRows(const QString &path, int runs)
 {
@@ -938,7 +1086,7 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    // BENCH_ONLY=search (or colours, check, journal) runs that group alone.
+    // BENCH_ONLY=search (or colours, check, journal, assets) runs that group alone.
     const QByteArray only = qgetenv("BENCH_ONLY");
     const auto group = [&only](const char *name) { return only.isEmpty() || only == name; };
     if (only.isEmpty()) {
@@ -956,6 +1104,10 @@ int main(int argc, char *argv[])
         colourFigures(path, runs);
     if (group("check"))
         checkFigures(path, expected, runs);
+    if (group("assets")) {
+        assetFigures(path, runs);
+        completionKeystrokeFigure(path, runs);
+    }
     if (group("search")) {
         findNextFigure(path, runs);
         countFigure(path, runs);

@@ -38,6 +38,9 @@ extern const std::array<Row, 19> soundEffects;
 
 // The row of the music catalogue that the title call plays.
 inline constexpr std::size_t titleCallMusicRow = 11;
+// The last row of the place catalogue: no place but the black screen, which
+// the place picker writes as a colour.
+inline constexpr std::size_t blackScreenPlaceRow = std::tuple_size_v<decltype(places)> - 1;
 
 // Sprites, one table per cast member (given names in romaji).
 namespace sprites {

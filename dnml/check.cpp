@@ -1,9 +1,12 @@
 #include "dnml/check.h"
 
+#include "assets/matching.h"
 #include "catalogues/catalogue.h"
 #include "dnml/lexer.h"
+#include "dnml/source_value.h"
 #include "document/line_breaks.h"
 #include "document/script_file.h"
+#include "markup/markup.h"
 #include "markup/vocabulary.h"
 
 #include <algorithm>
@@ -26,41 +29,53 @@ using Names = std::unordered_set<std::u16string_view>;
 std::u16string_view u16(QStringView v) { return {reinterpret_cast<const char16_t *>(v.utf16()), std::size_t(v.size())}; }
 QString qs(std::u16string_view v) { return QString::fromUtf16(v.data(), qsizetype(v.size())); }
 
+// Picture paths are file names on a system that ignores the case of Latin
+// letters, so "pdt\fgyr01.pdt" names the same picture.
+std::u16string upperPath(std::u16string_view value)
+{
+    std::u16string upper(value);
+    for (char16_t &ch : upper)
+        if (ch >= u'a' && ch <= u'z')
+            ch = char16_t(ch - u'a' + u'A');
+    return upper;
+}
+
 // What may stand in the SRC of one element: the references, and the texts
-// a suggestion is measured against (display names and references alike),
-// each with the reference it suggests.
+// a suggestion is measured against (display names and references alike,
+// folded as the asset palette folds them), each with the reference it
+// suggests.
 struct Kind {
+    struct Candidate {
+        QString folded;
+        std::u16string_view ref;
+    };
     Names refs;
-    std::vector<std::pair<std::u16string_view, std::u16string_view>> candidates;
+    std::vector<Candidate> candidates;
 
     void add(c::Catalogue rows)
     {
         for (const c::Row &row : rows) {
             refs.insert(row.ref);
-            candidates.emplace_back(row.name, row.ref);
+            candidates.push_back({assets::fold(qs(row.name)), row.ref});
             if (row.ref != row.name)
-                candidates.emplace_back(row.ref, row.ref);
+                candidates.push_back({assets::fold(qs(row.ref)), row.ref});
         }
     }
     void addRef(std::u16string_view ref)
     {
         refs.insert(ref);
-        candidates.emplace_back(ref, ref);
+        candidates.push_back({assets::fold(qs(ref)), ref});
     }
 
-    // Picture paths are file names on a system that ignores the case of
-    // Latin letters, so "pdt\fgyr01.pdt" names the same picture.
-    bool holds(std::u16string_view value) const
+    // The reference `value` names, or null.
+    const std::u16string_view *find(std::u16string_view value) const
     {
-        if (refs.count(value))
-            return true;
+        if (const auto it = refs.find(value); it != refs.end())
+            return &*it;
         if (value.find(u'\\') == std::u16string_view::npos)
-            return false;
-        std::u16string upper(value);
-        for (char16_t &ch : upper)
-            if (ch >= u'a' && ch <= u'z')
-                ch = char16_t(ch - u'a' + u'A');
-        return refs.count(upper) != 0;
+            return nullptr;
+        const auto it = refs.find(upperPath(value));
+        return it == refs.end() ? nullptr : &*it;
     }
 };
 
@@ -85,6 +100,17 @@ std::size_t distance(std::u16string_view a, std::u16string_view b)
 struct Catalogues {
     Kind music, sounds, backgrounds, sprites;
     Names adultOnly, allAgesOnly;
+    // Every picture's names, in both editions, by its path.
+    std::unordered_map<std::u16string_view, std::vector<std::u16string_view>> pictureNames;
+
+    void namePictures(c::Catalogue rows)
+    {
+        for (const c::Row &row : rows) {
+            auto &names = pictureNames[row.ref];
+            if (std::find(names.begin(), names.end(), row.name) == names.end())
+                names.push_back(row.name);
+        }
+    }
 
     Catalogues()
     {
@@ -113,19 +139,27 @@ struct Catalogues {
         backgrounds.add(markup::demoPictures.allAges);
         backgrounds.addRef(titleBackground);
         sprites.addRef(titleLogo);
+        for (const markup::CastMember &member : markup::cast) {
+            namePictures(member.sprites);
+            namePictures(member.events.adult);
+            namePictures(member.events.allAges);
+        }
+        namePictures(markup::demoPictures.adult);
+        namePictures(markup::demoPictures.allAges);
     }
 
     // The element whose SRC names an asset, or null.
     const Kind *kindOf(QStringView element) const
     {
-        if (element.compare(u"BGM", Qt::CaseInsensitive) == 0)
-            return &music;
-        if (element.compare(u"SOUND", Qt::CaseInsensitive) == 0)
-            return &sounds;
-        if (element.compare(u"BACKGROUND", Qt::CaseInsensitive) == 0)
-            return &backgrounds;
-        if (element.compare(u"ACT", Qt::CaseInsensitive) == 0)
-            return &sprites;
+        const std::optional<AssetTag> tag = assetTagNamed(element);
+        if (!tag)
+            return nullptr;
+        switch (*tag) {
+        case AssetTag::Bgm: return &music;
+        case AssetTag::Sound: return &sounds;
+        case AssetTag::Background: return &backgrounds;
+        case AssetTag::Act: return &sprites;
+        }
         return nullptr;
     }
 };
@@ -140,22 +174,45 @@ struct Attribute {
     QStringView name;
     QStringView value;  // without its quotes
     qsizetype offset;   // of the value's first character
+    bool quoted;
 };
+
+// The comment line a picker writes before a picture's tag, and the name it
+// holds; the tag on the next line is judged against it.
+struct PickerComment {
+    QStringView name;
+    qsizetype line = -1;  // 0-based; -1: none
+};
+
+// The text around a comment line's name, as the pickers write it.
+const std::pair<QString, QString> &commentLineShape()
+{
+    static const std::pair<QString, QString> shape = [] {
+        const QString marker(QChar(0xFFFF));
+        QString line = markup::commentLine(marker);
+        line.chop(2);  // its CR LF
+        const qsizetype at = line.indexOf(marker);
+        return std::pair{line.first(at), line.sliced(at + 1)};
+    }();
+    return shape;
+}
 
 // A tag being read: from its "<" to its ">", across lines.
 struct Tag {
     bool open = false;
     bool closing = false;  // "</"
     bool closed = false;   // its ">" was read
+    bool openQuote = false;  // a quote in it was left open, and found so already
     qsizetype offset = 0;
     qsizetype length = 1;
     QStringView name;
     std::vector<Attribute> attributes;
+    PickerComment comment;  // the picker's comment on the line before it
 
     const Attribute *attribute(QStringView wanted) const
     {
         for (const Attribute &a : attributes)
-            if (a.name.compare(wanted, Qt::CaseInsensitive) == 0)
+            if (sameName(a.name, wanted))
                 return &a;
         return nullptr;
     }
@@ -181,8 +238,9 @@ public:
             m_lineStarts.push_back(start);
             unsavable(start, end);
             spans.clear();
-            state = lexLine(m_text.sliced(start, end - start), state, spans);
-            readLine(start, spans);
+            const QStringView line = m_text.sliced(start, end - start);
+            state = lexLine(line, state, spans);
+            readLine(start, line, spans);
             if (end >= n)
                 break;
             start = end + (m_text[end] == u'\r' && end + 1 < n && m_text[end + 1] == u'\n' ? 2 : 1);
@@ -225,8 +283,9 @@ private:
         }
     }
 
-    void readLine(qsizetype lineStart, const std::vector<Span> &spans)
+    void readLine(qsizetype lineStart, QStringView line, const std::vector<Span> &spans)
     {
+        const qsizetype lineNumber = qsizetype(m_lineStarts.size()) - 1;
         std::vector<qsizetype> &brackets = m_openBrackets;
         std::vector<qsizetype> &indents = m_openIndents;
         brackets.clear();
@@ -245,11 +304,13 @@ private:
                 m_tag.length = span.length;
                 m_tag.name = {};
                 m_tag.attributes.clear();
+                m_tag.openQuote = false;
+                m_tag.comment = m_comment.line == lineNumber - 1 ? m_comment : PickerComment{};
                 pendingName = {};
                 break;
             case Token::TagName:
                 m_tag.name = piece;
-                if (piece.compare(u"INDENT", Qt::CaseInsensitive) == 0) {
+                if (sameName(piece, u"INDENT")) {
                     if (!m_tag.closing)
                         indents.push_back(m_tag.offset);
                     else if (!indents.empty())
@@ -276,15 +337,21 @@ private:
                 const qsizetype from = quoted ? 1 : 0;
                 const qsizetype to = quoted && closed ? piece.size() - 1 : piece.size();
                 if (!pendingName.isEmpty() && m_tag.open)
-                    m_tag.attributes.push_back({pendingName, piece.sliced(from, to - from), at + from});
+                    m_tag.attributes.push_back({pendingName, piece.sliced(from, to - from), at + from, quoted});
                 pendingName = {};
-                if (!closed)
+                if (!closed) {
+                    // One quote left open is one finding: the tag around it
+                    // is not judged any further.
+                    m_tag.openQuote = true;
                     add(FindingKind::UnclosedQuote, at, 1, QStringLiteral(u"引用符 \" が閉じていません。"));
+                }
                 break;
             }
             case Token::Comment:
                 finishTag();
                 m_commentStart = at;
+                if (span.start == 0 && span.length == line.size())
+                    notePickerComment(piece, lineNumber);
                 break;
             case Token::CommentContinued:
                 break;
@@ -304,12 +371,23 @@ private:
             add(FindingKind::UnclosedIndent, at, 8, QStringLiteral(u"<INDENT> を閉じる </INDENT> がこの行にありません。"));
     }
 
+    void notePickerComment(QStringView comment, qsizetype lineNumber)
+    {
+        const auto &[before, after] = commentLineShape();
+        if (comment.size() >= before.size() + after.size() && comment.startsWith(before) && comment.endsWith(after))
+            m_comment = {comment.sliced(before.size(), comment.size() - before.size() - after.size()), lineNumber};
+    }
+
     // Judges the tag read so far: at its ">", or when another "<" or the
     // end of the script comes first.
     void finishTag()
     {
         if (!m_tag.open)
             return;
+        if (m_tag.openQuote) {
+            m_tag.open = false;
+            return;
+        }
         if (!m_tag.closed)
             add(FindingKind::UnclosedTag, m_tag.offset, m_tag.length,
                 QStringLiteral(u"\"<\" を閉じる \">\" がありません。"));
@@ -324,15 +402,13 @@ private:
         const Attribute *src = m_tag.attribute(u"SRC");
         const Attribute *folder = m_tag.attribute(u"FOLDER");
         const Kind *kind = t.kindOf(m_tag.name);
-        if (src && kind && !kind->holds(u16(src->value)))
-            add(FindingKind::UnknownReference, src->offset, src->value.size(),
-                QStringLiteral(u"%1 はゲームにありません。もしかして %2?")
-                    .arg(quoted(src->value), quoted(qs(suggestion(*kind, src->value)))));
+        if (src && kind)
+            judgeSource(*kind, *src);
         if (!folder)
             return;
         const std::u16string_view value = u16(folder->value);
         const bool edition = value == adultFolder || value == allAgesFolder;
-        const bool include = m_tag.name.compare(u"INCLUDE", Qt::CaseInsensitive) == 0;
+        const bool include = sameName(m_tag.name, u"INCLUDE");
         if (!edition && !(include && value == markup::playerFolder)) {
             const QString editions = QStringLiteral(u"%1 か %2").arg(quoted(qs(adultFolder)), quoted(qs(allAgesFolder)));
             add(FindingKind::FolderValue, folder->offset, folder->value.size(),
@@ -368,27 +444,78 @@ private:
                     .arg(lineOf(m_firstEdition->second)));
     }
 
+    void judgeSource(const Kind &kind, const Attribute &src)
+    {
+        const QStringView value = src.value;
+        if (!src.quoted) {
+            add(FindingKind::UnquotedValue, src.offset, value.size(),
+                QStringLiteral(u"SRC の値 %1 が引用符 \" で囲まれていません。").arg(value));
+            return;
+        }
+        if (value.isEmpty()) {
+            add(FindingKind::EmptyValue, src.offset, 0, QStringLiteral(u"SRC の値が空です。"));
+            return;
+        }
+        if (const std::u16string_view *ref = kind.find(u16(value))) {
+            judgeComment(*ref, src);
+            return;
+        }
+        const QString narrow = value.toString().normalized(QString::NormalizationForm_KC);
+        if (const std::u16string_view *ref = kind.find(u16(narrow))) {
+            add(FindingKind::WidthVariant, src.offset, value.size(),
+                QStringLiteral(u"%1 はゲームにありません。%2 とは全角と半角が違うだけです。")
+                    .arg(quoted(value), quoted(qs(*ref))));
+            return;
+        }
+        const std::u16string_view near = suggestion(kind, value);
+        add(FindingKind::UnknownReference, src.offset, value.size(),
+            near.empty() ? QStringLiteral(u"%1 はゲームにありません。").arg(quoted(value))
+                         : QStringLiteral(u"%1 はゲームにありません。もしかして %2?").arg(quoted(value), quoted(qs(near))));
+    }
+
+    // A picture after the comment line its picker wrote must be the picture
+    // of the row the comment names. `ref` is the catalogue's own spelling.
+    void judgeComment(std::u16string_view ref, const Attribute &src)
+    {
+        if (m_tag.comment.line < 0)
+            return;
+        const auto &names = tables().pictureNames;
+        const auto it = names.find(ref);
+        if (it == names.end() || std::find(it->second.begin(), it->second.end(), u16(m_tag.comment.name)) != it->second.end())
+            return;
+        add(FindingKind::CommentMismatch, src.offset, src.value.size(),
+            QStringLiteral(u"コメントの名前と絵が違います。コメントは %1、%2 は %3 の絵です。")
+                .arg(quoted(m_tag.comment.name), quoted(src.value), quoted(qs(it->second.front()))));
+    }
+
     qsizetype lineOf(qsizetype offset) const
     {
         return qsizetype(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset) - m_lineStarts.begin());
     }
 
-    // The same wrong name tends to come back line after line: each is
-    // measured once. Only its start is measured, so that a runaway value
-    // (a quote closed thousands of characters later) stays cheap.
+    // The nearest name of the kind when it is near: a small edit distance
+    // for the name's length, or one holding the other, both folded as the
+    // asset palette folds them; empty when none is. The same wrong name
+    // tends to come back line after line: each is measured once. Only its
+    // start is measured, so that a runaway value (a quote closed thousands
+    // of characters later) stays cheap.
     std::u16string_view suggestion(const Kind &kind, QStringView value)
     {
         const std::u16string_view measured = u16(value.first(std::min<qsizetype>(value.size(), 64)));
         auto &known = m_suggestions[&kind];
         if (const auto it = known.find(measured); it != known.end())
             return it->second;
+        const QString folded = assets::fold(qs(measured));
+        const std::size_t near = std::size_t(std::max<qsizetype>(1, folded.size() / 4));
         std::u16string_view best;
         std::size_t bestDistance = std::size_t(-1);
-        for (const auto &[text, ref] : kind.candidates) {
-            const std::size_t d = distance(measured, text);
-            if (d < bestDistance) {
+        for (const Kind::Candidate &candidate : kind.candidates) {
+            const std::size_t d = distance(u16(folded), u16(candidate.folded));
+            const bool holding = !folded.isEmpty() && !candidate.folded.isEmpty() &&
+                                 (candidate.folded.contains(folded) || folded.contains(candidate.folded));
+            if ((d <= near || holding) && d < bestDistance) {
                 bestDistance = d;
-                best = ref;
+                best = candidate.ref;
             }
         }
         known.emplace(measured, best);
@@ -402,6 +529,7 @@ private:
     std::vector<qsizetype> m_openBrackets;
     std::vector<qsizetype> m_openIndents;
     Tag m_tag;
+    PickerComment m_comment;
     qsizetype m_commentStart = 0;
     std::optional<std::pair<QStringView, qsizetype>> m_firstEdition;
 };

@@ -13,6 +13,10 @@ namespace dnml {
 
 enum class FindingKind {
     UnknownReference,  // an SRC that no catalogue of its kind holds
+    WidthVariant,      // an SRC that differs from one the game has only in full-width against half-width
+    EmptyValue,        // SRC=""
+    UnquotedValue,     // SRC=name, without quotes
+    CommentMismatch,   // a picker's comment line naming another picture than the tag after it
     OtherEdition,      // an event picture that only the other edition has
     FolderValue,       // a FOLDER value the program never writes there
     FolderMix,         // "ORVEN" and "OrvenA" both on tags that follow the install type

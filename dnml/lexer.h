@@ -48,4 +48,12 @@ State lexLine(QStringView line, State state, std::vector<Span> &spans, std::size
 // lines that are not shown.
 State endState(QStringView line, State state);
 
+// Whether two element or attribute names are the same, whatever the case
+// of their letters. The lengths are compared first: most names differ in
+// length, and comparing without case is slow.
+inline bool sameName(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
 } // namespace dnml

@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -35,9 +36,9 @@ void writeSound(const PickerForm &, const Choice &choice, PickerHost &host)
 }
 
 // The last row of the place list is no place but a black background.
-void writePlace(const PickerForm &form, const Choice &choice, PickerHost &host)
+void writePlace(const PickerForm &, const Choice &choice, PickerHost &host)
 {
-    if (choice.row == int(form.adult.size()) - 1) {
+    if (choice.row == int(catalogues::blackScreenPlaceRow)) {
         host.insert(markup::blackBackground);
         return;
     }
@@ -142,6 +143,12 @@ const PickerForm *pickerNamed(std::string_view name)
         if (form.name == name)
             return &form;
     return nullptr;
+}
+
+void writeRow(const PickerForm &form, catalogues::Catalogue rows, std::size_t row, PickerHost &host)
+{
+    const QString name = qview(rows[row].name).toString();
+    form.write(form, Choice{name, int(row), form.tableSize ? qview(rows[row].ref) : QStringView(name)}, host);
 }
 
 PickerCombo::PickerCombo(QWidget *parent)
@@ -249,7 +256,8 @@ Picker::Picker(const PickerForm &form, PickerHost &host)
     setObjectName(QLatin1String(form.name));
     setWindowTitle(form.caption());
     setAttribute(Qt::WA_DeleteOnClose);
-    // One row: the list across most of the width, OK at its right.
+    // One row: the list across most of the width, OK at its right. A
+    // picture's picker has a line under them for what OK refuses.
     setFixedSize(540, 25);
     m_combo->setObjectName(QStringLiteral("Combo1"));
     m_combo->setGeometry(0, 0, 465, 24);
@@ -259,6 +267,15 @@ Picker::Picker(const PickerForm &form, PickerHost &host)
     m_combo->lineEdit()->setAccessibleName(QStringLiteral(u"名前"));
     m_ok->setObjectName(QStringLiteral("Command1"));
     m_ok->setGeometry(465, 0, 75, 25);
+    if (form.tableSize) {
+        m_message = new QLabel(this);
+        m_message->setObjectName(QStringLiteral("message"));
+        const int height = m_message->fontMetrics().height() + 6;
+        m_message->setGeometry(4, 25, 532, height);
+        setFixedSize(540, 25 + height);
+        // Editing the field takes the message away.
+        connect(m_combo->lineEdit(), &QLineEdit::textEdited, m_message, &QLabel::clear);
+    }
 
     connect(m_ok, &QPushButton::clicked, this, &Picker::Command1_Click);
     connect(m_combo, &PickerCombo::confirmed, this, &Picker::Command1_Click);
@@ -274,26 +291,33 @@ Picker::Picker(const PickerForm &form, PickerHost &host)
 void Picker::Form_Load()
 {
     const auto type = m_host.installType();
-    const catalogues::Catalogue rows =
-        !type ? catalogues::Catalogue() : *type == markup::InstallType::Adult ? m_form.adult : m_form.allAges;
-    m_table.assign(m_form.tableSize, QStringView());
-    for (std::size_t i = 0; i < std::min(rows.size(), m_table.size()); ++i)
-        m_table[i] = qview(rows[i].ref);
-    m_combo->load(rows);
+    m_rows = !type ? catalogues::Catalogue() : *type == markup::InstallType::Adult ? m_form.adult : m_form.allAges;
+    m_combo->load(m_rows);
 }
 
 void Picker::Command1_Click()
 {
-    Choice choice{m_combo->currentText(), m_combo->chosenRow(), {}};
-    if (m_table.empty()) {
-        choice.reference = choice.text;
+    const QString text = m_combo->currentText();
+    int row = m_combo->chosenRow();
+    if (!m_form.tableSize) {
+        // Music, places and sound effects are named by their titles: the
+        // text goes in as it is, and the check reports a title the game
+        // does not have.
+        m_form.write(m_form, Choice{text, row, text}, m_host);
     } else {
-        // No row chosen, or a text of the author's own: the comment keeps
-        // the text and the tag takes the first row's picture.
-        const bool inTable = choice.row >= 0 && std::size_t(choice.row) < m_table.size();
-        choice.reference = m_table[inTable ? std::size_t(choice.row) : 0];
+        // A picture is written only for a row: a name no row has would put
+        // another picture on stage than the one the comment names.
+        if (row < 0)
+            row = m_combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (row < 0) {
+            m_message->setText(text.isEmpty()
+                                   ? QStringLiteral(u"名前が入っていません。一覧から選んでください。")
+                                   : QStringLiteral(u"「%1」という名前の行はありません。一覧から選んでください。").arg(text));
+            m_combo->lineEdit()->setFocus();
+            return;
+        }
+        writeRow(m_form, m_rows, std::size_t(row), m_host);
     }
-    m_form.write(m_form, choice, m_host);
     m_host.focusText();
     close();
 }

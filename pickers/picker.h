@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+class QLabel;
 class QPushButton;
 struct PickerForm;
 
@@ -57,6 +58,12 @@ const PickerForm &eventPicker(const markup::EventPictures &pictures);
 // The picker whose window is named `name` ("Form5"), or null.
 const PickerForm *pickerNamed(std::string_view name);
 
+// What OK writes once row `row` of `rows` (the list the picker loaded) is
+// chosen: its fragment, through `host`, with the options `host` reads at
+// this moment. The pickers and anything else that names a row write
+// through this.
+void writeRow(const PickerForm &form, catalogues::Catalogue rows, std::size_t row, PickerHost &host);
+
 // An editable drop-down list that knows which row the user chose. Qt's
 // combo box selects row 0 as soon as a row is added and keeps its index
 // while the user types; here the chosen row is -1 until the user picks
@@ -99,7 +106,9 @@ public:
     // force, and its reference table. `host` must outlive the picker.
     Picker(const PickerForm &form, PickerHost &host);
 
-    // OK: inserts the fragment, gives Text1 the focus and closes.
+    // OK: inserts the fragment, gives Text1 the focus and closes. In a
+    // picture's picker a text that is no row's name writes nothing: the
+    // picker stays open and says so under the field.
     void Command1_Click();
 
 private:
@@ -107,7 +116,8 @@ private:
 
     const PickerForm &m_form;
     PickerHost &m_host;
-    std::vector<QStringView> m_table;
+    catalogues::Catalogue m_rows;
     PickerCombo *m_combo;
     QPushButton *m_ok;
+    QLabel *m_message = nullptr;  // pictures' pickers: under the field
 };

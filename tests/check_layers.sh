@@ -9,14 +9,16 @@ cd "${1:-$(dirname "$0")/..}"
 declare -A allowed=(
   [catalogues]="catalogues"
   [markup]="catalogues markup"
+  [assets]="catalogues markup assets"
   [document]="document"
   [editor]="document editor"
   [search]="document search"
   [search/ui]="document editor search"
-  [dnml]="catalogues document markup dnml"
+  [dnml]="catalogues document markup assets dnml"
   [dnml/ui]="catalogues document markup dnml editor"
   [recovery]="document recovery"
   [pickers]="catalogues markup document editor pickers"
+  [assets/ui]="catalogues markup document editor assets dnml dnml/ui pickers assets/ui"
 )
 status=0
 for folder in "${!allowed[@]}"; do

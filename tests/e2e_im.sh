@@ -4,7 +4,9 @@
 # Romaji typed in Text1 and in a picker's field is converted, committed
 # and saved; the text being composed shows at the caret and the candidate
 # list opens near it; the Return that commits a conversion does not press
-# OK, and Escape during composition cancels the composition only.
+# OK, nor choose a row of the asset palette or of the list that completes
+# an asset's name, and Escape during composition cancels the composition
+# only.
 # Usage: e2e_im.sh <scrivlet> <catalogue_row>
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -204,4 +206,49 @@ key Return                              # commits ちょっと〜 as composed
 key ctrl+s
 sjis "${text}ちょっと～$nl" >"$work/wave.expected"
 expect_file "$work/picker.dnml" "$work/wave.expected"
+text+="ちょっと～"
+
+echo "e2e_im: 5. a conversion in the asset palette's field: its Return commits and chooses nothing"
+palette="素材パレット"
+focused "$main_title"
+key ctrl+p
+focused "$palette"
+im_on
+type_text "seifuku"
+key space space
+until_true "the candidate list" has_candidates
+key Up Return                           # commits 制服, the rows narrow to it
+until_true "the candidate list to close" no_candidates
+still_false 1 "the Return that committed the word chose a row" no_window "$palette"
+key Return                              # the first row holding 制服
+gone "$palette"
+focused "$main_title"
+key alt+f s
+im_file_dialog "$work/palette.dnml"
+text+="<!--- \" $name \" --->${nl}<ACT NAME=\"人\" SRC=\"$ref\" FOLDER=\"ORVEN\">${nl}ゆら "
+sjis "$text$nl" >"$work/palette.expected"
+expect_file "$work/palette.dnml" "$work/palette.expected"
+
+echo "e2e_im: 6. completion in a value goes while a word is composed; the Return that commits it takes no row"
+focused "$main_title"
+fcitx5-remote -c
+until_true "the input method off (fcitx5-remote answering 1)" fcitx_off
+type_text '<ACT NAME="x" SRC="'
+popup_shown                             # every sprite
+fcitx5-remote -o
+until_true "the input method on (fcitx5-remote answering 2)" fcitx_on
+type_text "yura"
+popup_gone                              # ゆら being composed
+key Return                              # commits ゆら as it stands
+popup_shown                             # ゆら's sprites
+key Return                              # the first of them
+popup_gone
+fcitx5-remote -c
+until_true "the input method off (fcitx5-remote answering 1)" fcitx_off
+type_text ' FOLDER="ORVEN">'
+key alt+f s
+im_file_dialog "$work/completion.dnml"
+text+="<ACT NAME=\"x\" SRC=\"$("$row" 5 adult 0 ref)\" FOLDER=\"ORVEN\">"
+sjis "$text$nl" >"$work/completion.expected"
+expect_file "$work/completion.dnml" "$work/completion.expected"
 echo "e2e_im: passed"

@@ -209,8 +209,20 @@ void TestDnml::findings_data()
     QTest::newRow("music: unknown title, closest title offered")
         << u"<BGM SRC=\"Snow Dorp\">"_s << u"1:11 \"Snow Dorp\" はゲームにありません。もしかして \"Snow Drop\"?"_s;
     QTest::newRow("music: a known title passes") << u"<BGM SRC=\"Snow Drop\">"_s << u""_s;
-    QTest::newRow("music: a sound effect is no music")
-        << u"<BGM SRC=\"チャイム\">"_s << u"1:11 \"チャイム\" はゲームにありません。もしかして \"通学路\"?"_s;
+    QTest::newRow("music: a sound effect is no music, and no title is near it")
+        << u"<BGM SRC=\"チャイム\">"_s << u"1:11 \"チャイム\" はゲームにありません。"_s;
+    QTest::newRow("music: nothing near, no guess") << u"<BGM SRC=\"夜想曲\">"_s << u"1:11 \"夜想曲\" はゲームにありません。"_s;
+    QTest::newRow("sound: a name held by a row is nearer than one as short")
+        << u"<SOUND SRC=\"ドア\" FOLDER=\"ORVEN\">"_s << u"1:13 \"ドア\" はゲームにありません。もしかして \"ドアの開閉\"?"_s;
+    QTest::newRow("sound: half-width katakana says so")
+        << u"<SOUND SRC=\"ﾁｬｲﾑ\" FOLDER=\"ORVEN\">"_s
+        << u"1:13 \"ﾁｬｲﾑ\" はゲームにありません。\"チャイム\" とは全角と半角が違うだけです。"_s;
+    QTest::newRow("background: a full-width path says so")
+        << u"<BACKGROUND SRC=\"ＰＤＴ\\ＦＧＹＲ０１.ＰＤＴ\" FOLDER=\"ORVEN\">"_s
+        << u"1:18 \"ＰＤＴ\\ＦＧＹＲ０１.ＰＤＴ\" はゲームにありません。\"PDT\\FGYR01.PDT\" とは全角と半角が違うだけです。"_s;
+    QTest::newRow("background: a name in katakana finds its row in hiragana")
+        << u"<BACKGROUND SRC=\"ユラ／再会／雪ノ校門\" FOLDER=\"ORVEN\">"_s
+        << u"1:18 \"ユラ／再会／雪ノ校門\" はゲームにありません。もしかして \"PDT\\FGYR01.PDT\"?"_s;
     QTest::newRow("sound: unknown") << u"<SOUND SRC=\"チャイム2\" FOLDER=\"ORVEN\">"_s
                                     << u"1:13 \"チャイム2\" はゲームにありません。もしかして \"チャイム\"?"_s;
     QTest::newRow("sound: known, lower-case element and attribute")
@@ -235,11 +247,31 @@ void TestDnml::findings_data()
     QTest::newRow("act: the title logo passes")
         << u"<ACT NAME=\"ロゴ\" SRC=\"PDT\\TITLE_LG.PDT\" FOLDER=\"ORVEN\">"_s << u""_s;
     QTest::newRow("unknown element's SRC is not judged") << u"<MOVIE SRC=\"どこか\">"_s << u""_s;
-    QTest::newRow("empty SRC") << u"<BGM SRC=\"\">"_s << u"1:11 \"\" はゲームにありません。もしかして \"通学路\"?"_s;
+    QTest::newRow("empty SRC is its own finding") << u"<BGM SRC=\"\">"_s << u"1:11 SRC の値が空です。"_s;
+    QTest::newRow("unquoted SRC is its own finding, and one")
+        << u"<BGM SRC=Snow Drop>"_s << u"1:10 SRC の値 Snow が引用符 \" で囲まれていません。"_s;
     QTest::newRow("references inside a comment are not judged")
         << u"<!-- <BGM SRC=\"ありえない曲\"> -->"_s << u""_s;
 
-    // 2. Pictures of the other edition.
+    // 2. The picker's comment line and the picture after it.
+    const QString yuraCoat = u"<ACT NAME=\"人\" SRC=\"PDT\\CGYR10.PDT\" FOLDER=\"ORVEN\">"_s;
+    QTest::newRow("comment: a name no row has, over the first row's picture")
+        << u"<!--- \" ゆら／水着・笑顔 \" --->\r\n"_s + yuraCoat
+        << u"2:20 コメントの名前と絵が違います。コメントは \"ゆら／水着・笑顔\"、\"PDT\\CGYR10.PDT\" は \"ゆら／コート・少し横向・普通\" の絵です。"_s;
+    QTest::newRow("comment: another row's name")
+        << u"<!--- \" ゆら／コート・正面・笑顔 \" --->\r\n"_s + yuraCoat
+        << u"2:20 コメントの名前と絵が違います。コメントは \"ゆら／コート・正面・笑顔\"、\"PDT\\CGYR10.PDT\" は \"ゆら／コート・少し横向・普通\" の絵です。"_s;
+    QTest::newRow("comment: its own row, path in lower case, passes")
+        << u"<!--- \" ゆら／コート・少し横向・普通 \" --->\r\n<ACT NAME=\"人\" SRC=\"pdt\\cgyr10.pdt\" FOLDER=\"ORVEN\">"_s
+        << u""_s;
+    QTest::newRow("comment: the other edition's name of the same picture passes")
+        << u"<!--- \" ゆら／幼い日の約束(公園) \" --->\r\n<BACKGROUND SRC=\"PDT\\FGYR02A.PDT\" FOLDER=\"ORVEN\">"_s << u""_s;
+    QTest::newRow("comment: not on the line right before the tag, not judged")
+        << u"<!--- \" ゆら／水着・笑顔 \" --->\r\n\r\n"_s + yuraCoat << u""_s;
+    QTest::newRow("comment: a section comment is no picker's")
+        << u"<!-- ゆら／水着・笑顔 -->\r\n"_s + yuraCoat << u""_s;
+
+    // 3. Pictures of the other edition.
     QTest::newRow("adult-only picture under OrvenA")
         << u"<BACKGROUND SRC=\"PDT\\FGYR17A.PDT\" FOLDER=\"OrvenA\">"_s
         << u"1:18 \"PDT\\FGYR17A.PDT\" は18禁版だけの絵です。全年齢版(\"OrvenA\")にはありません。"_s;
@@ -248,7 +280,7 @@ void TestDnml::findings_data()
     QTest::newRow("picture of both editions under OrvenA passes")
         << u"<BACKGROUND SRC=\"PDT\\FGYR01.PDT\" FOLDER=\"OrvenA\">"_s << u""_s;
 
-    // 3. Folder values.
+    // 4. Folder values.
     QTest::newRow("folder: a value never written")
         << u"<BACKGROUND SRC=\"教室\" FOLDER=\"Orven\">"_s
         << u"1:30 FOLDER の \"Orven\" は使えない値です。\"ORVEN\" か \"OrvenA\" です。"_s;
@@ -268,13 +300,17 @@ void TestDnml::findings_data()
            u"<BACKGROUND SRC=\"PDT\\TITLE_BG.PDT\" FOLDER=\"ORVEN\" EFFECT=\"EF_FADEIN\">"_s
         << u""_s;
 
-    // 4. Shape.
+    // 5. Shape.
     QTest::newRow("shape: < closed only after the next <")
         << u"<BGM SRC=\"Snow Drop\"\r\n<P>"_s << u"1:1 \"<\" を閉じる \">\" がありません。"_s;
     QTest::newRow("shape: < open at the end") << u"text <P"_s << u"1:6 \"<\" を閉じる \">\" がありません。"_s;
     QTest::newRow("shape: tag across lines passes") << u"<COVER\r\n TITLE = \"t\"\r\n>"_s << u""_s;
-    QTest::newRow("shape: quote left open")
-        << u"<ACT NAME=\"人>\r\n"_s << u"1:1 \"<\" を閉じる \">\" がありません。\n1:11 引用符 \" が閉じていません。"_s;
+    QTest::newRow("shape: quote left open is one finding")
+        << u"<ACT NAME=\"人>\r\n"_s << u"1:11 引用符 \" が閉じていません。"_s;
+    QTest::newRow("shape: a closing quote missing before the next tag is one finding")
+        << u"<BGM SRC=\"Snow Drop>\r\n<P>"_s << u"1:10 引用符 \" が閉じていません。"_s;
+    QTest::newRow("shape: an opening quote missing is one finding")
+        << u"<BGM SRC=Snow Drop\">"_s << u"1:19 引用符 \" が閉じていません。"_s;
     QTest::newRow("shape: comment never closed")
         << u"<P>\r\n<!-- メモ\r\n<P>"_s << u"2:1 \"<!--\" を閉じる \"-->\" がありません。"_s;
     QTest::newRow("shape: comment closed lines later passes") << u"<!-- メモ\r\n続き -->"_s << u""_s;

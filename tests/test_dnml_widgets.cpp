@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTreeWidget>
 
@@ -106,6 +107,8 @@ private slots:
     void findingsFollowTheEdits();
     void escapeClosesThePanelAndTheMarks();
     void f8OnACleanScriptStays();
+    void f8WithThePanelClosedChecksFirst_data();
+    void f8WithThePanelClosedChecksFirst();
     void returnOnARowJumps();
     void programsOwnWritingChecksClean();
 };
@@ -344,7 +347,7 @@ void TestDnmlWidgets::f7ChecksAndF8GoesToTheFinding()
     QCOMPARE(list->topLevelItemCount(), 1);
     QTreeWidgetItem *row = list->topLevelItem(0);
     QCOMPARE(QStringList({row->text(0), row->text(1)}), QStringList({u"20"_s, u"11"_s}));
-    QVERIFY(row->text(2).startsWith(u"\"ありえない曲\" はゲームにありません。もしかして "_s));
+    QCOMPARE(row->text(2), u"\"ありえない曲\" はゲームにありません。"_s);
     // The mark is on screen under the value.
     QCOMPARE(text->extraSelections().size(), 1);
     QCOMPARE(text->extraSelections().at(0).cursor.selectedText(), u"ありえない曲"_s);
@@ -360,14 +363,52 @@ void TestDnmlWidgets::f7ChecksAndF8GoesToTheFinding()
     QVERIFY(editor.window->mnu_save_Click());
     QVERIFY(editor.dialogs->warnings.isEmpty());
 
-    // Wrapping both ways with the only finding.
+    // Wrapping both ways with the only finding, which the status bar says.
+    QStatusBar *status = editor.window->statusBar();
+    QVERIFY(status->currentMessage().isEmpty());
     text->setCaret(text->length());
     trigger(editor, "mnu_next");
     QVERIFY(waitChecked(editor) || !panel(editor)->findings().empty());
     QCOMPARE(text->caret(), 19 * 9 + 10);
+    QCOMPARE(status->currentMessage(), u"最後の指摘まで来たので、最初の指摘に戻りました。"_s);
+    status->clearMessage();
     text->setCaret(0);
     trigger(editor, "mnu_previous");
     QCOMPARE(text->caret(), 19 * 9 + 10);
+    QCOMPARE(status->currentMessage(), u"最初の指摘まで来たので、最後の指摘に戻りました。"_s);
+    // A move that does not wrap says nothing.
+    status->clearMessage();
+    text->setCaret(0);
+    trigger(editor, "mnu_next");
+    QCOMPARE(text->caret(), 19 * 9 + 10);
+    QVERIFY(status->currentMessage().isEmpty());
+}
+
+void TestDnmlWidgets::f8WithThePanelClosedChecksFirst_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<int>("finding");  // which of the two it goes to
+    QTest::newRow("F8: the first finding, whatever the caret") << u"mnu_next"_s << 0;
+    QTest::newRow("Shift+F8: the last finding") << u"mnu_previous"_s << 1;
+}
+
+void TestDnmlWidgets::f8WithThePanelClosedChecksFirst()
+{
+    QFETCH(QString, item);
+    QFETCH(int, finding);
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    ScriptEdit *text = editor.text();
+    text->setText(u"「あ\r\n<P>\r\n」\r\n<P>"_s);
+    text->setCaret(7);  // between the two findings
+    QVERIFY(!panel(editor)->isOpen());
+    trigger(editor, item.toLatin1().constData());
+    QVERIFY(panel(editor)->isOpen());
+    QVERIFY(waitChecked(editor));
+    QCOMPARE(panel(editor)->findings().size(), 2u);
+    QCOMPARE(text->textCursor().position(), int(panel(editor)->findings()[std::size_t(finding)].offset));
+    QVERIFY(text->hasFocus());
+    QVERIFY(editor.window->statusBar()->currentMessage().isEmpty());
 }
 
 void TestDnmlWidgets::findingsFollowTheEdits()

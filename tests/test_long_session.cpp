@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -218,6 +219,19 @@ void TestLongSession::widgetsNeverDriftFromTheModel()
     };
     auto button = [&](const char *name) { return m_window->findChild<QPushButton *>(QLatin1String(name)); };
     auto action = [&](const char *name) { return m_window->findChild<QAction *>(QLatin1String(name)); };
+    // Opens a picker from its button or menu item; its field.
+    auto openPicker = [&](const Launcher &launcher) {
+        if (launcher.isAction)
+            action(launcher.name)->trigger();
+        else
+            QTest::mouseClick(button(launcher.name), Qt::LeftButton);
+        QWidget *picker = m_window->picker(pickerNumbered(launcher.form));
+        return picker ? picker->findChild<QComboBox *>(QStringLiteral("Combo1")) : nullptr;
+    };
+    auto pressOk = [&](const Launcher &launcher) {
+        QWidget *picker = m_window->picker(pickerNumbered(launcher.form));
+        QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+    };
 
     // Each operation acts through the widgets and says what the author
     // expects; the weights are how often an author does it.
@@ -376,20 +390,30 @@ void TestLongSession::widgetsNeverDriftFromTheModel()
         {"picker OK", 4,
          [&] {
              const Launcher &launcher = launchers[random.bounded(int(std::size(launchers)))];
-             if (launcher.isAction)
-                 action(launcher.name)->trigger();
-             else
-                 QTest::mouseClick(button(launcher.name), Qt::LeftButton);
-             QWidget *picker = m_window->picker(pickerNumbered(launcher.form));
-             QVERIFY(picker);
-             auto *combo = picker->findChild<QComboBox *>(QStringLiteral("Combo1"));
+             QComboBox *combo = openPicker(launcher);
+             QVERIFY(combo);
              const int downs = random.bounded(3) == 0 ? 0 : 1 + random.bounded(combo->count() + 1);
              for (int n = 0; n < downs; ++n)
                  QTest::keyClick(combo, Qt::Key_Down);
              const int row = downs == 0 ? -1 : std::min(downs, combo->count()) - 1;
-             QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+             pressOk(launcher);
              QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
              m_model.replaceSelection(pickerFragment(launcher.form, row, m_model));
+         }},
+        {"picture picker refuses a name no row has", 1,
+         [&] {
+             // A sprite or event picture picker: a typed name matching no
+             // row writes nothing and leaves it open; then it is closed.
+             const Launcher &launcher = launchers[3 + random.bounded(int(std::size(launchers)) - 3)];
+             QComboBox *combo = openPicker(launcher);
+             QVERIFY(combo);
+             combo->lineEdit()->selectAll();
+             typeInto(combo->lineEdit(), QStringLiteral(u"どの行でもない名前"));
+             pressOk(launcher);
+             QWidget *picker = m_window->picker(pickerNumbered(launcher.form));
+             QVERIFY(picker);
+             picker->close();
+             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
          }},
         {"save", 1,
          [&] {

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 
@@ -174,7 +175,17 @@ void TestPickers::launcherOpensItsPickerOnTheCorner()
     QVERIFY(picker->isVisible());
     QVERIFY(!picker->isModal());
     QCOMPARE(picker->pos(), editor.window->pos());
-    QVERIFY(picker->width() >= 528 && picker->width() <= 545 && picker->height() >= 24 && picker->height() <= 26);
+    QVERIFY(picker->width() >= 528 && picker->width() <= 545);
+    // A picture's picker has an empty line under the field for what OK
+    // refuses; the others are the field's height.
+    auto *message = picker->findChild<QLabel *>(u"message"_s);
+    if (l.family == Family::Sprite || l.family == Family::Event) {
+        QVERIFY(message && message->text().isEmpty());
+        QVERIFY(message->geometry().top() >= 24 && message->geometry().bottom() < picker->height());
+    } else {
+        QVERIFY(!message);
+        QVERIFY(picker->height() >= 24 && picker->height() <= 26);
+    }
 
     const catalogues::Catalogue rows = rowsOf(form, markup::InstallType::Adult);
     PickerCombo *combo = comboOf(picker);
@@ -303,7 +314,7 @@ void TestPickers::typedAndEmptiedFields_data()
 {
     QTest::addColumn<int>("form");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("written");  // empty: OK refused, the picker still open
 
     QTest::newRow("music: typed title is the reference") << 2 << u"abc"_s << u"<BGM SRC=\"abc\">\r\n"_s;
     QTest::newRow("music: emptied field") << 2 << QString() << u"<BGM SRC=\"\">\r\n"_s;
@@ -313,15 +324,16 @@ void TestPickers::typedAndEmptiedFields_data()
         << 3 << u"a\">b"_s << u"<BACKGROUND SRC=\"a\">b\" FOLDER=\"ORVEN\">\r\n"_s;
     QTest::newRow("place: the last row's name typed picks the last row")
         << 3 << u"黒(背景無し)"_s << u"<BACKGROUND COLOR=\"#000000\">"_s;
-    QTest::newRow("sprite: own text in the comment, first row's picture")
-        << 5 << u"ゆら／自作メモ"_s
-        << u"<!--- \" ゆら／自作メモ \" --->\r\n<ACT NAME=\"人\" SRC=\"PDT\\CGYR10.PDT\" FOLDER=\"ORVEN\">\r\nゆら "_s;
+    QTest::newRow("sprite: a name no row has is refused, no picture written")
+        << 5 << u"ゆら／水着・笑顔"_s << QString();
+    QTest::newRow("sprite: the emptied field is refused") << 5 << QString() << QString();
     QTest::newRow("sprite: a row's exact name counts as choosing it")
         << 5 << u"ゆら／コート・正面・笑顔"_s
         << u"<!--- \" ゆら／コート・正面・笑顔 \" --->\r\n<ACT NAME=\"人\" SRC=\"PDT\\CGYR21.PDT\" FOLDER=\"ORVEN\">\r\nゆら "_s;
-    QTest::newRow("event: comment closer typed goes in unchanged")
-        << 17 << u"--->x"_s
-        << u"<!--- \" --->x \" --->\r\n<BACKGROUND SRC=\"PDT\\FGCT01.PDT\" FOLDER=\"ORVEN\">\r\n"_s;
+    QTest::newRow("event: a comment closer typed is no row's name, refused")
+        << 17 << u"--->x"_s << QString();
+    QTest::newRow("event: a row's name in another case is no row's name")
+        << 16 << u"システム・cg鑑賞モード"_s << QString();
 }
 
 void TestPickers::typedAndEmptiedFields()
@@ -337,6 +349,23 @@ void TestPickers::typedAndEmptiedFields()
     typeInto(field, typed);
     okOf(picker)->click();
     QCOMPARE(editor.text()->text(), written);
+    if (!written.isEmpty())
+        return;
+    // Refused: open, the text kept, the reason under the field until it is
+    // edited; a row's name then writes that row.
+    QCOMPARE(editor.picker(form), picker);
+    QCOMPARE(comboOf(picker)->currentText(), typed);
+    auto *message = picker->findChild<QLabel *>(u"message"_s);
+    QCOMPARE(message->text(), typed.isEmpty() ? u"名前が入っていません。一覧から選んでください。"_s
+                                              : u"「%1」という名前の行はありません。一覧から選んでください。"_s.arg(typed));
+    typeInto(field, u"x"_s);
+    QVERIFY(message->text().isEmpty());
+    const catalogues::Row &first = rowsOf(form, markup::InstallType::Adult)[0];
+    field->selectAll();
+    typeInto(field, qs(first.name));
+    okOf(picker)->click();
+    QVERIFY(!editor.picker(form));
+    QVERIFY(editor.text()->text().contains(u"SRC=\""_s + qs(first.ref) + u'"'));
 }
 
 void TestPickers::arrowKeysChooseRows()
@@ -433,8 +462,8 @@ void TestPickers::keysWhileRowsAreDroppedDown_data()
         << uniform << QList<int>{Qt::Key_Return} << true << firstName << -1;
     QTest::newRow("typed part, Return twice: the first dropped row's picture is written")
         << uniform << QList<int>{Qt::Key_Return, Qt::Key_Return} << false << firstName << first;
-    QTest::newRow("text matching no row: Return is OK, the text with the first row's picture as before")
-        << u"自作の立ち絵"_s << QList<int>{Qt::Key_Return} << false << u"自作の立ち絵"_s << 0;
+    QTest::newRow("text matching no row: Return is OK, which refuses it and writes nothing")
+        << u"自作の立ち絵"_s << QList<int>{Qt::Key_Return} << true << u"自作の立ち絵"_s << -1;
     QTest::newRow("typed part, Escape: only the dropped rows close")
         << uniform << QList<int>{Qt::Key_Escape} << true << uniform << -1;
     QTest::newRow("typed part, Escape twice: the picker closes, nothing written")

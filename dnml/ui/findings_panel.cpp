@@ -154,11 +154,21 @@ void FindingsPanel::markVisible()
 
 void FindingsPanel::next()
 {
+    if (!m_open) {
+        toggle();
+        m_pendingMove = Move::First;
+        return;
+    }
     move(Move::Next);
 }
 
 void FindingsPanel::previous()
 {
+    if (!m_open) {
+        toggle();
+        m_pendingMove = Move::Last;
+        return;
+    }
     move(Move::Previous);
 }
 
@@ -176,17 +186,27 @@ void FindingsPanel::move(Move direction)
         return;
     const qsizetype caret = m_edit.textCursor().position();
     const Finding *target = nullptr;
-    if (direction == Move::Next) {
+    bool wrapping = false;
+    if (direction == Move::First) {
+        target = &m_findings.front();
+    } else if (direction == Move::Last) {
+        target = &m_findings.back();
+    } else if (direction == Move::Next) {
         const auto it = std::find_if(m_findings.begin(), m_findings.end(),
                                      [caret](const Finding &f) { return f.offset > caret; });
-        target = it != m_findings.end() ? &*it : &m_findings.front();
+        wrapping = it == m_findings.end();
+        target = wrapping ? &m_findings.front() : &*it;
     } else {
         const auto it = std::find_if(m_findings.rbegin(), m_findings.rend(),
                                      [caret](const Finding &f) { return f.offset < caret; });
-        target = it != m_findings.rend() ? &*it : &m_findings.back();
+        wrapping = it == m_findings.rend();
+        target = wrapping ? &m_findings.back() : &*it;
     }
     m_list->setCurrentItem(m_list->topLevelItem(int(target - m_findings.data())));
     jumpTo(*target);
+    if (wrapping)
+        emit wrapped(direction == Move::Next ? QStringLiteral(u"最後の指摘まで来たので、最初の指摘に戻りました。")
+                                             : QStringLiteral(u"最初の指摘まで来たので、最後の指摘に戻りました。"));
 }
 
 void FindingsPanel::jumpTo(const Finding &finding)

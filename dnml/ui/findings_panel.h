@@ -28,10 +28,11 @@ public:
     // F7: opens the panel and checks, or closes it and removes the marks.
     void toggle();
     // F8 and Shift+F8: the caret to the first character of the next or
-    // previous finding after or before it, wrapping around, and the focus
-    // to Text1. With the text changed since the last check, the move waits
-    // for the check that is coming. Nothing moves while the panel is closed
-    // or when there is nothing to find.
+    // previous finding after or before it, wrapping around (wrapped() says
+    // so), and the focus to Text1. With the text changed since the last
+    // check, the move waits for the check that is coming. With the panel
+    // closed, they open it and go to the first or the last finding once
+    // the check is done. Nothing moves when there is nothing to find.
     void next();
     void previous();
 
@@ -44,9 +45,12 @@ public:
 signals:
     // The findings and the rows follow the text as it is now.
     void checked();
+    // F8 or Shift+F8 went past the last or the first finding and round to
+    // the other end; `note` says so in a sentence.
+    void wrapped(const QString &note);
 
 private:
-    enum class Move { None, Next, Previous };
+    enum class Move { None, Next, Previous, First, Last };
     void startCheck();
     void checkDone(const std::vector<Finding> &findings);
     void showFindings();

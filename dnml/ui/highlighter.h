@@ -40,6 +40,11 @@ public:
     // Lines whose end states are known, from the first. For tests.
     int lexedLines() const { return m_lexed; }
 
+    // The state `block` starts in (an open tag, an open comment), lexing the
+    // lines before it that are not known yet; kept whether the colours are
+    // on or off.
+    State startState(const QTextBlock &block);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -48,9 +53,6 @@ private:
     // A slice of the lines not lexed yet, while the editor is idle, so that
     // a jump far ahead finds their states known.
     void lexAhead();
-    // The state `block` starts in, lexing the lines before it that are not
-    // known yet.
-    State startState(const QTextBlock &block);
     State stateBefore(int line) const;
     // Records the end state of line m_lexed and moves the mark on, past the
     // kept states below an edited line when it ends as it did.

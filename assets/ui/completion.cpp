@@ -1,0 +1,321 @@
+#include "assets/ui/completion.h"
+
+#include "assets/ui/asset_list.h"
+#include "dnml/ui/highlighter.h"
+#include "editor/script_edit.h"
+#include "pickers/picker_host.h"
+
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace assets {
+namespace {
+
+// How many lines a tag around the caret is looked for on, its own
+// included.
+constexpr int tagLines = 16;
+// Rows the list shows at once.
+constexpr int shownRows = 10;
+
+bool offers(dnml::AssetTag tag, const Asset &asset)
+{
+    switch (tag) {
+    case dnml::AssetTag::Bgm: return asset.kind == Kind::Music;
+    case dnml::AssetTag::Sound: return asset.kind == Kind::Sound;
+    case dnml::AssetTag::Background:
+        return (asset.kind == Kind::Place && !asset.isBlackScreen()) || asset.kind == Kind::Event;
+    case dnml::AssetTag::Act: return asset.kind == Kind::Sprite;
+    }
+    return false;
+}
+
+// The rows each element's SRC may name, per install type.
+const std::vector<const Asset *> &offeredFor(markup::InstallType type, dnml::AssetTag tag)
+{
+    using Table = std::array<std::array<std::vector<const Asset *>, 4>, 2>;
+    static const Table table = [] {
+        Table rows;
+        for (std::size_t t = 0; t < 2; ++t)
+            for (const Asset &asset : index(t == 0 ? markup::InstallType::Adult : markup::InstallType::AllAges))
+                for (std::size_t tag = 0; tag < 4; ++tag)
+                    if (offers(dnml::AssetTag(tag), asset))
+                        rows[t][tag].push_back(&asset);
+        return rows;
+    }();
+    return table[type == markup::InstallType::Adult ? 0 : 1][std::size_t(tag)];
+}
+
+} // namespace
+
+Completion::Completion(ScriptEdit &edit, dnml::Highlighter &states, PickerHost &host, RecentUse &recent,
+                       QObject *parent)
+    : QObject(parent)
+    , m_edit(edit)
+    , m_states(states)
+    , m_host(host)
+    , m_recent(recent)
+    , m_rows(new AssetList(this))
+{
+    setObjectName(QStringLiteral("completion"));
+    m_afterTyping.setSingleShot(true);
+    m_afterTyping.setInterval(0);
+    connect(&m_afterTyping, &QTimer::timeout, this, &Completion::update);
+    connect(&edit, &QPlainTextEdit::cursorPositionChanged, this, &Completion::caretMoved);
+    for (QScrollBar *bar : {edit.verticalScrollBar(), edit.horizontalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, this, &Completion::hide);
+    edit.installEventFilter(this);
+}
+
+void Completion::makePopup()
+{
+    // Made when first shown, so that the window starts no later for it.
+    m_popup = new QFrame(&m_edit, Qt::ToolTip | Qt::FramelessWindowHint);
+    m_list = m_rows->makeView(m_popup);
+    m_popup->setObjectName(QStringLiteral("completionPopup"));
+    m_popup->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_popup->setFocusPolicy(Qt::NoFocus);
+    m_popup->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_list->setObjectName(QStringLiteral("completionList"));
+    m_list->setAccessibleName(QStringLiteral(u"素材の候補"));
+    m_list->header()->hide();
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // As low as one row: the list is sized to the rows it shows.
+    m_list->setMinimumSize(1, 1);
+    m_list->setFrameShape(QFrame::NoFrame);
+    auto *layout = new QVBoxLayout(m_popup);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->addWidget(m_list);
+    connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex &row) {
+        m_list->setCurrentIndex(row);
+        accept();
+    });
+}
+
+Completion::~Completion()
+{
+    delete m_popup;
+}
+
+bool Completion::isShown() const
+{
+    return m_popup && m_popup->isVisible();
+}
+
+std::optional<Completion::Value> Completion::valueAtCaret() const
+{
+    const QTextCursor cursor = m_edit.textCursor();
+    if (cursor.hasSelection())
+        return std::nullopt;
+    const QTextBlock block = cursor.block();
+    const qsizetype caret = cursor.position() - block.position();
+    QString lines[tagLines];
+    lines[tagLines - 1] = block.text();
+    // A value starts after a quote on the caret's own line.
+    if (caret == 0 || lines[tagLines - 1].lastIndexOf(u'"', caret - 1) < 0)
+        return std::nullopt;
+    // The lines back to where the tag around the caret began.
+    int first = tagLines - 1;
+    QTextBlock line = block;
+    dnml::State start = m_states.startState(line);
+    while ((start == dnml::State::Tag || start == dnml::State::TagStart) && first > 0 && line.previous().isValid()) {
+        line = line.previous();
+        lines[--first] = line.text();
+        start = m_states.startState(line);
+    }
+    QStringView views[tagLines];
+    for (int i = first; i < tagLines; ++i)
+        views[i] = lines[i];
+    const auto source = dnml::sourceValueAt(std::span<const QStringView>(views + first, views + tagLines), start, caret);
+    if (!source)
+        return std::nullopt;
+    return Value{*source, block, caret};
+}
+
+void Completion::update()
+{
+    if (m_composing)
+        return;
+    const std::optional<Value> value = valueAtCaret();
+    if (!value) {
+        hide();
+        return;
+    }
+    if (value->block.blockNumber() == m_dismissedBlock && value->source.start == m_dismissedStart)
+        return;
+    m_dismissedBlock = -1;
+    const auto type = m_host.installType().value_or(markup::InstallType::Adult);
+    const std::vector<const Asset *> &offered = offeredFor(type, value->source.tag);
+    const QString line = value->block.text();
+    const QStringView typed = QStringView(line).sliced(value->source.start, value->caret - value->source.start);
+    std::vector<const Asset *> rows = typed.isEmpty() ? m_recent.order(offered) : matching(offered, typed);
+    if (rows.empty()) {
+        hide();
+        return;
+    }
+    m_shownBlock = value->block.blockNumber();
+    m_shownStart = value->source.start;
+    show(value->source.tag, std::move(rows));
+}
+
+void Completion::show(dnml::AssetTag tag, std::vector<const Asset *> rows)
+{
+    if (!m_popup)
+        makePopup();
+    // Music and sound effects are one kind each and have no file to show;
+    // a background is a place or a picture, a sprite someone's.
+    const bool pictures = tag == dnml::AssetTag::Background || tag == dnml::AssetTag::Act;
+    m_list->setColumnHidden(AssetList::KindColumn, !pictures);
+    m_list->setColumnHidden(AssetList::FileColumn, !pictures);
+    // Wide enough for the longest name. Measuring hundreds of Japanese
+    // names would take tens of milliseconds: each character is reckoned
+    // as wide or narrow instead.
+    const QFontMetrics metrics = m_list->fontMetrics();
+    const int wide = metrics.horizontalAdvance(QChar(u'あ'));
+    const int narrow = metrics.averageCharWidth();
+    int width = 0;
+    for (const Asset *asset : rows) {
+        int name = 0;
+        for (QChar c : asset->name())
+            name += c.unicode() >= 0x1100 && (c.unicode() < 0xFF61 || c.unicode() > 0xFFDC) ? wide : narrow;
+        width = std::max(width, name);
+    }
+    width += 24;
+    if (pictures)
+        width += m_list->header()->sectionSize(AssetList::KindColumn) + m_list->header()->sectionSize(AssetList::FileColumn);
+    const std::size_t count = rows.size();
+    if (count > shownRows)
+        width += m_list->verticalScrollBar()->sizeHint().width();
+    m_rows->setRows(std::move(rows));
+    AssetList::setCurrentRow(m_list, 0);
+    const int rowHeight = std::max(m_list->sizeHintForRow(0), metrics.height());
+    const QSize size(std::min(width + 4, m_edit.viewport()->width()),
+                     rowHeight * int(std::min<std::size_t>(count, shownRows)) + 4);
+    // Under the caret's line, or above it when the screen ends first.
+    const QRect caret = m_edit.cursorRect();
+    QPoint at = m_edit.viewport()->mapToGlobal(caret.bottomLeft() + QPoint(0, 2));
+    const QRect screen = m_edit.screen()->availableGeometry();
+    if (at.y() + size.height() > screen.bottom())
+        at = m_edit.viewport()->mapToGlobal(caret.topLeft()) - QPoint(0, size.height() + 2);
+    at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() - size.width())));
+    m_popup->setGeometry(QRect(at, size));
+    m_popup->show();
+    m_popup->raise();
+}
+
+void Completion::hide()
+{
+    if (m_popup)
+        m_popup->hide();
+}
+
+void Completion::caretMoved()
+{
+    if (!isShown() && m_dismissedBlock < 0)
+        return;
+    const std::optional<Value> value = valueAtCaret();
+    const auto at = [&value](int block, qsizetype start) {
+        return value && value->block.blockNumber() == block && value->source.start == start;
+    };
+    if (!at(m_dismissedBlock, m_dismissedStart))
+        m_dismissedBlock = -1;
+    // Into another value, or out of any: the list was for the one it left.
+    if (!at(m_shownBlock, m_shownStart))
+        hide();
+}
+
+void Completion::accept()
+{
+    if (!isShown())
+        return;
+    const Asset *asset = m_rows->at(m_list->currentIndex());
+    const std::optional<Value> value = valueAtCaret();
+    hide();
+    if (!asset || !value)
+        return;
+    const int base = value->block.position();
+    QTextCursor cursor = m_edit.textCursor();
+    cursor.setPosition(base + int(value->source.start));
+    cursor.setPosition(base + int(value->source.end), QTextCursor::KeepAnchor);
+    m_edit.setTextCursor(cursor);
+    m_edit.insert(value->source.closed ? asset->reference() : asset->reference().toString() + u'"');
+    if (value->source.closed) {
+        cursor = m_edit.textCursor();
+        cursor.movePosition(QTextCursor::NextCharacter);
+        m_edit.setTextCursor(cursor);
+    }
+    m_recent.use(*asset);
+}
+
+void Completion::dismiss()
+{
+    if (const std::optional<Value> value = valueAtCaret()) {
+        m_dismissedBlock = value->block.blockNumber();
+        m_dismissedStart = value->source.start;
+    }
+    hide();
+}
+
+bool Completion::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != &m_edit)
+        return false;
+    switch (event->type()) {
+    case QEvent::InputMethod: {
+        // A conversion under way hides the list; what it commits is typed
+        // text like any other.
+        const auto *input = static_cast<QInputMethodEvent *>(event);
+        m_composing = !input->preeditString().isEmpty();
+        if (m_composing)
+            hide();
+        else if (!input->commitString().isEmpty())
+            m_afterTyping.start();
+        break;
+    }
+    case QEvent::KeyPress: {
+        if (m_composing)
+            break;
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (isShown() && plain) {
+            if (AssetList::moveIn(m_list, key))
+                return true;
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Tab:
+                if (key->modifiers() & Qt::ShiftModifier)
+                    break;
+                accept();
+                return true;
+            case Qt::Key_Escape:
+                dismiss();
+                return true;
+            case Qt::Key_Backspace:
+            case Qt::Key_Delete:
+                m_afterTyping.start();
+                return false;
+            default:
+                break;
+            }
+        }
+        if (!key->text().isEmpty() && key->text().front().isPrint())
+            m_afterTyping.start();
+        break;
+    }
+    case QEvent::FocusOut:
+        hide();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+} // namespace assets
