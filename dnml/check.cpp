@@ -2,7 +2,7 @@
 
 #include "catalogues/catalogue.h"
 #include "dnml/lexer.h"
-#include "document/line_breaks.h"
+#include "dnml/tag.h"
 #include "markup/vocabulary.h"
 
 #include <algorithm>
@@ -135,31 +135,6 @@ const Catalogues &tables()
     return instance;
 }
 
-struct Attribute {
-    QStringView name;
-    QStringView value;  // without its quotes
-    qsizetype offset;   // of the value's first character
-};
-
-// A tag being read: from its "<" to its ">", across lines.
-struct Tag {
-    bool open = false;
-    bool closing = false;  // "</"
-    bool closed = false;   // its ">" was read
-    qsizetype offset = 0;
-    qsizetype length = 1;
-    QStringView name;
-    std::vector<Attribute> attributes;
-
-    const Attribute *attribute(QStringView wanted) const
-    {
-        for (const Attribute &a : attributes)
-            if (a.name.compare(wanted, Qt::CaseInsensitive) == 0)
-                return &a;
-        return nullptr;
-    }
-};
-
 QString quoted(QStringView v) { return u'"' + v.toString() + u'"'; }
 
 class Checker
@@ -171,20 +146,12 @@ public:
     {
         std::vector<Span> spans;
         State state = State::Text;
-        const qsizetype n = m_text.size();
-        qsizetype start = 0;
-        for (;;) {
-            qsizetype end = start;
-            while (end < n && m_text[end] != u'\r' && m_text[end] != QChar(scriptdoc::blockBreak))
-                ++end;
+        forEachLine(m_text, [&](qsizetype start, QStringView line) {
             m_lineStarts.push_back(start);
             spans.clear();
-            state = lexLine(m_text.sliced(start, end - start), state, spans);
+            state = lexLine(line, state, spans);
             readLine(start, spans);
-            if (end >= n)
-                break;
-            start = end + (m_text[end] == u'\r' && end + 1 < n && m_text[end + 1] == u'\n' ? 2 : 1);
-        }
+        });
         finishTag();
         if (state == State::Comment)
             add(FindingKind::UnclosedComment, m_commentStart, 4, QStringLiteral(u"\"<!--\" を閉じる \"-->\" がありません。"));
@@ -210,24 +177,14 @@ private:
         std::vector<qsizetype> &indents = m_openIndents;
         brackets.clear();
         indents.clear();
-        QStringView pendingName;
         for (const Span &span : spans) {
             const qsizetype at = lineStart + span.start;
             const QStringView piece = m_text.sliced(at, span.length);
-            switch (span.token) {
-            case Token::TagOpen:
+            if (span.token == Token::TagOpen)
                 finishTag();
-                m_tag.open = true;
-                m_tag.closing = span.length == 2;
-                m_tag.closed = false;
-                m_tag.offset = at;
-                m_tag.length = span.length;
-                m_tag.name = {};
-                m_tag.attributes.clear();
-                pendingName = {};
-                break;
+            m_tag.take(span, piece, at);
+            switch (span.token) {
             case Token::TagName:
-                m_tag.name = piece;
                 if (piece.compare(u"INDENT", Qt::CaseInsensitive) == 0) {
                     if (!m_tag.closing)
                         indents.push_back(m_tag.offset);
@@ -239,32 +196,19 @@ private:
                 }
                 break;
             case Token::TagClose:
-                m_tag.length = at + 1 - m_tag.offset;
-                m_tag.closed = true;
                 finishTag();
                 break;
-            case Token::AttributeName:
-                pendingName = piece;
+            case Token::OpenValue:
+                add(FindingKind::UnclosedQuote, at, 1, QStringLiteral(u"引用符 \" が閉じていません。"));
                 break;
-            case Token::Equals:
-                break;
-            case Token::Value:
-            case Token::OpenValue: {
-                const bool quoted = piece.startsWith(u'"');
-                const bool closed = span.token == Token::Value;
-                const qsizetype from = quoted ? 1 : 0;
-                const qsizetype to = quoted && closed ? piece.size() - 1 : piece.size();
-                if (!pendingName.isEmpty() && m_tag.open)
-                    m_tag.attributes.push_back({pendingName, piece.sliced(from, to - from), at + from});
-                pendingName = {};
-                if (!closed)
-                    add(FindingKind::UnclosedQuote, at, 1, QStringLiteral(u"引用符 \" が閉じていません。"));
-                break;
-            }
             case Token::Comment:
                 finishTag();
                 m_commentStart = at;
                 break;
+            case Token::TagOpen:
+            case Token::AttributeName:
+            case Token::Equals:
+            case Token::Value:
             case Token::CommentContinued:
                 break;
             case Token::Bracket:
