@@ -15,6 +15,8 @@ declare -A allowed=(
   [search/ui]="document editor search"
   [dnml]="catalogues document markup dnml"
   [dnml/ui]="catalogues document markup dnml editor"
+  [outline]="catalogues document markup dnml outline"
+  [outline/ui]="catalogues document markup dnml outline editor"
   [recovery]="document recovery"
   [pickers]="catalogues markup document editor pickers"
 )
