@@ -15,6 +15,9 @@ public:
     virtual QString openPath(QWidget *parent) = 0;
     // The file to save to, or an empty string when the user cancels.
     virtual QString savePath(QWidget *parent) = 0;
+    // The CSV file to write the counts to, or an empty string when the
+    // user cancels.
+    virtual QString csvPath(QWidget *parent) = 0;
     // A modal question with Yes (the default) and No; true for Yes.
     virtual bool yesNo(QWidget *parent, const QString &title, const QString &message) = 0;
     // A modal report of something that went wrong.

@@ -5,6 +5,7 @@
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
 #include "editor/script_edit.h"
+#include "outline/ui/outline_panel.h"
 #include "pickers/picker.h"
 #include "search/ui/search_bar.h"
 
@@ -151,6 +152,8 @@ constexpr MenuItem viewItems[] = {
     {"mnu_check", u"検査(&K)", [](MainWindow &w) { w.mnu_check_Click(); }, "F7"},
     {"mnu_next", u"次の指摘(&N)", [](MainWindow &w) { w.mnu_next_Click(); }, "F8"},
     {"mnu_previous", u"前の指摘(&P)", [](MainWindow &w) { w.mnu_previous_Click(); }, "Shift+F8"},
+    {"mnu_ber5", u"-", nullptr},
+    {"mnu_outline", u"構成と文字数(&O)", [](MainWindow &w) { w.mnu_outline_Click(); }, "Ctrl+Shift+O"},
 };
 
 constexpr Menu menus[] = {
@@ -219,6 +222,12 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     addPanel(m_searchBar.get());
     m_findings = std::make_unique<dnml::FindingsPanel>(*m_text1, client);
     addPanel(m_findings.get());
+    m_outline = std::make_unique<outline::OutlinePanel>(*m_text1, client);
+    addPanel(m_outline.get());
+    connect(m_outline.get(), &outline::OutlinePanel::csvWanted, this,
+            [this] { m_outline->saveCsv(m_dialogs->csvPath(this)); });
+    connect(m_outline.get(), &outline::OutlinePanel::csvFailed, this,
+            [this](const QString &message) { m_dialogs->warn(this, QStringLiteral(u"文字数"), message); });
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
     fileDrop->setObjectName(QStringLiteral("fileDrop"));
@@ -561,6 +570,11 @@ void MainWindow::mnu_next_Click()
 void MainWindow::mnu_previous_Click()
 {
     m_findings->previous();
+}
+
+void MainWindow::mnu_outline_Click()
+{
+    m_outline->showFilter();
 }
 
 void MainWindow::launch(const PickerForm &form)

@@ -25,6 +25,9 @@ namespace dnml {
 class FindingsPanel;
 class Highlighter;
 } // namespace dnml
+namespace outline {
+class OutlinePanel;
+}
 class QAction;
 class QLabel;
 class QPushButton;
@@ -47,6 +50,7 @@ public:
     SearchBar *searchBar() const { return m_searchBar.get(); }
     dnml::FindingsPanel *findings() const { return m_findings.get(); }
     dnml::Highlighter *highlighter() const { return m_highlighter.get(); }
+    outline::OutlinePanel *outline() const { return m_outline.get(); }
     recovery::Recovery &recovery() { return m_recovery; }
     bool textChanged() const { return text_changed; }
 
@@ -82,6 +86,7 @@ public:
     void mnu_check_Click();
     void mnu_next_Click();
     void mnu_previous_Click();
+    void mnu_outline_Click();
 
     // Opens a picker, loading it first if it is not open, and puts its
     // outer top-left corner on this window's.
@@ -127,6 +132,7 @@ private:
     PanelStrip m_panels;
     std::unique_ptr<SearchBar> m_searchBar;
     std::unique_ptr<dnml::FindingsPanel> m_findings;
+    std::unique_ptr<outline::OutlinePanel> m_outline;
     std::array<QPointer<Picker>, 19> m_pickers;
     bool text_changed = false;
 };
