@@ -252,6 +252,7 @@ void OutlinePanel::dismiss()
     if (m_pendingCsv.isEmpty())
         m_run.stop();
     m_pendingJump.reset();
+    m_activateWhenSurveyed = false;
     m_shown.reset();
     m_model->show(nullptr, {});
     if (hadFocus)
@@ -292,6 +293,11 @@ void OutlinePanel::surveyDone()
     m_scene = {-1, -1};
     m_model->show(m_shown, m_filter->text());
     followCaret();
+    // Typing in the filter: its first match, as filterChanged() chooses.
+    if (m_filter->hasFocus() && !m_filter->text().isEmpty() && m_model->rowCount({}) > 0)
+        m_list->setCurrentIndex(m_model->index(0, 0));
+    if (std::exchange(m_activateWhenSurveyed, false))
+        activate(m_list->currentIndex());
     if (const std::optional<PendingJump> pending = std::exchange(m_pendingJump, std::nullopt)) {
         // The item the writer chose, where it stands now: the same kind and
         // text nearest its old line.
@@ -440,7 +446,10 @@ bool OutlinePanel::eventFilter(QObject *watched, QEvent *event)
                 QModelIndex current = m_list->currentIndex();
                 if (!current.isValid() && m_model->rowCount({}) > 0)
                     current = m_model->index(0, 0);
-                activate(current);
+                if (m_shown)
+                    activate(current);
+                else
+                    m_activateWhenSurveyed = true;  // nothing to choose from yet
                 return true;
             }
         }

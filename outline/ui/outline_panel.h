@@ -97,6 +97,7 @@ private:
     std::pair<int, int> m_scene{-1, -1};  // the lines whose tally m_sceneTally is
     Tally m_sceneTally;
     std::optional<PendingJump> m_pendingJump;
+    bool m_activateWhenSurveyed = false;  // Return came before the first survey
     QString m_pendingCsv;
     SurveyRun m_run;
 };
