@@ -5,7 +5,7 @@ namespace dnml {
 const Attribute *Tag::attribute(QStringView wanted) const
 {
     for (const Attribute &a : attributes)
-        if (a.name.compare(wanted, Qt::CaseInsensitive) == 0)
+        if (a.name.size() == wanted.size() && (a.name == wanted || a.name.compare(wanted, Qt::CaseInsensitive) == 0))
             return &a;
     return nullptr;
 }

@@ -35,18 +35,31 @@ public:
     {
         const char16_t *s = reinterpret_cast<const char16_t *>(text.utf16());
         const qsizetype n = text.size();
-        bool plain = true;
-        for (qsizetype i = 0; i < n && plain; ++i)
-            plain = standsAlone(s[i]) || isBreak(s[i]) || s[i] == u'\t';
-        if (plain) {
-            for (qsizetype i = 0; i < n; ++i)
-                take(s[i]);
-            return;
+        qsizetype i = 0;
+        for (; i < n; ++i) {
+            const char16_t c = s[i];
+            if (c == u' ' || c == u'\t' || c == 0x3000 || c == 0xA0)
+                continue;
+            if (isBreak(c))
+                endRow();
+            else if (standsAlone(c))
+                ++m_count.characters, ++m_row;
+            else
+                break;
         }
-        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, reinterpret_cast<const QChar *>(s), n);
+        if (i == n)
+            return;
+        // From the character before the first that may join it: cluster by
+        // cluster, that character taken back if it was counted.
+        if (i > 0 && !isBreak(s[i - 1])) {
+            --i;
+            if (!QChar::isSpace(s[i]))
+                --m_count.characters, --m_row;
+        }
+        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, reinterpret_cast<const QChar *>(s + i), n - i);
         qsizetype start = 0;
         for (qsizetype end = clusters.toNextBoundary(); end > 0; end = clusters.toNextBoundary()) {
-            take(s[start]);
+            take(s[i + start]);
             start = end;
         }
     }

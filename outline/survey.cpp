@@ -66,7 +66,10 @@ const Names &names()
     return instance;
 }
 
-bool is(QStringView name, QStringView element) { return name.compare(element, Qt::CaseInsensitive) == 0; }
+bool is(QStringView name, QStringView element)
+{
+    return name.size() == element.size() && (name == element || name.compare(element, Qt::CaseInsensitive) == 0);
+}
 
 constexpr char16_t headingMarks[] = u"■□●◆";
 
@@ -91,6 +94,7 @@ public:
     {
         std::vector<Span> spans;
         State state = State::Text;
+        m_survey.lines.reserve(std::size_t(m_text.size() / 32));  // a line of a script is some 40 characters
         dnml::forEachLine(m_text, [&](qsizetype start, QStringView line) {
             spans.clear();
             const State next = dnml::lexLine(line, state, spans);
@@ -212,20 +216,21 @@ private:
     template <typename Display>
     int named(std::unordered_map<std::u16string_view, int> &known, QStringView reference, Display display)
     {
-        const auto [it, added] = known.emplace(u16(reference), int(m_survey.names.size()));
-        if (added)
-            m_survey.names.push_back(display(reference));
-        return it->second;
+        if (const auto it = known.find(u16(reference)); it != known.end())
+            return it->second;
+        known.emplace(u16(reference), int(m_survey.names.size()));
+        m_survey.names.push_back(display(reference));
+        return int(m_survey.names.size()) - 1;
     }
 
     int slotOf(QStringView slot)
     {
-        const auto [it, added] = m_slots.emplace(u16(slot), int(m_survey.slotNames.size()));
-        if (added) {
-            m_survey.slotNames.push_back(slot.toString());
-            m_survey.casting.emplace_back();
-        }
-        return it->second;
+        if (const auto it = m_slots.find(u16(slot)); it != m_slots.end())
+            return it->second;
+        m_slots.emplace(u16(slot), int(m_survey.slotNames.size()));
+        m_survey.slotNames.push_back(slot.toString());
+        m_survey.casting.emplace_back();
+        return int(m_survey.slotNames.size()) - 1;
     }
 
     QStringView m_text;

@@ -38,7 +38,7 @@ public:
     const std::shared_ptr<const Survey> &survey() const { return m_survey; }
 
     // The longest a slice of the copy may hold up the event loop, in ms.
-    static constexpr int slice = 8;
+    static constexpr int slice = 4;
 
 signals:
     // survey() is of the text as it is at this moment.
