@@ -211,9 +211,11 @@ OutlinePanel::OutlinePanel(ScriptEdit &edit, QWidget *parent)
     m_caret.setInterval(0);
     connect(&m_caret, &QTimer::timeout, this, &OutlinePanel::followCaret);
     connect(&edit.script(), &ScriptDocument::contentChanged, this, &OutlinePanel::edited);
+    // A keystroke moves the caret in a text the survey is behind: nothing
+    // to follow until the survey of the new text comes.
     for (auto moved : {&QPlainTextEdit::cursorPositionChanged, &QPlainTextEdit::selectionChanged})
         connect(&edit, moved, this, [this] {
-            if (isOpen())
+            if (isOpen() && !m_run.stale())
                 m_caret.start();
         });
     connect(&m_run, &SurveyRun::finished, this, &OutlinePanel::surveyDone);
