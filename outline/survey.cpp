@@ -5,6 +5,7 @@
 #include "markup/markup.h"
 
 #include <algorithm>
+#include <deque>
 #include <limits>
 #include <string>
 #include <unordered_map>
@@ -85,37 +86,46 @@ QStringView unwrap(QStringView inner)
     return inner;
 }
 
+} // namespace
+
 class Surveyor
 {
 public:
-    explicit Surveyor(QStringView text) : m_text(text) {}
-
-    Survey run()
+    void add(QStringView part, bool last)
     {
-        std::vector<Span> spans;
-        State state = State::Text;
-        m_survey.lines.reserve(std::size_t(m_text.size() / 32));  // a line of a script is some 40 characters
-        dnml::forEachLine(m_text, [&](qsizetype start, QStringView line) {
-            spans.clear();
-            const State next = dnml::lexLine(line, state, spans);
-            const Speaker speaker = state == State::Text ? speakerOf(line) : narration;
-            const LineCount count = countLine(line, state, spans, 0, line.size());
-            m_survey.lines.push_back({count, speaker, state});
+        m_survey.lines.reserve(m_survey.lines.size() + std::size_t(part.size() / 32));  // a line is some 40 characters
+        dnml::forEachLine(part, [&](qsizetype start, QStringView line) {
+            // After a part's last line break: the first line of the next part.
+            if (!last && start == part.size())
+                return;
+            m_spans.clear();
+            const State next = dnml::lexLine(line, m_state, m_spans);
+            const Speaker speaker = m_state == State::Text ? speakerOf(line) : narration;
+            const LineCount count = countLine(line, m_state, m_spans, 0, line.size());
+            m_survey.lines.push_back({count, speaker, m_state});
             m_survey.whole.add(speaker, count);
-            readLine(start, spans);
-            state = next;
+            readLine(line);
+            m_state = next;
             ++m_line;
         });
+    }
+
+    // A tag begun in the parts so far and not yet closed, whose text the
+    // parts must keep.
+    bool tagOpen() const { return m_tag.open; }
+
+    Survey finish()
+    {
         finishTag();
         return std::move(m_survey);
     }
 
 private:
-    void readLine(qsizetype lineStart, const std::vector<Span> &spans)
+    void readLine(QStringView line)
     {
-        for (const Span &span : spans) {
-            const qsizetype at = lineStart + span.start;
-            const QStringView piece = m_text.sliced(at, span.length);
+        for (const Span &span : m_spans) {
+            const qsizetype at = span.start;  // within the line: no offset of the outline's is kept
+            const QStringView piece = line.sliced(at, span.length);
             switch (span.token) {
             case Token::TagOpen:
                 finishTag();
@@ -218,7 +228,7 @@ private:
     {
         if (const auto it = known.find(u16(reference)); it != known.end())
             return it->second;
-        known.emplace(u16(reference), int(m_survey.names.size()));
+        known.emplace(m_keys.emplace_back(u16(reference)), int(m_survey.names.size()));
         m_survey.names.push_back(display(reference));
         return int(m_survey.names.size()) - 1;
     }
@@ -227,19 +237,25 @@ private:
     {
         if (const auto it = m_slots.find(u16(slot)); it != m_slots.end())
             return it->second;
-        m_slots.emplace(u16(slot), int(m_survey.slotNames.size()));
+        m_slots.emplace(m_keys.emplace_back(u16(slot)), int(m_survey.slotNames.size()));
         m_survey.slotNames.push_back(slot.toString());
         m_survey.casting.emplace_back();
         return int(m_survey.slotNames.size()) - 1;
     }
 
-    QStringView m_text;
     Survey m_survey;
+    std::vector<Span> m_spans;
+    State m_state = State::Text;
     int m_line = 0;
     dnml::Tag m_tag;
     int m_tagLine = 0;
+    // The names met, by the reference the tag gave; the keys are copies,
+    // since the parts of the text go once read.
+    std::deque<std::u16string> m_keys;
     std::unordered_map<std::u16string_view, int> m_pictures, m_colours, m_music, m_slots;
 };
+
+namespace {
 
 // The last cue on a line before `line`, or null.
 const Survey::Cue *lastBefore(const std::vector<Survey::Cue> &cues, int line)
@@ -253,7 +269,27 @@ const Survey::Cue *lastBefore(const std::vector<Survey::Cue> &cues, int line)
 
 Survey survey(QStringView text)
 {
-    return Surveyor(text).run();
+    Surveyor surveyor;
+    surveyor.add(text, true);
+    return surveyor.finish();
+}
+
+SurveyBuilder::SurveyBuilder() : m_surveyor(std::make_unique<Surveyor>()) {}
+
+SurveyBuilder::~SurveyBuilder() = default;
+
+void SurveyBuilder::add(QString part, bool last)
+{
+    m_kept.push_back(std::move(part));
+    m_surveyor->add(m_kept.back(), last);
+    // A tag left open still points into the parts it began in.
+    if (!m_surveyor->tagOpen())
+        m_kept.clear();
+}
+
+Survey SurveyBuilder::finish()
+{
+    return m_surveyor->finish();
 }
 
 Stage stageAt(const Survey &survey, int line)

@@ -11,6 +11,7 @@
 #include <QStringView>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace outline {
@@ -75,6 +76,27 @@ struct Survey {
 // name and attributes match whatever their letter case. Picture paths
 // are looked up whatever the case of their letters, as the game's files are.
 Survey survey(QStringView text);
+
+// The same survey made a part at a time, as the text is read: each part
+// but the last ends with a line break. Parts go once surveyed (a tag open
+// at a part's end keeps its parts until it closes).
+class Surveyor;
+class SurveyBuilder
+{
+public:
+    SurveyBuilder();
+    ~SurveyBuilder();
+    SurveyBuilder(const SurveyBuilder &) = delete;
+    SurveyBuilder &operator=(const SurveyBuilder &) = delete;
+
+    void add(QString part, bool last);
+    // The survey of all the parts added.
+    Survey finish();
+
+private:
+    std::unique_ptr<Surveyor> m_surveyor;
+    std::vector<QString> m_kept;
+};
 
 // The stage after the lines before `line` (0-based): the last background,
 // the last picture of each actor slot (an EXIT empties every slot, or the

@@ -1,9 +1,9 @@
 // The survey of the script as it is now, off the interface thread. A run
 // copies the text a slice at a time from the event loop, so that no
-// keystroke waits long behind it, surveys the copy on a worker and hands
-// the survey back by finished() only if the text has not changed
-// meanwhile: a survey of a text that is gone is dropped, never shown. A run
-// asked for while one is under way follows it.
+// keystroke waits long behind it; the worker surveys the lines copied so
+// far while the rest is read, and the survey comes back by finished() only
+// if the text has not changed meanwhile: a survey of a text that is gone is
+// dropped, never shown. A run asked for while one is under way follows it.
 #pragma once
 
 #include "document/text_reader.h"
@@ -46,6 +46,8 @@ signals:
 
 private:
     void readSome();
+    // The worker surveys the copy from its start.
+    void restart();
     void done(quint64 revision, std::shared_ptr<const Survey> survey);
 
     const ScriptDocument &m_document;
@@ -53,8 +55,11 @@ private:
     QTimer m_slices;
     std::shared_ptr<const Survey> m_survey;
     quint64 m_surveyed = ~quint64(0);  // the revision m_survey is of
-    bool m_surveying = false;          // a copy is on the worker
+    quint64 m_reading = 0;             // the revision the copy under way is of
+    qsizetype m_fed = 0;               // how much of the copy the worker has had
+    bool m_surveying = false;          // the copy is whole and on the worker
     bool m_again = false;
+    std::unique_ptr<SurveyBuilder> m_builder;  // the worker's alone
     Worker m_worker;  // last: stopped before anything its jobs reply to
 };
 
