@@ -222,12 +222,6 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     addPanel(m_searchBar.get());
     m_findings = std::make_unique<dnml::FindingsPanel>(*m_text1, client);
     addPanel(m_findings.get());
-    m_outline = std::make_unique<outline::OutlinePanel>(*m_text1, client);
-    addPanel(m_outline.get());
-    connect(m_outline.get(), &outline::OutlinePanel::csvWanted, this,
-            [this] { m_outline->saveCsv(m_dialogs->csvPath(this)); });
-    connect(m_outline.get(), &outline::OutlinePanel::csvFailed, this,
-            [this](const QString &message) { m_dialogs->warn(this, QStringLiteral(u"文字数"), message); });
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
     fileDrop->setObjectName(QStringLiteral("fileDrop"));
@@ -574,6 +568,16 @@ void MainWindow::mnu_previous_Click()
 
 void MainWindow::mnu_outline_Click()
 {
+    // Built when first asked for, below the panels already there: nothing
+    // of it delays the start.
+    if (!m_outline) {
+        m_outline = std::make_unique<outline::OutlinePanel>(*m_text1, centralWidget());
+        addPanel(m_outline.get());
+        connect(m_outline.get(), &outline::OutlinePanel::csvWanted, this,
+                [this] { m_outline->saveCsv(m_dialogs->csvPath(this)); });
+        connect(m_outline.get(), &outline::OutlinePanel::csvFailed, this,
+                [this](const QString &message) { m_dialogs->warn(this, QStringLiteral(u"文字数"), message); });
+    }
     m_outline->showFilter();
 }
 

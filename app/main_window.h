@@ -50,6 +50,7 @@ public:
     SearchBar *searchBar() const { return m_searchBar.get(); }
     dnml::FindingsPanel *findings() const { return m_findings.get(); }
     dnml::Highlighter *highlighter() const { return m_highlighter.get(); }
+    // Null until 構成と文字数 first opens it.
     outline::OutlinePanel *outline() const { return m_outline.get(); }
     recovery::Recovery &recovery() { return m_recovery; }
     bool textChanged() const { return text_changed; }

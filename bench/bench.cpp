@@ -766,9 +766,7 @@ void searchKeystrokeFigure(const QString &path, int runs)
 
 OutlineTimes outlineOnce(MainWindow &window, bool close)
 {
-    outline::OutlinePanel *panel = window.outline();
     QEventLoop loop;
-    QObject::connect(panel, &outline::OutlinePanel::surveyed, &loop, &QEventLoop::quit);
     QTimer ticker;
     ticker.setInterval(0);
     QElapsedTimer timer, turn;
@@ -781,6 +779,8 @@ OutlineTimes outlineOnce(MainWindow &window, bool close)
     turn.start();
     ticker.start();
     window.mnu_outline_Click();
+    outline::OutlinePanel *panel = window.outline();
+    QObject::connect(panel, &outline::OutlinePanel::surveyed, &loop, &QEventLoop::quit);
     loop.exec();
     const double shown = milliseconds(timer);
     check(panel->survey() && panel->survey()->lines.size() == std::size_t(window.document().lineCount()),

@@ -31,11 +31,11 @@ const QString story = u"<!-- 前書き -->\r\n"                      // 1
 
 struct Panel {
     Editor editor;
-    outline::OutlinePanel *panel = editor.window->outline();
-    QLineEdit *filter = panel->findChild<QLineEdit *>(u"outlineFilter"_s);
-    QTreeView *list = panel->findChild<QTreeView *>(u"outlineList"_s);
-    QLabel *stage = panel->findChild<QLabel *>(u"stage"_s);
-    QTreeWidget *counts = panel->findChild<QTreeWidget *>(u"counts"_s);
+    outline::OutlinePanel *panel = nullptr;
+    QLineEdit *filter = nullptr;
+    QTreeView *list = nullptr;
+    QLabel *stage = nullptr;
+    QTreeWidget *counts = nullptr;
 
     // Opens the panel on `text` by Ctrl+Shift+O and waits for its survey,
     // unless told not to.
@@ -43,8 +43,14 @@ struct Panel {
     {
         editor.text()->setText(text);
         QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
-        QSignalSpy surveyed(panel, &outline::OutlinePanel::surveyed);
+        QVERIFY(!editor.window->outline());  // built when first asked for
         ctrlShiftO();
+        panel = editor.window->outline();
+        filter = panel->findChild<QLineEdit *>(u"outlineFilter"_s);
+        list = panel->findChild<QTreeView *>(u"outlineList"_s);
+        stage = panel->findChild<QLabel *>(u"stage"_s);
+        counts = panel->findChild<QTreeWidget *>(u"counts"_s);
+        QSignalSpy surveyed(panel, &outline::OutlinePanel::surveyed);
         QVERIFY(!wait || surveyed.wait(5000));
     }
 
