@@ -165,6 +165,7 @@ OutlinePanel::OutlinePanel(ScriptEdit &edit, QWidget *parent)
     m_stage->setWordWrap(true);
     m_stage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_stage->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_stage->setFocusPolicy(Qt::StrongFocus);  // Tab reaches it, to select and copy
     m_stage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
     m_counts->setObjectName(QStringLiteral("counts"));
