@@ -93,7 +93,11 @@ class Surveyor
 public:
     void add(QStringView part, bool last)
     {
-        m_survey.lines.reserve(m_survey.lines.size() + std::size_t(part.size() / 32));  // a line is some 40 characters
+        // Room for the part's lines (some 40 characters each), growing as
+        // push_back() would, so that parts after parts are not copied each.
+        std::vector<Survey::Line> &lines = m_survey.lines;
+        if (const std::size_t needed = lines.size() + std::size_t(part.size() / 32); lines.capacity() < needed)
+            lines.reserve(std::max(needed, 2 * lines.capacity()));
         dnml::forEachLine(part, [&](qsizetype start, QStringView line) {
             // After a part's last line break: the first line of the next part.
             if (!last && start == part.size())
