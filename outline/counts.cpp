@@ -101,9 +101,6 @@ QString speakerName(Speaker speaker)
 
 Speaker speakerOf(QStringView line)
 {
-    // Only the first few characters can be a name: no search through the line.
-    if (line.size() < 2 || line.front().unicode() < 0x3000)
-        return narration;
     for (std::size_t i = 0; i < markup::cast.size(); ++i) {
         const std::u16string_view name = markup::cast[i].speaker;
         if (line.startsWith(QStringView(name.data(), qsizetype(name.size()))))
