@@ -32,6 +32,16 @@ public:
         return run(dialog);
     }
 
+    QString csvPath(QWidget *parent) override
+    {
+        QFileDialog dialog(parent, QStringLiteral(u"文字数の書き出し"), folder, QStringLiteral(u"CSVファイル(*.csv)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(QStringLiteral("csv"));
+        dialog.selectFile(QStringLiteral(u"文字数.csv"));
+        return run(dialog);
+    }
+
     bool yesNo(QWidget *parent, const QString &title, const QString &message) override
     {
         QMessageBox box(QMessageBox::NoIcon, title, message, QMessageBox::Yes | QMessageBox::No, parent);

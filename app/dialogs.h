@@ -17,6 +17,9 @@ public:
     // The file to save to, or an empty string when the user cancels. The
     // dialog opens on `current` (the file the text belongs to), if any.
     virtual QString savePath(QWidget *parent, const QString &current = {}) = 0;
+    // The CSV file to write the counts to, or an empty string when the
+    // user cancels.
+    virtual QString csvPath(QWidget *parent) = 0;
     // A modal question with Yes (the default) and No; true for Yes.
     virtual bool yesNo(QWidget *parent, const QString &title, const QString &message) = 0;
     // A modal question with the given buttons (captions with "&" access

@@ -9,6 +9,7 @@
 #include "editor/notice_bar.h"
 #include "editor/script_edit.h"
 #include "editor/status_line.h"
+#include "outline/ui/outline_panel.h"
 #include "pickers/picker.h"
 #include "search/ui/search_bar.h"
 
@@ -163,6 +164,7 @@ constexpr MenuItem viewItems[] = {
     {"mnu_wrap", u"折り返し(&W)", [](MainWindow &w) { w.mnu_wrap_Click(); }, nullptr, true},
     {"mnu_line_numbers", u"行番号(&B)", [](MainWindow &w) { w.mnu_line_numbers_Click(); }, nullptr, true},
     {"mnu_font_size", u"文字の大きさ(&Z)", nullptr},
+    {"mnu_outline", u"構成と文字数(&O)", [](MainWindow &w) { w.mnu_outline_Click(); }, "Ctrl+Shift+O"},
 };
 
 constexpr MenuItem fontSizeItems[] = {
@@ -800,6 +802,21 @@ void MainWindow::mnu_next_Click()
 void MainWindow::mnu_previous_Click()
 {
     m_findings->previous();
+}
+
+void MainWindow::mnu_outline_Click()
+{
+    // Built when first asked for, below the panels already there: nothing
+    // of it delays the start.
+    if (!m_outline) {
+        m_outline = std::make_unique<outline::OutlinePanel>(*m_text1, centralWidget());
+        addPanel(m_outline.get());
+        connect(m_outline.get(), &outline::OutlinePanel::csvWanted, this,
+                [this] { m_outline->saveCsv(m_dialogs->csvPath(this)); });
+        connect(m_outline.get(), &outline::OutlinePanel::csvFailed, this,
+                [this](const QString &message) { m_dialogs->warn(this, QStringLiteral(u"文字数"), message); });
+    }
+    m_outline->showFilter();
 }
 
 void MainWindow::launch(const PickerForm &form)

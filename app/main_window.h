@@ -32,6 +32,9 @@ namespace dnml {
 class FindingsPanel;
 class Highlighter;
 } // namespace dnml
+namespace outline {
+class OutlinePanel;
+}
 class QAction;
 class QLabel;
 class QPushButton;
@@ -57,6 +60,8 @@ public:
     dnml::Highlighter *highlighter() const { return m_highlighter.get(); }
     // The asset palette, made the first time it is asked for.
     assets::Palette *palette();
+    // Null until 構成と文字数 first opens it.
+    outline::OutlinePanel *outline() const { return m_outline.get(); }
     recovery::Recovery &recovery() { return m_recovery; }
     bool textChanged() const { return text_changed; }
 
@@ -99,6 +104,7 @@ public:
     void mnu_line_numbers_Click();
     // Bigger letters for steps > 0, smaller for < 0, the usual size for 0.
     void zoom(int steps);
+    void mnu_outline_Click();
 
     // Opens a picker, loading it first if it is not open, and puts its
     // outer top-left corner on this window's.
@@ -168,6 +174,7 @@ private:
     assets::RecentUse m_usedAssets;  // by the palette and the completion list
     std::unique_ptr<assets::Palette> m_palette;
     std::unique_ptr<assets::Completion> m_completion;
+    std::unique_ptr<outline::OutlinePanel> m_outline;
     std::array<QPointer<Picker>, 19> m_pickers;
     bool text_changed = false;
 };

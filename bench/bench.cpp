@@ -1,13 +1,14 @@
 // The figures timed inside the process, through the real windows on the
 // offscreen platform: open, save, insertion, keystrokes, picker, memory,
-// colours, the check, search, the asset palette and completion, and the
-// context rows. Program and baseline runs alternate; each figure prints one
+// colours, the check, the outline, search, the asset palette and completion,
+// and the context rows. Program and baseline runs alternate; each figure prints one
 // row of the results table (see stats.h).
 //
 // usage: scrivlet_bench <script file> <runs>
-//        scrivlet_bench --peak program|baseline|check|replace <script file>
+//        scrivlet_bench --peak program|baseline|check|outline|replace <script file>
 //            (one process of a memory figure: prints its peak resident
 //            set in kB; "check" opens the script and runs the check,
+//            "outline" opens it and shows the outline panel,
 //            "replace" opens it and replaces all through the search bar)
 #include "app/main_window.h"
 #include "assets/ui/completion.h"
@@ -16,6 +17,8 @@
 #include "document/script_file.h"
 #include "bench/stats.h"
 #include "dnml/ui/findings_panel.h"
+#include "dnml/ui/highlighter.h"
+#include "outline/ui/outline_panel.h"
 #include "markup/markup.h"
 #include "pickers/picker.h"
 #include "recovery/recovery.h"
@@ -562,6 +565,16 @@ qsizetype replaceAllThroughTheBar(MainWindow &window)
     return bar->message().section(u' ', 0, 0).toLongLong();
 }
 
+// The outline panel: from Ctrl+Shift+O until it shows the survey of the
+// text, and the longest turn of the event loop meanwhile (a zero timer
+// notes each turn). The panel is closed again unless told not to, giving
+// its survey up.
+struct OutlineTimes {
+    double shown;
+    double longestTurn;
+};
+OutlineTimes outlineOnce(MainWindow &window, bool close = true);
+
 int peakChild(const QString &which, const QString &path)
 {
     if (which == u"baseline") {
@@ -577,6 +590,8 @@ int peakChild(const QString &which, const QString &path)
         settle();
         if (which == u"check") {
             checkOnce(p.window);
+        } else if (which == u"outline") {
+            outlineOnce(p.window, false);
         } else if (which == u"replace") {
             replaceAllThroughTheBar(p.window);
             settle();
@@ -723,6 +738,20 @@ void replaceAllFigure(const QString &path, const QString &expected, int runs)
                     bench::show(s, "ms"), "-", "-", "<= 2000 ms, 1 undo step", bench::met(s.median <= 2000));
 }
 
+// One typed character ("a") at the caret, until the editor has taken it
+// and handled what it set going: marks, painting, the panels' timers.
+double keystrokeHandled(ScriptEdit *text1)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QElapsedTimer timer;
+    timer.start();
+    QCoreApplication::sendEvent(text1, &press);
+    QCoreApplication::sendEvent(text1, &release);
+    QCoreApplication::processEvents();
+    return milliseconds(timer);
+}
+
 // One typed character in the middle of the script: with the bar open and
 // its matches marked, against a window whose bar is closed.
 void searchKeystrokeFigure(const QString &path, int runs)
@@ -741,21 +770,10 @@ void searchKeystrokeFigure(const QString &path, int runs)
         p->window.focusText();
     settle();
     check(!open.window.text1()->extraSelections().isEmpty(), "no match is marked");
-    const auto keystroke = [](ScriptEdit *text1) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-        QElapsedTimer timer;
-        timer.start();
-        QCoreApplication::sendEvent(text1, &press);
-        QCoreApplication::sendEvent(text1, &release);
-        // What the keystroke set going: marks, painting.
-        QCoreApplication::processEvents();
-        return milliseconds(timer);
-    };
     std::vector<double> program, baseline;
     for (int run = 0; run < 10 * runs; ++run) {
-        program.push_back(keystroke(open.window.text1()));
-        baseline.push_back(keystroke(closed.window.text1()));
+        program.push_back(keystrokeHandled(open.window.text1()));
+        baseline.push_back(keystrokeHandled(closed.window.text1()));
     }
     printRatioRow("keystroke, bar open with marks", program, baseline, "ms", 1.2);
 }
@@ -902,6 +920,91 @@ void completionKeystrokeFigure(const QString &path, int runs)
     }
     check(!completion->isShown(), "a list showed in prose");
     printRatioRow("keystroke calling for no list, completion on (baseline: off)", on, off, "ms", 1.05);
+}
+
+OutlineTimes outlineOnce(MainWindow &window, bool close)
+{
+    QEventLoop loop;
+    QTimer ticker;
+    ticker.setInterval(0);
+    QElapsedTimer timer, turn;
+    double longest = 0;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longest = std::max(longest, milliseconds(turn));
+        turn.start();
+    });
+    timer.start();
+    turn.start();
+    ticker.start();
+    window.mnu_outline_Click();
+    outline::OutlinePanel *panel = window.outline();
+    QObject::connect(panel, &outline::OutlinePanel::surveyed, &loop, &QEventLoop::quit);
+    loop.exec();
+    const double shown = milliseconds(timer);
+    check(panel->survey() && panel->survey()->lines.size() == std::size_t(window.document().lineCount()),
+          "the panel does not show the survey of the whole script");
+    if (close)
+        panel->dismiss();
+    return {shown, std::max(longest, milliseconds(turn))};
+}
+
+// Lets the window's other work in the background end first, so that a
+// figure sees the panel's alone: the journal is off, and the colours have
+// lexed every line ahead.
+void quiet(MainWindow &window)
+{
+    window.recovery().setJournalling(false);
+    const int lines = window.document().lineCount();
+    while (window.highlighter()->lexedLines() < lines - 1)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    settle();
+}
+
+void outlineFigures(const QString &path, const QString &expected, int runs)
+{
+    std::vector<double> longest;
+    const qsizetype all = lineCount(expected);
+    for (const qsizetype lines : {std::min<qsizetype>(5000, all), all}) {
+        Program p;
+        p.window.text1()->setText(firstLines(expected, lines));
+        quiet(p.window);
+        std::vector<double> times;
+        for (int run = 0; run < runs; ++run) {
+            const OutlineTimes t = outlineOnce(p.window);
+            times.push_back(t.shown);
+            longest.push_back(t.longestTurn);
+            settle();
+        }
+        const double goal = lines < all ? 30 : 1000;
+        const Summary s = summarise(times);
+        bench::printRow("outline, stage and counts, " + std::to_string(lines) + " lines: Ctrl+Shift+O until shown",
+                        bench::show(s, "ms"), "-", "-", "<= " + std::to_string(int(goal)) + " ms",
+                        bench::met(s.median <= goal));
+    }
+    // Each run's longest turn; the machine's other work can stretch any one.
+    const Summary stall = summarise(longest);
+    bench::printRow("outline: longest turn of the event loop meanwhile", bench::show(stall, "ms"), "-", "-",
+                    "<= 16 ms", bench::met(stall.median <= 16));
+
+    // Typing in the middle of the long script, the panel open and surveyed.
+    Program open, closed;
+    for (Program *p : {&open, &closed}) {
+        p->dialogs->openPath = path;
+        p->window.mnu_open_Click();
+        p->window.text1()->setCaret(p->window.text1()->length() / 2);
+    }
+    outlineOnce(open.window, false);
+    for (Program *p : {&open, &closed})
+        p->window.focusText();
+    settle();
+    std::vector<double> program, baseline;
+    for (int run = 0; run < 10 * runs; ++run) {
+        program.push_back(keystrokeHandled(open.window.text1()));
+        baseline.push_back(keystrokeHandled(closed.window.text1()));
+    }
+    check(open.window.outline()->isOpen(), "the panel closed");
+    printRatioRow("keystroke, outline panel open (baseline: closed)", program, baseline, "ms", 1.05);
+    peakFigure("memory with the outline panel (baseline: open alone)", "outline", "program", path, runs, 1.1);
 }
 
 // Context: the floor under the open figure, and the system's converter.
@@ -1074,7 +1177,7 @@ int main(int argc, char *argv[])
         return peakChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc != 3 || std::atoi(argv[2]) < 1) {
         std::fputs("usage: scrivlet_bench <script file> <runs>\n"
-                   "       scrivlet_bench --peak program|baseline|check|replace <script file>\n",
+                   "       scrivlet_bench --peak program|baseline|check|outline|replace <script file>\n",
                    stderr);
         return 2;
     }
@@ -1086,7 +1189,7 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    // BENCH_ONLY=search (or colours, check, journal, assets) runs that group alone.
+    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface) runs that group alone.
     const QByteArray only = qgetenv("BENCH_ONLY");
     const auto group = [&only](const char *name) { return only.isEmpty() || only == name; };
     if (only.isEmpty()) {
@@ -1108,6 +1211,8 @@ int main(int argc, char *argv[])
         assetFigures(path, runs);
         completionKeystrokeFigure(path, runs);
     }
+    if (group("outline"))
+        outlineFigures(path, expected, runs);
     if (group("search")) {
         findNextFigure(path, runs);
         countFigure(path, runs);

@@ -5,6 +5,8 @@
 // line ends in the state it ended in before.
 #pragma once
 
+#include "document/line_breaks.h"
+
 #include <QStringView>
 
 #include <cstdint>
@@ -43,6 +45,26 @@ struct Span {
 // text is accepted: a "<" inside a tag starts a new tag, a quote runs at
 // most to the end of its line.
 State lexLine(QStringView line, State state, std::vector<Span> &spans, std::size_t most = std::size_t(-1));
+
+// Calls `line(start, text)` for each line of a script text or of the
+// document's raw text, in order: lines end at CR LF, a lone CR or a block
+// break, and a lone LF (or U+2028) stays inside its line. The empty text
+// is one empty line.
+template <typename LineFunction>
+void forEachLine(QStringView text, LineFunction line)
+{
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (;;) {
+        qsizetype end = start;
+        while (end < n && text[end] != u'\r' && text[end] != QChar(scriptdoc::blockBreak))
+            ++end;
+        line(start, text.sliced(start, end - start));
+        if (end >= n)
+            return;
+        start = end + (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n' ? 2 : 1);
+    }
+}
 
 // The same state as lexLine() gives, without the pieces; for skipping over
 // lines that are not shown.

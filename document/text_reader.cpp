@@ -64,6 +64,11 @@ bool TextReader::read(QDeadlineTimer deadline)
     // the edit: a copy shared with a worker is not copied at every keystroke.
     m_text.truncate(m_read);
     const qsizetype length = m_document.positions();
+    // A copy started afresh takes room for the whole text at once: growing
+    // it a slice at a time would copy all that was read so far, again and
+    // again, each time within one slice.
+    if (m_read == 0 && m_text.capacity() < length)
+        m_text.reserve(length);
     while (m_read < length) {
         const QString piece = m_document.rawText(int(m_read), int(std::min<qsizetype>(slice, length - m_read)));
         if (piece.isEmpty()) {

@@ -30,10 +30,12 @@ QString sectionScaffold(std::u16string_view label)
 QString titleCall()
 {
     const std::u16string_view music = catalogues::music[catalogues::titleCallMusicRow].name;
-    return cat({u"<!-- タイトル -->\r\n", bgmTag(music),
+    return cat({u"<!-- ", titleLabel, u" -->\r\n", bgmTag(music),
                 u"<CURTAIN>\r\n"
                 u"<EXIT>\r\n"
-                u"<BACKGROUND COLOR=\"#FFFFFF\">\r\n"
+                u"<BACKGROUND COLOR=\"",
+                whiteColour,
+                u"\">\r\n"
                 u"</CURTAIN EFFECT=\"EF_NONE\">\r\n"
                 u"<ENTER NAME=\"ロゴ\">\r\n"
                 u"<ACT NAME=\"ロゴ\" SRC=\"",

@@ -6,6 +6,8 @@
 #include "markup/vocabulary.h"
 
 #include <QString>
+
+#include <array>
 #include <string_view>
 
 namespace markup {
@@ -46,8 +48,16 @@ inline constexpr Skeleton plainDialogue{u"「」<P>", 4};
 
 // Section labels of the scaffolds.
 inline constexpr std::u16string_view forewordLabel = u"前書き";
+inline constexpr std::u16string_view titleLabel = u"タイトル";
 inline constexpr std::u16string_view mainStoryLabel = u"本編";
 inline constexpr std::u16string_view afterwordLabel = u"後書き";
+// In the order of the section menu.
+inline constexpr std::array<std::u16string_view, 4> sectionLabels = {forewordLabel, titleLabel, mainStoryLabel,
+                                                                     afterwordLabel};
+
+// The background colours the scaffolds write.
+inline constexpr std::u16string_view blackColour = u"#000000";
+inline constexpr std::u16string_view whiteColour = u"#FFFFFF";
 
 // A section comment and a black background, two lines:
 // "<!-- label -->" and <BACKGROUND COLOR="#000000">.

@@ -20,6 +20,7 @@ struct DialogScript {
     std::deque<QString> savePaths;
     QString openPath;
     QString savePath;
+    QString csvPath;  // the CSV dialog's choice ("" cancels)
     std::deque<bool> answers;  // Yes is true; an unscripted question gets Yes, its default
     std::deque<int> choices;   // the button chosen; an unscripted choice gets the default
     // Runs once the open dialog has chosen, before the window reads the file.
@@ -29,6 +30,7 @@ struct DialogScript {
 
     int opensAsked = 0;
     int savesAsked = 0;
+    int csvsAsked = 0;
     QStringList questions;        // "title|message"
     QStringList warnings;         // "title|message"
     QStringList chosenElsewhere;  // files opened without a file dialog
@@ -51,6 +53,11 @@ public:
     {
         ++m_script->savesAsked;
         return take(m_script->savePaths, m_script->savePath);
+    }
+    QString csvPath(QWidget *) override
+    {
+        ++m_script->csvsAsked;
+        return m_script->csvPath;
     }
     bool yesNo(QWidget *, const QString &title, const QString &message) override
     {

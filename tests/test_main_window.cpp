@@ -217,7 +217,7 @@ void TestMainWindow::menusStandInOrderWithUniqueAccessKeys()
                          QStringLiteral("mnu_event_cg: mnu_demo -ber2 mnu_hosino mnu_chitose mnu_sizuku mnu_rin mnu_yuzuki"),
                          QStringLiteral("mnu_search: mnu_find mnu_find_next mnu_find_previous mnu_replace -mnu_ber3 mnu_jump mnu_palette"),
                          QStringLiteral("mnu_view: mnu_colours -mnu_ber4 mnu_check mnu_next mnu_previous -mnu_ber5 "
-                                        "mnu_wrap mnu_line_numbers mnu_font_size"),
+                                        "mnu_wrap mnu_line_numbers mnu_font_size mnu_outline"),
                      }));
 }
 
@@ -237,6 +237,7 @@ void TestMainWindow::noAccessKeyInTheWindowRepeatsTheMenuBars()
     // Every panel shown, so that each of its rows is built.
     editor.window->findChild<QAction *>(QStringLiteral("mnu_replace"))->trigger();
     editor.window->findChild<QAction *>(QStringLiteral("mnu_check"))->trigger();
+    editor.window->findChild<QAction *>(QStringLiteral("mnu_outline"))->trigger();
     int captions = 0;
     for (const QAbstractButton *button : editor.window->centralWidget()->findChildren<QAbstractButton *>()) {
         const QChar key = accessKey(button->text());
