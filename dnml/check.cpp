@@ -229,22 +229,13 @@ public:
     {
         std::vector<Span> spans;
         State state = State::Text;
-        const qsizetype n = m_text.size();
-        qsizetype start = 0;
-        for (;;) {
-            qsizetype end = start;
-            while (end < n && m_text[end] != u'\r' && m_text[end] != QChar(scriptdoc::blockBreak))
-                ++end;
+        forEachLine(m_text, [&](qsizetype start, QStringView line) {
             m_lineStarts.push_back(start);
-            unsavable(start, end);
+            unsavable(start, start + line.size());
             spans.clear();
-            const QStringView line = m_text.sliced(start, end - start);
             state = lexLine(line, state, spans);
             readLine(start, line, spans);
-            if (end >= n)
-                break;
-            start = end + (m_text[end] == u'\r' && end + 1 < n && m_text[end + 1] == u'\n' ? 2 : 1);
-        }
+        });
         finishTag();
         if (state == State::Comment)
             add(FindingKind::UnclosedComment, m_commentStart, 4, QStringLiteral(u"\"<!--\" を閉じる \"-->\" がありません。"));
