@@ -31,6 +31,18 @@ constexpr std::array<Row, N> nameRows(const std::u16string_view (&names)[N])
     return rows;
 }
 
+// Two runs of rows as one table, for rows that two tables share.
+template <std::size_t A, std::size_t B>
+constexpr std::array<Row, A + B> joined(const std::array<Row, A> &first, const std::array<Row, B> &second)
+{
+    std::array<Row, A + B> rows{};
+    for (std::size_t i = 0; i < A; ++i)
+        rows[i] = first[i];
+    for (std::size_t i = 0; i < B; ++i)
+        rows[A + i] = second[i];
+    return rows;
+}
+
 // Name catalogues.
 extern const std::array<Row, 22> music;
 extern const std::array<Row, 97> places;

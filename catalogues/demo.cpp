@@ -5,7 +5,36 @@ namespace events {
 
 // Both editions hold the same pictures. The all-ages opening introduces the
 // heroines in another order, so its rows 6–23 are arranged differently.
-constexpr std::array<Row, 67> demoAdult = std::to_array<Row>({
+// The date cards, the same in both editions.
+constexpr std::array<Row, 25> dateCards = std::to_array<Row>({
+    {u"日付１月７日", u"PDT\\BG107.PDT"},
+    {u"日付１月８日", u"PDT\\BG108.PDT"},
+    {u"日付１月９日", u"PDT\\BG109.PDT"},
+    {u"日付１月１０日", u"PDT\\BG110.PDT"},
+    {u"日付１月１１日", u"PDT\\BG111.PDT"},
+    {u"日付１月１２日", u"PDT\\BG112.PDT"},
+    {u"日付１月１３日", u"PDT\\BG113.PDT"},
+    {u"日付１月１４日", u"PDT\\BG114.PDT"},
+    {u"日付１月１５日", u"PDT\\BG115.PDT"},
+    {u"日付１月１６日", u"PDT\\BG116.PDT"},
+    {u"日付１月１７日", u"PDT\\BG117.PDT"},
+    {u"日付１月１８日", u"PDT\\BG118.PDT"},
+    {u"日付１月１９日", u"PDT\\BG119.PDT"},
+    {u"日付１月２０日", u"PDT\\BG120.PDT"},
+    {u"日付１月２１日", u"PDT\\BG121.PDT"},
+    {u"日付１月２２日", u"PDT\\BG122.PDT"},
+    {u"日付１月２３日", u"PDT\\BG123.PDT"},
+    {u"日付１月２４日", u"PDT\\BG124.PDT"},
+    {u"日付１月２５日", u"PDT\\BG125.PDT"},
+    {u"日付１月２６日", u"PDT\\BG126.PDT"},
+    {u"日付１月２７日", u"PDT\\BG127.PDT"},
+    {u"日付１月２８日", u"PDT\\BG128.PDT"},
+    {u"日付１月２９日", u"PDT\\BG129.PDT"},
+    {u"日付１月３０日", u"PDT\\BG130.PDT"},
+    {u"日付１月３１日", u"PDT\\BG131.PDT"},
+});
+
+constexpr std::array<Row, 42> demoAdultFirst = std::to_array<Row>({
     {u"システム・ブランドロゴ", u"PDT\\BRAND_LG.PDT"},
     {u"システム・年齢確認", u"PDT\\NOTICE.PDT"},
     {u"システム・タイトル背景", u"PDT\\TITLE_BG.PDT"},
@@ -51,35 +80,9 @@ constexpr std::array<Row, 67> demoAdult = std::to_array<Row>({
     {u"システム・おまけ画面", u"PDT\\OMAKE_BG.PDT"},
     {u"システム・CG鑑賞モード", u"PDT\\CG_MODE.PDT"},
     {u"システム・回想モード", u"PDT\\REPLAY.PDT"},
-    // 日付
-    {u"日付１月７日", u"PDT\\BG107.PDT"},
-    {u"日付１月８日", u"PDT\\BG108.PDT"},
-    {u"日付１月９日", u"PDT\\BG109.PDT"},
-    {u"日付１月１０日", u"PDT\\BG110.PDT"},
-    {u"日付１月１１日", u"PDT\\BG111.PDT"},
-    {u"日付１月１２日", u"PDT\\BG112.PDT"},
-    {u"日付１月１３日", u"PDT\\BG113.PDT"},
-    {u"日付１月１４日", u"PDT\\BG114.PDT"},
-    {u"日付１月１５日", u"PDT\\BG115.PDT"},
-    {u"日付１月１６日", u"PDT\\BG116.PDT"},
-    {u"日付１月１７日", u"PDT\\BG117.PDT"},
-    {u"日付１月１８日", u"PDT\\BG118.PDT"},
-    {u"日付１月１９日", u"PDT\\BG119.PDT"},
-    {u"日付１月２０日", u"PDT\\BG120.PDT"},
-    {u"日付１月２１日", u"PDT\\BG121.PDT"},
-    {u"日付１月２２日", u"PDT\\BG122.PDT"},
-    {u"日付１月２３日", u"PDT\\BG123.PDT"},
-    {u"日付１月２４日", u"PDT\\BG124.PDT"},
-    {u"日付１月２５日", u"PDT\\BG125.PDT"},
-    {u"日付１月２６日", u"PDT\\BG126.PDT"},
-    {u"日付１月２７日", u"PDT\\BG127.PDT"},
-    {u"日付１月２８日", u"PDT\\BG128.PDT"},
-    {u"日付１月２９日", u"PDT\\BG129.PDT"},
-    {u"日付１月３０日", u"PDT\\BG130.PDT"},
-    {u"日付１月３１日", u"PDT\\BG131.PDT"},
 });
 
-constexpr std::array<Row, 67> demoAllAges = std::to_array<Row>({
+constexpr std::array<Row, 42> demoAllAgesFirst = std::to_array<Row>({
     {u"システム・ブランドロゴ", u"PDT\\BRAND_LG.PDT"},
     {u"システム・注意書き", u"PDT\\NOTICE.PDT"},
     {u"システム・タイトル背景", u"PDT\\TITLE_BG.PDT"},
@@ -125,33 +128,10 @@ constexpr std::array<Row, 67> demoAllAges = std::to_array<Row>({
     {u"システム・おまけ画面", u"PDT\\OMAKE_BG.PDT"},
     {u"システム・CG鑑賞モード", u"PDT\\CG_MODE.PDT"},
     {u"システム・シーン回想", u"PDT\\REPLAY.PDT"},
-    // 日付
-    {u"日付１月７日", u"PDT\\BG107.PDT"},
-    {u"日付１月８日", u"PDT\\BG108.PDT"},
-    {u"日付１月９日", u"PDT\\BG109.PDT"},
-    {u"日付１月１０日", u"PDT\\BG110.PDT"},
-    {u"日付１月１１日", u"PDT\\BG111.PDT"},
-    {u"日付１月１２日", u"PDT\\BG112.PDT"},
-    {u"日付１月１３日", u"PDT\\BG113.PDT"},
-    {u"日付１月１４日", u"PDT\\BG114.PDT"},
-    {u"日付１月１５日", u"PDT\\BG115.PDT"},
-    {u"日付１月１６日", u"PDT\\BG116.PDT"},
-    {u"日付１月１７日", u"PDT\\BG117.PDT"},
-    {u"日付１月１８日", u"PDT\\BG118.PDT"},
-    {u"日付１月１９日", u"PDT\\BG119.PDT"},
-    {u"日付１月２０日", u"PDT\\BG120.PDT"},
-    {u"日付１月２１日", u"PDT\\BG121.PDT"},
-    {u"日付１月２２日", u"PDT\\BG122.PDT"},
-    {u"日付１月２３日", u"PDT\\BG123.PDT"},
-    {u"日付１月２４日", u"PDT\\BG124.PDT"},
-    {u"日付１月２５日", u"PDT\\BG125.PDT"},
-    {u"日付１月２６日", u"PDT\\BG126.PDT"},
-    {u"日付１月２７日", u"PDT\\BG127.PDT"},
-    {u"日付１月２８日", u"PDT\\BG128.PDT"},
-    {u"日付１月２９日", u"PDT\\BG129.PDT"},
-    {u"日付１月３０日", u"PDT\\BG130.PDT"},
-    {u"日付１月３１日", u"PDT\\BG131.PDT"},
 });
+
+constexpr std::array<Row, 67> demoAdult = joined(demoAdultFirst, dateCards);
+constexpr std::array<Row, 67> demoAllAges = joined(demoAllAgesFirst, dateCards);
 
 } // namespace events
 } // namespace catalogues

@@ -91,7 +91,18 @@ constexpr std::array<Row, 34> yuraAllAges = std::to_array<Row>({
 });
 
 // 白石ちとせ
-constexpr std::array<Row, 29> chitoseAdult = std::to_array<Row>({
+// The end of ちとせ's route, the same in both editions.
+constexpr std::array<Row, 6> chitoseEnding = std::to_array<Row>({
+    {u"ちとせ／写真展の初日", u"PDT\\FGCT20.PDT"},
+    {u"ちとせ／受賞の知らせ", u"PDT\\FGCT21.PDT"},
+    {u"ちとせ／バレンタインのパン", u"PDT\\FGCT22.PDT"},
+    // エンディング
+    {u"ちとせ／エンディング／桜とカメラ", u"PDT\\FGCT23A.PDT"},
+    {u"ちとせ／エンディング／ベーカリーの朝", u"PDT\\FGCT23B.PDT"},
+    {u"ちとせ／エピローグ／新入部員の勧誘", u"PDT\\FGCT24.PDT"},
+});
+
+constexpr std::array<Row, 23> chitoseAdultFirst = std::to_array<Row>({
     // 写真部の後輩
     {u"ちとせ／出会い／雪玉の直撃", u"PDT\\FGCT01.PDT"},
     {u"ちとせ／写真部の部室", u"PDT\\FGCT02.PDT"},
@@ -118,16 +129,9 @@ constexpr std::array<Row, 29> chitoseAdult = std::to_array<Row>({
     {u"ちとせ／二人きりの夜（ちとせの部屋）", u"PDT\\FGCT18A.PDT"},
     {u"ちとせ／窓の外は雪（寄り添って）", u"PDT\\FGCT18B.PDT"},
     {u"ちとせ／翌朝（毛布にくるまって）", u"PDT\\FGCT19.PDT"},
-    {u"ちとせ／写真展の初日", u"PDT\\FGCT20.PDT"},
-    {u"ちとせ／受賞の知らせ", u"PDT\\FGCT21.PDT"},
-    {u"ちとせ／バレンタインのパン", u"PDT\\FGCT22.PDT"},
-    // エンディング
-    {u"ちとせ／エンディング／桜とカメラ", u"PDT\\FGCT23A.PDT"},
-    {u"ちとせ／エンディング／ベーカリーの朝", u"PDT\\FGCT23B.PDT"},
-    {u"ちとせ／エピローグ／新入部員の勧誘", u"PDT\\FGCT24.PDT"},
 });
 
-constexpr std::array<Row, 30> chitoseAllAges = std::to_array<Row>({
+constexpr std::array<Row, 24> chitoseAllAgesFirst = std::to_array<Row>({
     // 写真部の後輩
     {u"ちとせ／出会い／雪玉の直撃", u"PDT\\FGCT01.PDT"},
     {u"ちとせ／写真部の部室", u"PDT\\FGCT02.PDT"},
@@ -155,14 +159,10 @@ constexpr std::array<Row, 30> chitoseAllAges = std::to_array<Row>({
     {u"ちとせ／お店の二階でココア", u"PDT\\FGCT42.PDT"},
     {u"ちとせ／玄関先で手を振る", u"PDT\\FGCT43.PDT"},
     {u"ちとせ／朝の商店街(待ち合わせ)", u"PDT\\FGCT44.PDT"},
-    {u"ちとせ／写真展の初日", u"PDT\\FGCT20.PDT"},
-    {u"ちとせ／受賞の知らせ", u"PDT\\FGCT21.PDT"},
-    {u"ちとせ／バレンタインのパン", u"PDT\\FGCT22.PDT"},
-    // エンディング
-    {u"ちとせ／エンディング／桜とカメラ", u"PDT\\FGCT23A.PDT"},
-    {u"ちとせ／エンディング／ベーカリーの朝", u"PDT\\FGCT23B.PDT"},
-    {u"ちとせ／エピローグ／新入部員の勧誘", u"PDT\\FGCT24.PDT"},
 });
+
+constexpr std::array<Row, 29> chitoseAdult = joined(chitoseAdultFirst, chitoseEnding);
+constexpr std::array<Row, 30> chitoseAllAges = joined(chitoseAllAgesFirst, chitoseEnding);
 
 // 桐原しずく
 constexpr std::array<Row, 27> shizukuAdult = std::to_array<Row>({
