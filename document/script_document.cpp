@@ -35,24 +35,39 @@ ScriptDocument::~ScriptDocument()
 
 // QTextCursor::insertText() and setPlainText() take "\n" as a block break:
 // each CR LF (or lone CR, which the script never holds) becomes one, each
-// lone LF becomes U+2028.
+// lone LF becomes U+2028. The result is never longer than the script, so
+// `out` may be `script` itself. Returns the length written.
+static qsizetype convertToDocument(const char16_t *script, qsizetype size, char16_t *out)
+{
+    qsizetype w = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = script[i];
+        if (c == CR) {
+            if (i + 1 < size && script[i + 1] == LF)
+                ++i;
+            out[w++] = LF;
+        } else {
+            out[w++] = c == LF ? loneLineFeed : c;
+        }
+    }
+    return w;
+}
+
 QString ScriptDocument::toDocumentText(QStringView script)
 {
     QString out(script.size(), Qt::Uninitialized);
-    char16_t *o = reinterpret_cast<char16_t *>(out.data());
-    qsizetype w = 0;
-    for (qsizetype i = 0; i < script.size(); ++i) {
-        const char16_t c = script[i].unicode();
-        if (c == CR) {
-            if (i + 1 < script.size() && script[i + 1] == LF)
-                ++i;
-            o[w++] = LF;
-        } else {
-            o[w++] = c == LF ? loneLineFeed : c;
-        }
-    }
-    out.truncate(w);
+    out.truncate(convertToDocument(script.utf16(), script.size(), reinterpret_cast<char16_t *>(out.data())));
     return out;
+}
+
+QString ScriptDocument::toDocumentText(QString &&script)
+{
+    // A script as large as memory allows is converted where it lies: an open
+    // then holds one copy of the text besides the document's, not two.
+    QString text = std::move(script);
+    char16_t *data = reinterpret_cast<char16_t *>(text.data());
+    text.truncate(convertToDocument(data, text.size(), data));
+    return text;
 }
 
 QString ScriptDocument::toScriptText(QStringView raw)
@@ -207,7 +222,7 @@ scriptfile::Loaded ScriptDocument::open(const QString &path, const scriptfile::H
         // A change made while the file was read counts as one made after.
         m_stamp = before;
         m_reading = loaded.reading;
-        replaceWhole(loaded.script.text, Origin::Opened, disk::absoluteName(path));
+        replaceWholeRaw(toDocumentText(std::move(loaded.script.text)), Origin::Opened, disk::absoluteName(path));
     }
     return loaded;
 }

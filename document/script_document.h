@@ -63,6 +63,7 @@ public:
     // Script text to the text that the document takes, and the document's
     // raw text back to script text.
     static QString toDocumentText(QStringView script);
+    static QString toDocumentText(QString &&script);
     static QString toScriptText(QStringView raw);
     // Text from outside (a paste, a drop) follows the line ends of wherever
     // it came from: the script text in which every kind is a CR LF.
@@ -84,7 +85,7 @@ public:
     // Reads the file at `path` and, when it can be read, puts its text in
     // place (Opened), read as `howToRead` decides from what the file looks
     // like. The result says how it went: an error, or a No, leaves the text
-    // as it was.
+    // as it was; the text read has moved into the document.
     scriptfile::Loaded open(const QString &path, const scriptfile::HowToRead &howToRead = {});
     // How the text was read from its file.
     scriptfile::Reading reading() const { return m_reading; }
