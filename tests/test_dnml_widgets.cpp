@@ -102,6 +102,8 @@ private slots:
     void onlyShownLinesAreColoured();
     void openCommentReachesAFarJump();
     void linesBelowAreLexedWhileIdle();
+    void keptStatesMatchLexingLineByLine_data();
+    void keptStatesMatchLexingLineByLine();
     void f7ChecksAndF8GoesToTheFinding();
     void aLineOfThousandsOfTagsStaysUsable();
     void findingsFollowTheEdits();
@@ -311,6 +313,77 @@ void TestDnmlWidgets::linesBelowAreLexedWhileIdle()
     editor.type(u"x"_s);
     QTest::qWait(500);
     QCOMPARE(highlighter(editor)->lexedLines(), 0);
+}
+
+// Lines that open and close tags, values and comments in an order with no
+// period, so that a line read from the wrong place lands in a wrong state.
+QString tangledScript(int lines)
+{
+    const QString pieces[] = {u"<!-- 書きかけ"_s, u"-->「はい」"_s, u"<BGM"_s, u"SRC=\"曲"_s, u"名\">"_s,
+                              u"「うん」"_s, QString(), u"<P>"_s, u"<!-- 一行 -->"_s, u">"_s};
+    QString out;
+    quint32 seed = 7;
+    for (int i = 0; i < lines; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        out += pieces[(seed >> 16) % std::size(pieces)] + u"\r\n"_s;
+    }
+    return out;
+}
+
+void TestDnmlWidgets::keptStatesMatchLexingLineByLine_data()
+{
+    QTest::addColumn<bool>("jump");
+    QTest::addColumn<int>("shownBefore");  // the line shown before the edit; -1: all lexed
+    QTest::addColumn<int>("editedLine");
+    QTest::newRow("a jump to the end") << true << -1 << -1;
+    QTest::newRow("lexed ahead while idle") << false << -1 << -1;
+    QTest::newRow("a jump after an edit near the top") << true << -1 << 10;
+    QTest::newRow("idle after an edit in the middle") << false << -1 << 3000;
+    QTest::newRow("a jump after an edit above the lines shown") << true << 500 << 10;
+}
+
+// However the states were found (a jump far ahead, slices while idle, the
+// states below an edit kept), each is what lexing every line in turn gives.
+void TestDnmlWidgets::keptStatesMatchLexingLineByLine()
+{
+    QFETCH(bool, jump);
+    QFETCH(int, shownBefore);
+    QFETCH(int, editedLine);
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    ScriptEdit *text = editor.text();
+    text->setText(tangledScript(9000));
+    text->setFocus();
+    const int lines = text->document()->blockCount();
+    const auto lexAll = [&] {
+        if (jump) {
+            QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
+            paint(editor);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(highlighter(editor)->lexedLines(), lines - 1, 20000);
+        }
+    };
+    if (shownBefore < 0) {
+        lexAll();
+    } else {
+        text->showPosition(text->document()->findBlockByNumber(shownBefore).position());
+        paint(editor);
+    }
+    if (editedLine >= 0) {
+        // Prose typed into a line of prose leaves every state below as it was.
+        QTextBlock block = text->document()->findBlockByNumber(editedLine);
+        while (block.text() != u"「うん」"_s)
+            block = block.next();
+        text->setCaret(text->script().toScript(block.position()));
+        editor.type(u"あ"_s);
+        QVERIFY(highlighter(editor)->lexedLines() <= block.blockNumber());
+        lexAll();
+    }
+    dnml::State state = dnml::State::Text;
+    for (QTextBlock block = text->document()->firstBlock(); block.blockNumber() < lines - 1; block = block.next()) {
+        state = dnml::endState(block.text(), state);
+        QCOMPARE(highlighter(editor)->startState(block.next()), state);
+    }
 }
 
 // A line of 20,000 "<": every one is a finding, but the line keeps the

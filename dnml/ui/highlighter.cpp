@@ -1,6 +1,7 @@
 #include "dnml/ui/highlighter.h"
 
-#include "document/text_reader.h"
+#include "document/line_breaks.h"
+#include "document/script_document.h"
 #include "editor/script_edit.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -14,12 +15,14 @@
 namespace dnml {
 namespace {
 
-// Beyond this many lines to lex, the raw text is copied once.
-constexpr int farLines = 2000;
+// Up to this many lines to lex are read a line at a time; more are read as
+// stretches of this many lines' raw text.
+constexpr int nearLines = 64;
+constexpr int stretchLines = 2000;
 // After an edit, the lines below are lexed ahead once the editor has been
 // idle this long (ms), this many at a time between events.
 constexpr int idlePause = 300;
-constexpr int sliceLines = farLines - 1;
+constexpr int sliceLines = stretchLines;
 
 // What a line was last coloured from: its text (by revision) and the state
 // it started in. A line painted again unchanged costs a few comparisons.
@@ -198,7 +201,7 @@ State Highlighter::startState(const QTextBlock &block)
         return State::Text;
     if (m_lexed < number) {
         const QTextDocument *document = m_edit->document();
-        if (number - m_lexed < farLines) {
+        if (number - m_lexed < nearLines) {
             QTextBlock line = document->findBlockByNumber(m_lexed);
             while (m_lexed < number) {
                 const int from = m_lexed;
@@ -206,18 +209,26 @@ State Highlighter::startState(const QTextBlock &block)
                 line = m_lexed == from + 1 ? line.next() : document->findBlockByNumber(m_lexed);
             }
         } else {
-            // Far ahead (a jump to the end): one copy of the raw text is much
-            // cheaper than a string per line.
-            TextReader reader(m_edit->script());
-            const QStringView text(reader.whole());
-            qsizetype at = document->findBlockByNumber(m_lexed).position();
+            // Further ahead (a jump to the end): the raw text of many lines
+            // at once is much cheaper than a string per line, and taken a
+            // stretch at a time it never holds a second copy of the script.
             while (m_lexed < number) {
-                const int from = m_lexed;
-                qsizetype end = text.indexOf(QChar(scriptdoc::blockBreak), at);
-                if (end < 0)
-                    end = text.size();
-                advance(endState(text.sliced(at, end - at), stateBefore(from)));
-                at = m_lexed == from + 1 ? end + 1 : document->findBlockByNumber(m_lexed).position();
+                const int last = std::min(number, m_lexed + stretchLines) - 1;
+                const int start = document->findBlockByNumber(m_lexed).position();
+                const QTextBlock lastBlock = document->findBlockByNumber(last);
+                const QString stretch = m_edit->script().rawText(start, lastBlock.position() + lastBlock.length() - 1 - start);
+                const QStringView text(stretch);
+                qsizetype at = 0;
+                while (m_lexed <= last) {
+                    const int from = m_lexed;
+                    qsizetype end = text.indexOf(QChar(scriptdoc::blockBreak), at);
+                    if (end < 0)
+                        end = text.size();
+                    advance(endState(text.sliced(at, end - at), stateBefore(from)));
+                    if (m_lexed != from + 1)
+                        break;  // past states an edit kept: read on from there
+                    at = end + 1;
+                }
             }
         }
     }
