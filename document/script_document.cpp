@@ -201,6 +201,7 @@ void ScriptDocument::replaceWholeRaw(const QString &raw, Origin origin, const QS
 {
     // Not an edit of the text but a new one: no edited() for its pieces.
     m_replacing = true;
+    emit replacingWhole(int(raw.count(QChar(LF))) + 1);
     m_text->setPlainText(raw);
     m_replacing = false;
     m_positions = positions();

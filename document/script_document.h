@@ -113,6 +113,8 @@ signals:
     // A part of the text changed: `removed` positions at `position` gave
     // way to `added` ones. Exact, whatever the document reported.
     void edited(int position, int removed, int added);
+    // A whole replacement of `lines` lines is about to be put in place.
+    void replacingWhole(int lines);
     void replacedWhole(ScriptDocument::Origin origin);
     // After every change of the text, edits and whole replacements alike.
     void contentChanged();

@@ -111,8 +111,16 @@ ScriptEdit::ScriptEdit(ScriptDocument &document, QWidget *parent)
     setTabChangesFocus(true);
     nameScrollBars(this);
     connect(&document, &ScriptDocument::contentChanged, this, &ScriptEdit::contentChanged);
+    // The gutter takes the width of a new text's line numbers before the
+    // text is in: widened after, it would have every line laid out again.
+    connect(&document, &ScriptDocument::replacingWhole, this, [this](int lines) {
+        m_comingLines = lines;
+        placeGutter();
+    });
     // A new text is shown from its start.
     connect(&document, &ScriptDocument::replacedWhole, this, [this] {
+        m_comingLines = 0;
+        placeGutter();
         setTextCursor(QTextCursor(this->document()));
         horizontalScrollBar()->setValue(0);
     });
@@ -152,7 +160,7 @@ bool ScriptEdit::lineNumbers() const
 
 int ScriptEdit::gutterWidth() const
 {
-    const int digits = int(QString::number(std::max(document()->blockCount(), 10)).size());
+    const int digits = int(QString::number(std::max({document()->blockCount(), m_comingLines, 10})).size());
     return 8 + fontMetrics().horizontalAdvance(u'9') * digits;
 }
 

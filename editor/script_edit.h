@@ -115,4 +115,5 @@ private:
     ScriptDocument &m_document;
     std::vector<Layer> m_layers;
     QWidget *m_gutter = nullptr;
+    int m_comingLines = 0;  // of a whole new text, while it is put in place
 };

@@ -29,6 +29,7 @@ private slots:
     void pasteMakesEveryLineEndABreak();
     void copyKeepsTheCharacters();
     void onlyContentChangesAreReported();
+    void lineNumbersFitEachNewText();
 };
 
 void TestScriptEdit::textComesBackAsItWasSet_data()
@@ -267,6 +268,26 @@ void TestScriptEdit::marksOfOneKindLeaveTheOthers()
     QCOMPARE(edit.text(), u"abc\r\ndef");
     QCOMPARE(changes.count(), 0);
     QVERIFY(!edit.document()->isUndoAvailable());
+}
+
+// The gutter is made wide for a long text before the text is in, and
+// narrows again when the text is cut short.
+void TestScriptEdit::lineNumbersFitEachNewText()
+{
+    ScriptDocument document;
+    ScriptEdit edit(document);
+    edit.setLineNumbers(true);
+    const QWidget *gutter = edit.findChild<QWidget *>(u"lineNumbers"_s);
+    QVERIFY(gutter);
+    const auto fits = [&](const QString &number) { return gutter->width() > edit.fontMetrics().horizontalAdvance(number); };
+    edit.setText(u"a\r\n"_s.repeated(99'999) + u"a"_s);
+    QVERIFY(fits(u"100000"_s));
+    const int wide = gutter->width();
+    QTextCursor cursor(edit.document());
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor.insertText(u"a\nb"_s);
+    QCOMPARE(edit.document()->blockCount(), 2);
+    QVERIFY(gutter->width() < wide);
 }
 
 QTEST_MAIN(TestScriptEdit)
