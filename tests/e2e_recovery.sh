@@ -23,6 +23,17 @@ start_bytes=$(sjis "$start_doc" | wc -c)
 journal_written() { compgen -G "$journals/*.journal" >/dev/null; }
 no_journal_left() { ! compgen -G "$journals/*.journal" >/dev/null && ! compgen -G "$journals/*.lock" >/dev/null; }
 question_or_journal() { has_window 復元 || journal_written; }
+# Starts the program again and answers its restore question Yes by Return
+# (the default button), until the main window has the focus.
+restart_and_restore() {
+  "$scrivlet" >>"$work/scrivlet.log" 2>&1 &
+  app=$!
+  pids+=($app)
+  focused 復元
+  key Return
+  gone 復元
+  focused "$main_title"
+}
 
 # typer STOPFILE LOG TYPED BURST…: types each burst, pausing at random
 # between them, until STOPFILE exists; logs "<time> <characters typed
@@ -73,13 +84,7 @@ for round in $(seq 1 "$rounds"); do
   wait "$typer_pid" 2>/dev/null || true
 
   # Again: the question, Yes by Return (the default button), then save.
-  "$scrivlet" >>"$work/scrivlet.log" 2>&1 &
-  app=$!
-  pids+=($app)
-  focused 復元
-  key Return
-  gone 復元
-  focused "$main_title"
+  restart_and_restore
   saved=$work/round-$round.dnml
   key alt+f s
   file_dialog "$saved"
@@ -139,13 +144,7 @@ for delay in 0 1; do
   kill -KILL "$app"
   wait "$app" 2>/dev/null || true
   for attempt in restore keep; do
-    "$scrivlet" >>"$work/scrivlet.log" 2>&1 &
-    app=$!
-    pids+=($app)
-    focused 復元
-    key Return
-    gone 復元
-    focused "$main_title"
+    restart_and_restore
     [ "$attempt" = keep ] && break
     sleep "$delay"
     kill -KILL "$app"
