@@ -260,7 +260,7 @@ private:
     {
         for (qsizetype i = start; i < end; ++i) {
             const QChar c = m_text[i];
-            if (c.unicode() < 0x80 || c == QChar(scriptdoc::loneLineFeed))
+            if (c.unicode() < 0x80 || c == QChar(scriptdoc::loneLineFeed) || c == QChar(scriptdoc::pieceBreak))
                 continue;
             const bool pair = c.isHighSurrogate() && i + 1 < end && m_text[i + 1].isLowSurrogate();
             const char32_t character = pair ? QChar::surrogateToUcs4(c, m_text[i + 1]) : c.unicode();

@@ -10,7 +10,8 @@ constexpr char16_t CloseBracket = u'」';
 
 bool isBlank(char16_t c)
 {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == 0x3000 || c == scriptdoc::loneLineFeed || c == 0x00A0;
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == 0x3000 || c == scriptdoc::loneLineFeed || c == 0x00A0 ||
+           c == scriptdoc::pieceBreak;
 }
 
 // Ends a word inside a tag: a name, an attribute name or a bare value.

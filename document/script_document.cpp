@@ -7,11 +7,98 @@
 
 using scriptdoc::blockBreak;
 using scriptdoc::loneLineFeed;
+using scriptdoc::pieceBreak;
 
 namespace {
 
 constexpr char16_t CR = u'\r';
 constexpr char16_t LF = u'\n';
+
+// The block format's mark of a piece that continues its line.
+constexpr int continuesProperty = QTextFormat::UserProperty + 1;
+
+QTextBlockFormat pieceFormat()
+{
+    QTextBlockFormat format;
+    format.setProperty(continuesProperty, true);
+    return format;
+}
+
+// Ends a line in the text the document takes, whichever form it has.
+bool endsLine(char16_t c) { return c == LF || c == blockBreak; }
+
+// Whether a piece may end before `at`: not between the halves of a
+// surrogate pair or before a combining mark, and not beside a lone LF,
+// which would draw an empty row at the piece's edge.
+bool cleanCut(QStringView text, qsizetype at)
+{
+    const QChar before = text[at - 1];
+    const QChar after = text[at];
+    return !before.isHighSurrogate() && !after.isMark() && before != QChar(loneLineFeed) &&
+           after != QChar(loneLineFeed);
+}
+
+// Where the piece of a long line that starts at `start` ends: about
+// pieceLength on, after a full stop, a comma, a closing bracket, the end of
+// a tag or a space when one is near, so that words and tags rarely fall
+// into two pieces.
+qsizetype pieceEnd(QStringView text, qsizetype start, qsizetype lineEnd)
+{
+    constexpr qsizetype reach = 512;
+    const qsizetype longest = start + ScriptDocument::pieceLength;
+    if (lineEnd <= longest)
+        return lineEnd;
+    for (qsizetype at = longest; at > longest - reach; --at) {
+        const char16_t c = text[at - 1].unicode();
+        const bool stop = c == u'。' || c == u'、' || c == u'」' || c == u'』' || c == u'）' || c == u'>' ||
+                          c == u' ' || c == 0x3000;
+        if (stop && cleanCut(text, at))
+            return at;
+    }
+    for (qsizetype at = longest; at > longest - reach; --at)
+        if (cleanCut(text, at))
+            return at;
+    return text[longest - 1].isHighSurrogate() ? longest - 1 : longest;
+}
+
+// Calls `piece(from, to, continues)` for each block that `text` (the text
+// the document takes) makes: every line longer than pieceLength cut into
+// pieces, and a pieceBreak (from a journal) kept as a break between pieces.
+template <typename Piece>
+void eachPiece(QStringView text, Piece piece)
+{
+    qsizetype start = 0;
+    bool continues = false;
+    while (start <= text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && !endsLine(text[end].unicode()) && text[end] != QChar(pieceBreak))
+            ++end;
+        for (qsizetype cut = pieceEnd(text, start, end); cut < end; cut = pieceEnd(text, start, end)) {
+            piece(start, cut, continues);
+            start = cut;
+            continues = true;
+        }
+        piece(start, end, continues);
+        continues = end < text.size() && text[end] == QChar(pieceBreak);
+        start = end + 1;
+    }
+}
+
+// Whether the text the document takes holds a line that is shown in pieces.
+bool hasPieces(QStringView text)
+{
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == pieceBreak)
+            return true;
+        if (endsLine(c))
+            lineStart = i + 1;
+        else if (i - lineStart >= ScriptDocument::pieceLength)
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -70,15 +157,21 @@ QString ScriptDocument::toDocumentText(QString &&script)
     return text;
 }
 
-QString ScriptDocument::toScriptText(QStringView raw)
+// The script text of the raw text `raw`, leaving out the characters at the
+// positions `skipped` (ascending) holds.
+static QString scriptTextOf(QStringView raw, std::span<const int> skipped)
 {
-    const qsizetype breaks = raw.count(QChar(blockBreak));
-    QString out(raw.size() + breaks, Qt::Uninitialized);
+    // A piece break is a block break that writes nothing.
+    const qsizetype breaks = raw.count(QChar(blockBreak)) - qsizetype(skipped.size());
+    QString out(raw.size() + breaks - qsizetype(skipped.size()), Qt::Uninitialized);
     char16_t *o = reinterpret_cast<char16_t *>(out.data());
     qsizetype w = 0;
-    for (QChar qc : raw) {
-        const char16_t c = qc.unicode();
-        if (c == blockBreak) {
+    auto skip = skipped.begin();
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const char16_t c = raw[i].unicode();
+        if (skip != skipped.end() && *skip == i) {
+            ++skip;
+        } else if (c == blockBreak) {
             o[w++] = CR;
             o[w++] = LF;
         } else {
@@ -86,6 +179,11 @@ QString ScriptDocument::toScriptText(QStringView raw)
         }
     }
     return out;
+}
+
+QString ScriptDocument::toScriptText(QStringView raw)
+{
+    return scriptTextOf(raw, {});
 }
 
 QString ScriptDocument::fromOutside(QStringView text)
@@ -108,7 +206,7 @@ QString ScriptDocument::text() const
 {
     // toPlainText() would fold both breaks into "\n" and turn U+00A0 into a
     // blank: the text is always read raw.
-    return toScriptText(m_text->toRawText());
+    return scriptTextOf(m_text->toRawText(), m_pieceBreaks);
 }
 
 int ScriptDocument::positions() const
@@ -124,49 +222,125 @@ QString ScriptDocument::rawText(int position, int length) const
     cursor.setPosition(position);
     cursor.setPosition(position + length, QTextCursor::KeepAnchor);
     // The selected text is the document's own, block breaks included.
-    return cursor.selectedText();
+    QString text = cursor.selectedText();
+    for (auto at = std::lower_bound(m_pieceBreaks.begin(), m_pieceBreaks.end(), position);
+         at != m_pieceBreaks.end() && *at < position + length; ++at)
+        text[*at - position] = QChar(pieceBreak);
+    return text;
+}
+
+QString ScriptDocument::joinedText(int position, int length) const
+{
+    QString text = rawText(position, length);
+    const auto first = std::lower_bound(m_pieceBreaks.begin(), m_pieceBreaks.end(), position);
+    const auto last = std::lower_bound(first, m_pieceBreaks.end(), position + length);
+    // From the last, so that each removal leaves the earlier indices as they are.
+    for (auto at = last; at != first;) {
+        --at;
+        text.remove(*at - position, 1);
+    }
+    return text;
+}
+
+bool ScriptDocument::continuesLine(const QTextBlock &block)
+{
+    return block.blockFormat().boolProperty(continuesProperty);
+}
+
+int ScriptDocument::piecesBefore(int position) const
+{
+    return int(std::lower_bound(m_pieceBreaks.begin(), m_pieceBreaks.end(), position) - m_pieceBreaks.begin());
+}
+
+int ScriptDocument::characters(int from, int to) const
+{
+    return to - from - (piecesBefore(to) - piecesBefore(from));
+}
+
+int ScriptDocument::lineOf(int position) const
+{
+    return m_text->findBlock(position).blockNumber() - piecesBefore(position);
+}
+
+QTextBlock ScriptDocument::lineBlock(int line) const
+{
+    line = std::clamp(line, 0, lineCount() - 1);
+    // Each piece that continues an earlier line puts the line's first block
+    // one further on. The i-th such piece is on line (its block number - i - 1).
+    const auto continuedLine = [this](std::size_t i) {
+        return m_text->findBlock(m_pieceBreaks[i] + 1).blockNumber() - int(i) - 1;
+    };
+    std::size_t low = 0;
+    std::size_t high = m_pieceBreaks.size();
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (continuedLine(middle) < line)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return m_text->findBlockByNumber(line + int(low));
 }
 
 qsizetype ScriptDocument::length() const
 {
-    return qsizetype(positions()) + (m_text->blockCount() - 1);
+    return qsizetype(positions()) + (m_text->blockCount() - 1) - 2 * qsizetype(m_pieceBreaks.size());
 }
 
 int ScriptDocument::lineCount() const
 {
-    return m_text->blockCount();
+    return m_text->blockCount() - int(m_pieceBreaks.size());
 }
 
+// A line break counts one position and two script characters, a break
+// between pieces one position and none.
 qsizetype ScriptDocument::toScript(int position) const
 {
-    return qsizetype(position) + m_text->findBlock(position).blockNumber();
+    return qsizetype(position) + m_text->findBlock(position).blockNumber() - 2 * qsizetype(piecesBefore(position));
 }
 
 int ScriptDocument::toPosition(qsizetype offset) const
 {
     offset = std::clamp<qsizetype>(offset, 0, length());
-    // The block holding the offset: the last one whose script start, its
-    // position plus one extra unit per earlier line break, lies at or
-    // before it.
+    // The block holding the offset: the last one whose script start lies at
+    // or before it.
+    const auto scriptStart = [this](const QTextBlock &block) { return toScript(block.position()); };
     int low = 0;
     int high = m_text->blockCount() - 1;
     while (low < high) {
         const int middle = low + (high - low + 1) / 2;
-        if (m_text->findBlockByNumber(middle).position() + qsizetype(middle) <= offset)
+        if (scriptStart(m_text->findBlockByNumber(middle)) <= offset)
             low = middle;
         else
             high = middle - 1;
     }
     const QTextBlock block = m_text->findBlockByNumber(low);
     const qsizetype blockEnd = block.position() + block.length() - 1;
-    return int(std::min(offset - low, blockEnd));
+    return int(std::min(block.position() + (offset - scriptStart(block)), blockEnd));
 }
 
 void ScriptDocument::insert(QTextCursor &cursor, QStringView script)
 {
     cursor.beginEditBlock();
-    cursor.insertText(toDocumentText(script));
+    insertDocumentText(cursor, toDocumentText(script));
     cursor.endEditBlock();
+}
+
+void ScriptDocument::insertDocumentText(QTextCursor &cursor, const QString &text)
+{
+    if (!m_piecesMade && !hasPieces(text)) {
+        cursor.insertText(text);
+        return;
+    }
+    // A line break typed into a piece would take the piece's format, and
+    // with it count as nothing: each break goes in with its own.
+    m_piecesMade = true;
+    cursor.removeSelectedText();
+    eachPiece(text, [&](qsizetype from, qsizetype to, bool continues) {
+        if (from > 0)
+            cursor.insertBlock(continues ? pieceFormat() : QTextBlockFormat());
+        cursor.insertText(text.sliced(from, to - from));
+    });
 }
 
 void ScriptDocument::replaceEach(QTextCursor &cursor, std::span<const Edit> edits)
@@ -179,14 +353,15 @@ void ScriptDocument::replaceEach(QTextCursor &cursor, std::span<const Edit> edit
     qsizetype lastSize = 0;
     cursor.beginEditBlock();
     for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
-        const QString text = toDocumentText(it->text);
-        cursor.setPosition(std::clamp(it->start, 0, positions()));
+        const int start = std::clamp(it->start, 0, positions());
+        cursor.setPosition(start);
         cursor.setPosition(std::clamp(it->start + it->length, 0, positions()), QTextCursor::KeepAnchor);
-        cursor.insertText(text);
+        insertDocumentText(cursor, toDocumentText(it->text));
+        const qsizetype size = cursor.position() - start;
         if (it == edits.rbegin())
-            lastSize = text.size();
+            lastSize = size;
         else
-            grown += text.size() - it->length;
+            grown += size - it->length;
     }
     cursor.endEditBlock();
     cursor.setPosition(int(edits.back().start + grown + lastSize));
@@ -202,7 +377,34 @@ void ScriptDocument::replaceWholeRaw(const QString &raw, Origin origin, const QS
     // Not an edit of the text but a new one: no edited() for its pieces.
     m_replacing = true;
     emit replacingWhole(int(raw.count(QChar(LF))) + 1);
-    m_text->setPlainText(raw);
+    m_pieceBreaks.clear();
+    m_piecesMade = hasPieces(raw);
+    if (!m_piecesMade) {
+        m_text->setPlainText(raw);
+    } else {
+        QString blocks;
+        blocks.reserve(raw.size() + raw.size() / pieceLength + 1);
+        eachPiece(raw, [&](qsizetype from, qsizetype to, bool continues) {
+            if (from > 0) {
+                if (continues)
+                    m_pieceBreaks.push_back(int(blocks.size()));
+                blocks.append(LF);
+            }
+            blocks.append(QStringView(raw).sliced(from, to - from));
+        });
+        m_text->setPlainText(blocks);
+        // As one edit without undo, so that the pieces are laid out as they
+        // are shown, not one by one now.
+        m_text->setUndoRedoEnabled(false);
+        QTextCursor cursor(m_text);
+        cursor.beginEditBlock();
+        for (int at : m_pieceBreaks) {
+            cursor.setPosition(at + 1);
+            cursor.setBlockFormat(pieceFormat());
+        }
+        cursor.endEditBlock();
+        m_text->setUndoRedoEnabled(true);
+    }
     m_replacing = false;
     m_positions = positions();
     if (origin != Origin::Opened) {
@@ -260,7 +462,26 @@ void ScriptDocument::contentsChange(int position, int removed, int added)
     // lengths before and after allow.
     const int removedNow = std::clamp(std::min(removed, before - position), 0, before);
     const int addedNow = std::max(m_positions - before + removedNow, 0);
+    if (m_piecesMade)
+        followPieces(position, removedNow, addedNow);
     ++m_revision;
     emit edited(position, removedNow, addedNow);
     emit contentChanged();
+}
+
+void ScriptDocument::followPieces(int position, int removed, int added)
+{
+    const auto first = std::lower_bound(m_pieceBreaks.begin(), m_pieceBreaks.end(), position);
+    const auto last = std::lower_bound(first, m_pieceBreaks.end(), position + removed);
+    const auto kept = m_pieceBreaks.erase(first, last);
+    for (auto at = kept; at != m_pieceBreaks.end(); ++at)
+        *at += added - removed;
+    // Pieces the edit put in: an insertion's own, or ones an undo brought back.
+    std::vector<int> made;
+    if (added > 0)
+        for (QTextBlock block = m_text->findBlock(position).next();
+             block.isValid() && block.position() <= position + added; block = block.next())
+            if (continuesLine(block))
+                made.push_back(block.position() - 1);
+    m_pieceBreaks.insert(kept, made.begin(), made.end());
 }

@@ -15,7 +15,9 @@
 #include <QTextCursor>
 
 #include <span>
+#include <vector>
 
+class QTextBlock;
 class QTextDocument;
 
 class ScriptDocument : public QObject
@@ -43,6 +45,20 @@ public:
 
     QTextDocument *textDocument() const { return m_text; }
 
+    // A line longer than this is shown in pieces of about this length, so
+    // that a keystroke lays out one piece, not the whole line.
+    static constexpr int pieceLength = 4096;
+    // Whether `block` is a piece that continues the line of the block
+    // before it.
+    static bool continuesLine(const QTextBlock &block);
+    // The script line (from 0) that a document position stands on, and the
+    // first block of a line (the last line for one past the end).
+    int lineOf(int position) const;
+    QTextBlock lineBlock(int line) const;
+    // The characters of the text between two positions, not counting the
+    // breaks between a line's pieces.
+    int characters(int from, int to) const;
+
     // The whole script text: line breaks CR LF, a lone LF kept as a lone LF.
     QString text() const;
     // Length of the script text (CR LF counts two).
@@ -58,7 +74,10 @@ public:
 
     // The raw text of `length` positions from `position`: block breaks as
     // scriptdoc::blockBreak, a lone LF as scriptdoc::loneLineFeed.
+    // The break between two pieces of a line is scriptdoc::pieceBreak.
     QString rawText(int position, int length) const;
+    // The same with the pieces of each line joined.
+    QString joinedText(int position, int length) const;
 
     // Script text to the text that the document takes, and the document's
     // raw text back to script text.
@@ -123,6 +142,13 @@ signals:
 
 private:
     void contentsChange(int position, int removed, int added);
+    // Inserts document text at the cursor: every line too long to lay out
+    // at each keystroke goes in as pieces, and every line break as a line
+    // break, whichever block the cursor is in.
+    void insertDocumentText(QTextCursor &cursor, const QString &text);
+    // Follows an edit in the list of piece breaks.
+    void followPieces(int position, int removed, int added);
+    int piecesBefore(int position) const;
 
     QTextDocument *m_text;
     QString m_source;
@@ -131,4 +157,9 @@ private:
     int m_positions = 0;
     quint64 m_revision = 0;
     bool m_replacing = false;
+    // The positions of the breaks between pieces, ascending; and whether
+    // pieces were made since the last whole replacement (an undo may bring
+    // back ones since deleted).
+    std::vector<int> m_pieceBreaks;
+    bool m_piecesMade = false;
 };

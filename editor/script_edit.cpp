@@ -160,7 +160,7 @@ bool ScriptEdit::lineNumbers() const
 
 int ScriptEdit::gutterWidth() const
 {
-    const int digits = int(QString::number(std::max({document()->blockCount(), m_comingLines, 10})).size());
+    const int digits = int(QString::number(std::max({m_document.lineCount(), m_comingLines, 10})).size());
     return 8 + fontMetrics().horizontalAdvance(u'9') * digits;
 }
 
@@ -184,12 +184,16 @@ void ScriptEdit::paintLineNumbers(QWidget *gutter, const QRect &area)
     qreal top = blockBoundingGeometry(block).translated(contentOffset()).top();
     const int width = gutter->width() - 4;
     const int lineHeight = fontMetrics().height();
+    // The pieces of a long line after its first have no number of their own.
+    int line = m_document.lineOf(block.position());
     while (block.isValid() && top <= area.bottom()) {
         const qreal bottom = top + blockBoundingRect(block).height();
-        if (block.isVisible() && bottom >= area.top())
+        if (block.isVisible() && bottom >= area.top() && !ScriptDocument::continuesLine(block))
             painter.drawText(0, int(top), width, lineHeight, Qt::AlignRight | Qt::AlignVCenter,
-                             QString::number(block.blockNumber() + 1));
+                             QString::number(line + 1));
         block = block.next();
+        if (!ScriptDocument::continuesLine(block))
+            ++line;
         top = bottom;
     }
 }
@@ -333,6 +337,8 @@ void ScriptEdit::keyPressEvent(QKeyEvent *event)
         emit lookAlikesReplaced(replaced);
         return;
     }
+    if (stepOverPieceBreak(event))
+        return;
     // Shift+Enter would insert U+2028, which the script reads as a lone LF;
     // an author pressing it means a new line like Enter.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -344,6 +350,41 @@ void ScriptEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+// Between two pieces of a long line the caret stands at one place of the
+// script: Enter there breaks the line, Backspace and Delete take the
+// character beyond the piece break, and the arrows step over it.
+bool ScriptEdit::stepOverPieceBreak(QKeyEvent *event)
+{
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                       !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    QTextCursor cursor = textCursor();
+    if (enter && ScriptDocument::continuesLine(document()->findBlock(cursor.selectionStart()))) {
+        insert(u"\r\n");
+        ensureCursorVisible();
+        return true;
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool deleting = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+    const bool back = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Left;
+    const bool forth = event->key() == Qt::Key_Delete || event->key() == Qt::Key_Right;
+    const bool shift = modifiers == Qt::ShiftModifier && !deleting;
+    if (!(back || forth) || (modifiers != Qt::NoModifier && !shift) || (cursor.hasSelection() && !shift))
+        return false;
+    const auto atBreak = [&] {
+        const QTextBlock block = cursor.block();
+        return back ? cursor.atBlockStart() && ScriptDocument::continuesLine(block)
+                    : cursor.atBlockEnd() && ScriptDocument::continuesLine(block.next());
+    };
+    if (!atBreak())
+        return false;
+    const QTextCursor::MoveMode mode = shift ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
+    while (atBreak())
+        cursor.movePosition(back ? QTextCursor::PreviousCharacter : QTextCursor::NextCharacter, mode);
+    setTextCursor(cursor);
+    QPlainTextEdit::keyPressEvent(event);
+    return true;
 }
 
 void ScriptEdit::inputMethodEvent(QInputMethodEvent *event)
@@ -381,7 +422,8 @@ QMimeData *ScriptEdit::createMimeDataFromSelection() const
     // selectedText() keeps U+00A0 that the default copy would turn into a
     // blank; the clipboard gets "\n" for every break, as other programs expect.
     auto *data = new QMimeData;
-    QString text = textCursor().selectedText();
+    const QTextCursor cursor = textCursor();
+    QString text = m_document.joinedText(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart());
     text.replace(QChar(scriptdoc::blockBreak), u'\n').replace(QChar(scriptdoc::loneLineFeed), u'\n');
     data->setText(text);
     return data;

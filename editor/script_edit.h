@@ -108,6 +108,7 @@ private:
         QList<QTextEdit::ExtraSelection> marks;
     };
     friend class LineNumbers;
+    bool stepOverPieceBreak(QKeyEvent *event);
     void paintLineNumbers(QWidget *gutter, const QRect &area);
     int gutterWidth() const;
     void placeGutter();

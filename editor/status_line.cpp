@@ -56,10 +56,11 @@ void StatusLine::setFile(const QString &path, bool changed)
 void StatusLine::showCaret()
 {
     const QTextCursor cursor = m_edit.textCursor();
-    const QTextBlock line = cursor.block();
-    m_caret->setText(QStringLiteral(u"%1 行、%2 桁").arg(QString::number(line.blockNumber() + 1),
-                                                       QString::number(cursor.position() - line.position() + 1)));
-    const int selected = cursor.selectionEnd() - cursor.selectionStart();
+    const ScriptDocument &script = m_edit.script();
+    const int line = script.lineOf(cursor.position());
+    const int column = script.characters(script.lineBlock(line).position(), cursor.position());
+    m_caret->setText(QStringLiteral(u"%1 行、%2 桁").arg(QString::number(line + 1), QString::number(column + 1)));
+    const int selected = script.characters(cursor.selectionStart(), cursor.selectionEnd());
     m_selection->setText(selected > 0 ? QStringLiteral(u"%1 文字選択").arg(selected) : QString());
     m_selection->setVisible(selected > 0);
 }

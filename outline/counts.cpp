@@ -15,6 +15,9 @@ QString str(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizety
 
 bool isBreak(char16_t c) { return c == scriptdoc::loneLineFeed || c == u'\n' || c == scriptdoc::blockBreak; }
 
+// Not counted: blanks, and the break between two pieces of a long line.
+bool uncounted(char16_t c) { return QChar::isSpace(c) || c == scriptdoc::pieceBreak; }
+
 // A character that is a grapheme cluster of its own whatever stands
 // beside it: no combining mark, joiner, selector, surrogate, Hangul or
 // prepended mark among these. Nearly every character of a Japanese script
@@ -38,7 +41,7 @@ public:
         qsizetype i = 0;
         for (; i < n; ++i) {
             const char16_t c = s[i];
-            if (c == u' ' || c == u'\t' || c == 0x3000 || c == 0xA0)
+            if (c == u' ' || c == u'\t' || c == 0x3000 || c == 0xA0 || c == scriptdoc::pieceBreak)
                 continue;
             if (isBreak(c))
                 endRow();
@@ -53,7 +56,7 @@ public:
         // cluster, that character taken back if it was counted.
         if (i > 0 && !isBreak(s[i - 1])) {
             --i;
-            if (!QChar::isSpace(s[i]))
+            if (!uncounted(s[i]))
                 --m_count.characters, --m_row;
         }
         QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, reinterpret_cast<const QChar *>(s + i), n - i);
@@ -76,7 +79,7 @@ private:
     {
         if (isBreak(first))
             endRow();
-        else if (!QChar::isSpace(first)) {  // blanks, half- and full-width
+        else if (!uncounted(first)) {  // blanks, half- and full-width
             ++m_count.characters;
             ++m_row;
         }

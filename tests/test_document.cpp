@@ -6,6 +6,7 @@
 #include "document/worker.h"
 #include "test_files.h"
 
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QtTest>
@@ -38,9 +39,47 @@ QString longScript()
     return script;
 }
 
+// A change to a script and to its model, a copy of the text it should have.
+using ScriptEdit = std::function<void(ScriptDocument &, QString &model)>;
+
+// Replaces `length` characters of the script from `offset`, as a command does.
+ScriptEdit put(qsizetype offset, qsizetype length, const QString &text)
+{
+    return [=](ScriptDocument &document, QString &model) {
+        QTextCursor cursor(document.textDocument());
+        cursor.setPosition(document.toPosition(offset));
+        cursor.setPosition(document.toPosition(offset + length), QTextCursor::KeepAnchor);
+        document.insert(cursor, text);
+        model.replace(offset, length, text);
+    };
+}
+
+// Deletes as Backspace over a selection does, then takes it back with undo.
+ScriptEdit deleteThenUndo(qsizetype offset, qsizetype length)
+{
+    return [=](ScriptDocument &document, QString &) {
+        QTextCursor cursor(document.textDocument());
+        cursor.setPosition(document.toPosition(offset));
+        cursor.setPosition(document.toPosition(offset + length), QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        document.textDocument()->undo();
+    };
+}
+
+// One line of prose and markup far longer than a piece.
+QString longLine(int characters)
+{
+    QString line;
+    while (line.size() < characters)
+        line += u"<BGM SRC=\"雪\">雪が降っている、とても静かな夜だった。"_s;
+    return line.left(characters);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Edit)
+Q_DECLARE_METATYPE(ScriptEdit)
+Q_DECLARE_METATYPE(QList<ScriptEdit>)
 Q_DECLARE_METATYPE(TextReader::Edits)
 
 class TestDocument : public QObject
@@ -127,6 +166,58 @@ private slots:
         document.replaceWhole(u"短い\r\n"_s, ScriptDocument::Origin::Replaced);
         QVERIFY(!reader.complete());
         QCOMPARE(reader.whole(), QStringLiteral(u"短い\u2029"));
+    }
+
+    // A line too long to lay out at each keystroke is shown in pieces, which
+    // are nothing in the script: through edits that cut, join and make
+    // pieces, and undo, the text, its offsets and lines stay the script's,
+    // and the raw text a journal keeps gives the same script back.
+    void longLinesAreShownInPiecesOfOneLine_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QList<ScriptEdit>>("edits");
+        const QString script = u"短い行\r\n"_s + longLine(10'000) + u"\r\n最後\r\n"_s;
+        QTest::newRow("opened as it is") << script << QList<ScriptEdit>{};
+        QTest::newRow("a line break put into a later piece") << script << QList<ScriptEdit>{put(9'000, 0, u"\r\n"_s)};
+        QTest::newRow("a selection over a piece break replaced by two lines")
+            << script << QList<ScriptEdit>{put(4'000, 300, u"一\r\n二"_s)};
+        QTest::newRow("a long line pasted into a short one")
+            << script << QList<ScriptEdit>{put(2, 0, longLine(9'000) + u"\r\n"_s + longLine(5'000))};
+        QTest::newRow("pieces deleted and brought back by undo")
+            << script << QList<ScriptEdit>{deleteThenUndo(3'000, 6'000), put(5, 0, u"x"_s)};
+        QTest::newRow("the whole long line deleted, then undone, then edited")
+            << script
+            << QList<ScriptEdit>{deleteThenUndo(5, 10'002), put(8'000, 1, u"\r\n"_s), put(12, 0, u"字"_s)};
+        QTest::newRow("no cut between the halves of a surrogate pair")
+            << QString(4'095, u'あ') + u"😀"_s + QString(4'094, u'い') + u"😀"_s + QString(3'000, u'う')
+            << QList<ScriptEdit>{put(100, 0, u"\r\n"_s)};
+    }
+
+    void longLinesAreShownInPiecesOfOneLine()
+    {
+        QFETCH(QString, script);
+        QFETCH(QList<ScriptEdit>, edits);
+        ScriptDocument document;
+        document.replaceWhole(script, ScriptDocument::Origin::Opened);
+        QString model = script;
+        for (const ScriptEdit &edit : edits)
+            edit(document, model);
+        QVERIFY(document.textDocument()->blockCount() > int(model.count(u"\r\n"_s)) + 1);
+        QVERIFY(document.text() == model);
+        QCOMPARE(document.length(), model.size());
+        QCOMPARE(document.lineCount(), int(model.count(u"\r\n"_s)) + 1);
+        for (qsizetype offset = 0; offset <= model.size(); offset += 97)
+            if (offset == 0 || model[offset - 1] != u'\r')
+                QCOMPARE(document.toScript(document.toPosition(offset)), offset);
+        for (QTextBlock block = document.textDocument()->begin(); block.isValid(); block = block.next()) {
+            QVERIFY(!block.text().endsWith(QChar(scriptdoc::loneLineFeed)));
+            QVERIFY2(block.text().isEmpty() || !block.text().back().isHighSurrogate(), "a surrogate pair cut");
+            QCOMPARE(document.lineOf(block.position()),
+                     int(model.left(document.toScript(block.position())).count(u"\r\n"_s)));
+        }
+        ScriptDocument restored;
+        restored.replaceWholeRaw(document.rawText(0, document.positions()), ScriptDocument::Origin::Restored, {});
+        QVERIFY(restored.text() == model);
     }
 
     // What is remembered comes back at the next start, and what is not

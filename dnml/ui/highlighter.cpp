@@ -219,11 +219,17 @@ State Highlighter::startState(const QTextBlock &block)
                 const QString stretch = m_edit->script().rawText(start, lastBlock.position() + lastBlock.length() - 1 - start);
                 const QStringView text(stretch);
                 qsizetype at = 0;
+                qsizetype nextPiece = text.indexOf(QChar(scriptdoc::pieceBreak));
                 while (m_lexed <= last) {
                     const int from = m_lexed;
                     qsizetype end = text.indexOf(QChar(scriptdoc::blockBreak), at);
                     if (end < 0)
                         end = text.size();
+                    // Or where the next piece of a long line starts.
+                    if (nextPiece >= 0 && nextPiece < at)
+                        nextPiece = text.indexOf(QChar(scriptdoc::pieceBreak), at);
+                    if (nextPiece >= 0 && nextPiece < end)
+                        end = nextPiece;
                     advance(endState(text.sliced(at, end - at), stateBefore(from)));
                     if (m_lexed != from + 1)
                         break;  // past states an edit kept: read on from there

@@ -112,11 +112,21 @@ QString stageText(const Stage &stage)
     return parts.join(u"　");
 }
 
-// The line and column of a document position.
-Point pointAt(const QTextDocument *document, int position)
+// The line and column of a document position, in the raw text of its line.
+Point pointAt(const ScriptDocument &script, int position)
 {
-    const QTextBlock block = document->findBlock(position);
-    return {block.blockNumber(), position - block.position()};
+    const int line = script.lineOf(position);
+    return {line, position - script.lineBlock(line).position()};
+}
+
+// The raw text of a line, all its pieces.
+QString lineText(const ScriptDocument &script, int line)
+{
+    const QTextBlock first = script.lineBlock(line);
+    QTextBlock last = first;
+    while (ScriptDocument::continuesLine(last.next()))
+        last = last.next();
+    return script.rawText(first.position(), last.position() + last.length() - 1 - first.position());
 }
 
 bool isReturn(const QKeyEvent *key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
@@ -332,7 +342,7 @@ void OutlinePanel::followCaret()
 {
     if (!isOpen() || !m_shown || m_run.stale())
         return;
-    const int line = m_edit.textCursor().blockNumber();
+    const int line = m_edit.script().lineOf(m_edit.textCursor().position());
     const int row = m_model->rowHolding(line);
     if (row >= 0) {
         const QModelIndex index = m_model->index(row, 0);
@@ -355,9 +365,9 @@ void OutlinePanel::showCounts(int caretLine)
     const QTextCursor cursor = m_edit.textCursor();
     std::optional<Tally> selection;
     if (cursor.hasSelection()) {
-        const QTextDocument *document = m_edit.document();
-        selection = tally(*m_shown, pointAt(document, cursor.selectionStart()), pointAt(document, cursor.selectionEnd()),
-                          [document](int line) { return document->findBlockByNumber(line).text(); });
+        const ScriptDocument &script = m_edit.script();
+        selection = tally(*m_shown, pointAt(script, cursor.selectionStart()), pointAt(script, cursor.selectionEnd()),
+                          [&script](int line) { return lineText(script, line); });
     }
     const Tally &whole = m_shown->whole;
     std::vector<QStringList> rows;
@@ -405,9 +415,7 @@ void OutlinePanel::activate(const QModelIndex &index)
 
 void OutlinePanel::jumpTo(int line)
 {
-    const QTextDocument *document = m_edit.document();
-    const QTextBlock block = document->findBlockByNumber(std::clamp(line, 0, document->blockCount() - 1));
-    m_edit.showPosition(block.position());
+    m_edit.showPosition(m_edit.script().lineBlock(line).position());
     m_edit.centerCursor();
     m_edit.window()->activateWindow();
     m_edit.setFocus();

@@ -324,7 +324,7 @@ void SearchBar::focusFind()
 void SearchBar::showJump()
 {
     showMode(Mode::Jump);
-    const int lines = m_text1->document()->blockCount();
+    const int lines = m_text1->script().lineCount();
     m_jump->setPlaceholderText(QStringLiteral(u"行番号 (1–%1)").arg(lines));
     m_jump->selectAll();
     m_jump->setFocus();
@@ -554,7 +554,7 @@ void SearchBar::replaceSome(int milliseconds)
 
 void SearchBar::jump()
 {
-    const int lines = m_text1->document()->blockCount();
+    const int lines = m_text1->script().lineCount();
     bool number = false;
     const int line = m_jump->text().trimmed().toInt(&number);
     if (!number || line < 1 || line > lines) {
@@ -564,7 +564,7 @@ void SearchBar::jump()
         m_jump->selectAll();
         return;
     }
-    QTextCursor cursor(m_text1->document()->findBlockByNumber(line - 1));
+    QTextCursor cursor(m_text1->script().lineBlock(line - 1));
     m_text1->setTextCursor(cursor);
     m_text1->centerCursor();
     m_jump->clear();
