@@ -1,9 +1,12 @@
 // Text1's layer over the editor: offsets in which CR LF counts two, a text
 // that comes back exactly as it went in, and the one insertion.
 #include "editor/script_edit.h"
+#include "editor/status_line.h"
 #include "test_files.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QTextBlock>
 #include <QClipboard>
 #include <QSignalSpy>
 #include <QtTest>
@@ -30,6 +33,8 @@ private slots:
     void copyKeepsTheCharacters();
     void onlyContentChangesAreReported();
     void lineNumbersFitEachNewText();
+    void keysAtAPieceBreakActOnTheScript_data();
+    void keysAtAPieceBreakActOnTheScript();
 };
 
 void TestScriptEdit::textComesBackAsItWasSet_data()
@@ -291,4 +296,56 @@ void TestScriptEdit::lineNumbersFitEachNewText()
 }
 
 QTEST_MAIN(TestScriptEdit)
+// A line of 4,096 A and 100 B is shown in two pieces, the break between
+// them one place of the script with a caret position on either side: keys
+// pressed there act on the script as if the line were whole.
+void TestScriptEdit::keysAtAPieceBreakActOnTheScript_data()
+{
+    QTest::addColumn<bool>("afterBreak");
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<int>("as");  // how many A, then what, then how many B
+    QTest::addColumn<QString>("between");
+    QTest::addColumn<int>("bs");
+    const int shiftRight = int(Qt::ShiftModifier) | Qt::Key_Right;
+    for (const bool after : {false, true}) {
+        const auto row = [after](const char *what) {
+            return QByteArray(what) + (after ? ", caret after the break" : ", caret before the break");
+        };
+        QTest::newRow(row("Backspace takes the last A")) << after << QList<int>{Qt::Key_Backspace} << 4'095 << QString() << 100;
+        QTest::newRow(row("Delete takes the first B")) << after << QList<int>{Qt::Key_Delete} << 4'096 << QString() << 99;
+        QTest::newRow(row("Enter breaks the line")) << after << QList<int>{Qt::Key_Return} << 4'096 << u"\r\n"_s << 100;
+        QTest::newRow(row("Right steps over the first B")) << after << QList<int>{Qt::Key_Right, Qt::Key_X} << 4'096
+                                                           << u"Bx"_s << 99;
+        QTest::newRow(row("Left steps over the last A")) << after << QList<int>{Qt::Key_Left, Qt::Key_X} << 4'095
+                                                         << u"xA"_s << 100;
+        QTest::newRow(row("Shift+Right selects the first B")) << after << QList<int>{shiftRight, Qt::Key_X} << 4'096
+                                                              << u"x"_s << 99;
+    }
+}
+
+void TestScriptEdit::keysAtAPieceBreakActOnTheScript()
+{
+    QFETCH(bool, afterBreak);
+    QFETCH(QList<int>, keys);
+    QFETCH(int, as);
+    QFETCH(QString, between);
+    QFETCH(int, bs);
+    ScriptDocument document;
+    ScriptEdit edit(document);
+    StatusLine status(edit);
+    edit.setText(QString(4'096, u'A') + QString(100, u'B'));
+    QCOMPARE(document.textDocument()->blockCount(), 2);
+    QTextCursor cursor = edit.textCursor();
+    cursor.setPosition(afterBreak ? 4'097 : 4'096);
+    edit.setTextCursor(cursor);
+    QCOMPARE(status.findChild<QLabel *>(u"statusCaret"_s)->text(), u"1 行、4097 桁"_s);
+    for (const int key : keys)
+        QTest::keyClick(&edit, Qt::Key(key & ~Qt::KeyboardModifierMask), Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
+    QCOMPARE(readable(edit.text()), readable(QString(as, u'A') + between + QString(bs, u'B')));
+    // A copy of the line has no break where the pieces meet.
+    edit.selectAll();
+    edit.copy();
+    QCOMPARE(QApplication::clipboard()->text().count(u'\n'), int(between.count(u'\n')));
+}
+
 #include "test_script_edit.moc"
