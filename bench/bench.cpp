@@ -32,6 +32,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -494,7 +495,7 @@ void colourFigures(const QString &path, int runs)
 
 // From F7 until the panel shows the findings, waiting in the event loop
 // while the worker checks.
-double checkOnce(MainWindow &window)
+double checkOnce(MainWindow &window, bool clean = true)
 {
     auto *panel = window.findings();
     QEventLoop loop;
@@ -504,7 +505,7 @@ double checkOnce(MainWindow &window)
     window.mnu_check_Click();
     loop.exec();
     const double ms = milliseconds(timer);
-    check(panel->isOpen() && panel->findings().empty(), "the check found something in the program's own lines");
+    check(panel->isOpen() && (!clean || panel->findings().empty()), "the check found something in the program's own lines");
     window.mnu_check_Click();
     return ms;
 }
@@ -953,7 +954,8 @@ OutlineTimes outlineOnce(MainWindow &window, bool close)
 // lexed every line ahead.
 void waitForColours(MainWindow &window)
 {
-    const int lines = window.document().lineCount();
+    // The colours keep a state per block, and a long line is several.
+    const int lines = window.document().textDocument()->blockCount();
     while (window.highlighter()->lexedLines() < lines - 1)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
@@ -1110,6 +1112,81 @@ QString loneLineFeedScript(const QString &expected, qsizetype lines)
     return path;
 }
 
+// A file of one line of 10 MB: the long script's text without its line
+// breaks, as many times as it takes, cut to 10,000,000 bytes.
+QString oneLineScript(const QString &expected)
+{
+    QString once = expected;
+    once.remove(QStringLiteral("\r\n"));
+    constexpr qsizetype bytes = 10'000'000;
+    const qsizetype times = bytes / scriptfile::encode(once).bytes.size() + 1;
+    QString text = once.repeated(times);
+    const QByteArray all = scriptfile::encode(text).bytes;
+    text.truncate(qsizetype(double(text.size()) * double(bytes) / double(all.size())));
+    const QString path = QDir::temp().filePath(QStringLiteral("scrivlet-bench-one-line.dnml"));
+    QFile file(path);
+    check(file.open(QIODevice::WriteOnly) && file.write(scriptfile::encode(text).bytes) > 0, "cannot write the one-line script");
+    return path;
+}
+
+// Opening, typing, the journal, the check and idling on a single line of 10 MB.
+void longLineFigures(const QString &expected, int runs)
+{
+    const QString path = oneLineScript(expected);
+    Program p;
+    p.dialogs->openPath = path;
+    QElapsedTimer timer;
+    timer.start();
+    p.window.mnu_open_Click();
+    paintText(p.window);
+    const double open = milliseconds(timer);
+    ScriptEdit *text1 = p.window.text1();
+    check(text1->script().lineCount() == 1, "the one-line script is not one line");
+    bench::printRow("open, one line of 10 MB, to the first paint", bench::show({open, open, open}, "ms"), "-", "-", "-",
+                    "-");
+    text1->setCaret(text1->length() / 2);
+    paintText(p.window);
+    // The first keystroke starts the journal's copy of the text.
+    recovery::Journal &journal = p.window.recovery().journal();
+    keysAndRepaints(text1, 1);
+    while (!journal.active())
+        settle();
+    journal.waitForDisk();
+    settle();
+    std::vector<double> keys;
+    for (int run = 0; run < 10 * runs; ++run)
+        keys.push_back(keysAndRepaints(text1, 1));
+    const Summary typed = summarise(keys);
+    bench::printRow("keystroke, one line of 10 MB", bench::show(typed, "ms"), "-", "-", "<= 16 ms",
+                    bench::met(typed.median <= 16));
+    // From a keystroke until the journal file has grown by it.
+    std::vector<double> journalled;
+    for (int run = 0; run < runs; ++run) {
+        journal.waitForDisk();
+        const qint64 before = QFileInfo(journal.path()).size();
+        timer.restart();
+        pressKey(text1, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        while (QFileInfo(journal.path()).size() == before) {
+            check(timer.elapsed() < 60'000, "the journal did not grow within a minute");
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        journalled.push_back(milliseconds(timer));
+    }
+    const Summary disk = summarise(journalled);
+    bench::printRow("journal on disk after a keystroke, one line of 10 MB", bench::show(disk, "ms"), "-", "-",
+                    "<= 2000 ms", bench::met(disk.max <= 2000));
+    std::vector<double> checks;
+    for (int run = 0; run < runs; ++run)
+        checks.push_back(checkOnce(p.window, false));
+    bench::printRow("the whole check, one line of 10 MB", bench::show(summarise(checks), "ms"), "-", "-", "-", "-");
+    waitForColours(p.window);
+    journal.waitForDisk();
+    const long ticks = idleTicks(5000);
+    bench::printRow("CPU over 5 s idle, one line of 10 MB", std::to_string(ticks) + " ticks", "-", "-", "0 ticks",
+                    bench::met(ticks == 0));
+    QFile::remove(path);
+}
+
 void surfaceFigures(const QString &path, const QString &expected, int runs)
 {
     // Open with wrapping on against off, to the first paint.
@@ -1204,7 +1281,7 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface) runs that group alone.
+    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline) runs that group alone.
     const QByteArray only = qgetenv("BENCH_ONLY");
     const auto group = [&only](const char *name) { return only.isEmpty() || only == name; };
     if (only.isEmpty()) {
@@ -1237,6 +1314,8 @@ int main(int argc, char *argv[])
     }
     if (group("surface"))
         surfaceFigures(path, expected, runs);
+    if (group("longline"))
+        longLineFigures(expected, runs);
     if (only.isEmpty())
         contextRows(path, runs);
     return 0;

@@ -44,7 +44,7 @@ bool cleanCut(QStringView text, qsizetype at)
 // into two pieces.
 qsizetype pieceEnd(QStringView text, qsizetype start, qsizetype lineEnd)
 {
-    constexpr qsizetype reach = 512;
+    constexpr qsizetype reach = 256;
     const qsizetype longest = start + ScriptDocument::pieceLength;
     if (lineEnd <= longest)
         return lineEnd;

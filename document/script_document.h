@@ -47,7 +47,7 @@ public:
 
     // A line longer than this is shown in pieces of about this length, so
     // that a keystroke lays out one piece, not the whole line.
-    static constexpr int pieceLength = 4096;
+    static constexpr int pieceLength = 1024;
     // Whether `block` is a piece that continues the line of the block
     // before it.
     static bool continuesLine(const QTextBlock &block);

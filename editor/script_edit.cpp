@@ -8,6 +8,7 @@
 #include <QPlainTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextLayout>
 
 void nameScrollBars(QAbstractScrollArea *area)
 {
@@ -123,6 +124,20 @@ ScriptEdit::ScriptEdit(ScriptDocument &document, QWidget *parent)
         placeGutter();
         setTextCursor(QTextCursor(this->document()));
         horizontalScrollBar()->setValue(0);
+    });
+    // The line of the caret keeps its shaped glyphs: the caret's blink and
+    // each keystroke repaint it, and a long line's piece is costly to shape.
+    // The line is found again by its number: a block held from before may
+    // have been deleted by an edit or a new text.
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        const QTextBlock block = textCursor().block();
+        const QTextBlock before = this->document()->findBlockByNumber(m_caretBlock);
+        if (block == before)
+            return;
+        if (before.isValid())
+            before.layout()->setCacheEnabled(false);
+        m_caretBlock = block.blockNumber();
+        block.layout()->setCacheEnabled(true);
     });
 }
 
@@ -284,11 +299,15 @@ void ScriptEdit::showPosition(int position)
 
 std::pair<QTextBlock, QTextBlock> ScriptEdit::shownLines() const
 {
-    const QRect view = viewport()->rect();
-    const QTextBlock first = cursorForPosition(view.topLeft()).block();
-    QTextBlock last = cursorForPosition(QPoint(0, view.bottom())).block();
-    if (!last.isValid() || last.blockNumber() < first.blockNumber())
-        last = document()->lastBlock();
+    // From the blocks' heights: finding the character at a point would
+    // shape the lines at the top and the bottom at every paint.
+    const QTextBlock first = firstVisibleBlock();
+    QTextBlock last = first;
+    qreal bottom = blockBoundingGeometry(first).translated(contentOffset()).bottom();
+    while (bottom <= viewport()->rect().bottom() && last.next().isValid()) {
+        last = last.next();
+        bottom += blockBoundingRect(last).height();
+    }
     return {first, last};
 }
 

@@ -117,4 +117,5 @@ private:
     std::vector<Layer> m_layers;
     QWidget *m_gutter = nullptr;
     int m_comingLines = 0;  // of a whole new text, while it is put in place
+    int m_caretBlock = -1;  // the number of the block whose layout keeps its glyphs
 };

@@ -243,7 +243,7 @@ Journal::Journal(QString folder, QObject *parent)
     , m_worker(QStringLiteral("journal"))
 {
     m_handover.setSingleShot(true);
-    m_handover.setInterval(2000);
+    m_handover.setInterval(1500);
     connect(&m_handover, &QTimer::timeout, this, &Journal::flush);
 }
 

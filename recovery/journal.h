@@ -48,7 +48,7 @@ IoResult discard(Leftover &leftover);
 
 // The journal of this session, written by a Worker of its own: the calls
 // only queue work, so the caller never waits for the disk. Edits are handed
-// over at most once every two seconds and at most two seconds after they
+// over at most once every 1.5 seconds and at most 1.5 seconds after they
 // were made; each handover is synced to disk before the next.
 class Journal : public QObject
 {

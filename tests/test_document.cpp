@@ -189,7 +189,8 @@ private slots:
             << script
             << QList<ScriptEdit>{deleteThenUndo(5, 10'002), put(8'000, 1, u"\r\n"_s), put(12, 0, u"字"_s)};
         QTest::newRow("no cut between the halves of a surrogate pair")
-            << QString(4'095, u'あ') + u"😀"_s + QString(4'094, u'い') + u"😀"_s + QString(3'000, u'う')
+            << QString(ScriptDocument::pieceLength - 1, u'あ') + u"😀"_s + QString(ScriptDocument::pieceLength - 2, u'い') +
+                   u"😀"_s + QString(3'000, u'う')
             << QList<ScriptEdit>{put(100, 0, u"\r\n"_s)};
     }
 

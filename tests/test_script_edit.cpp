@@ -296,7 +296,7 @@ void TestScriptEdit::lineNumbersFitEachNewText()
 }
 
 QTEST_MAIN(TestScriptEdit)
-// A line of 4,096 A and 100 B is shown in two pieces, the break between
+// A line of a piece's length of A and 100 B is shown in two pieces, the break between
 // them one place of the script with a caret position on either side: keys
 // pressed there act on the script as if the line were whole.
 void TestScriptEdit::keysAtAPieceBreakActOnTheScript_data()
@@ -306,19 +306,20 @@ void TestScriptEdit::keysAtAPieceBreakActOnTheScript_data()
     QTest::addColumn<int>("as");  // how many A, then what, then how many B
     QTest::addColumn<QString>("between");
     QTest::addColumn<int>("bs");
+    const int n = ScriptDocument::pieceLength;
     const int shiftRight = int(Qt::ShiftModifier) | Qt::Key_Right;
     for (const bool after : {false, true}) {
         const auto row = [after](const char *what) {
             return QByteArray(what) + (after ? ", caret after the break" : ", caret before the break");
         };
-        QTest::newRow(row("Backspace takes the last A")) << after << QList<int>{Qt::Key_Backspace} << 4'095 << QString() << 100;
-        QTest::newRow(row("Delete takes the first B")) << after << QList<int>{Qt::Key_Delete} << 4'096 << QString() << 99;
-        QTest::newRow(row("Enter breaks the line")) << after << QList<int>{Qt::Key_Return} << 4'096 << u"\r\n"_s << 100;
-        QTest::newRow(row("Right steps over the first B")) << after << QList<int>{Qt::Key_Right, Qt::Key_X} << 4'096
+        QTest::newRow(row("Backspace takes the last A")) << after << QList<int>{Qt::Key_Backspace} << n - 1 << QString() << 100;
+        QTest::newRow(row("Delete takes the first B")) << after << QList<int>{Qt::Key_Delete} << n << QString() << 99;
+        QTest::newRow(row("Enter breaks the line")) << after << QList<int>{Qt::Key_Return} << n << u"\r\n"_s << 100;
+        QTest::newRow(row("Right steps over the first B")) << after << QList<int>{Qt::Key_Right, Qt::Key_X} << n
                                                            << u"Bx"_s << 99;
-        QTest::newRow(row("Left steps over the last A")) << after << QList<int>{Qt::Key_Left, Qt::Key_X} << 4'095
+        QTest::newRow(row("Left steps over the last A")) << after << QList<int>{Qt::Key_Left, Qt::Key_X} << n - 1
                                                          << u"xA"_s << 100;
-        QTest::newRow(row("Shift+Right selects the first B")) << after << QList<int>{shiftRight, Qt::Key_X} << 4'096
+        QTest::newRow(row("Shift+Right selects the first B")) << after << QList<int>{shiftRight, Qt::Key_X} << n
                                                               << u"x"_s << 99;
     }
 }
@@ -330,15 +331,16 @@ void TestScriptEdit::keysAtAPieceBreakActOnTheScript()
     QFETCH(int, as);
     QFETCH(QString, between);
     QFETCH(int, bs);
+    const int n = ScriptDocument::pieceLength;
     ScriptDocument document;
     ScriptEdit edit(document);
     StatusLine status(edit);
-    edit.setText(QString(4'096, u'A') + QString(100, u'B'));
+    edit.setText(QString(n, u'A') + QString(100, u'B'));
     QCOMPARE(document.textDocument()->blockCount(), 2);
     QTextCursor cursor = edit.textCursor();
-    cursor.setPosition(afterBreak ? 4'097 : 4'096);
+    cursor.setPosition(afterBreak ? n + 1 : n);
     edit.setTextCursor(cursor);
-    QCOMPARE(status.findChild<QLabel *>(u"statusCaret"_s)->text(), u"1 行、4097 桁"_s);
+    QCOMPARE(status.findChild<QLabel *>(u"statusCaret"_s)->text(), QStringLiteral(u"1 行、%1 桁").arg(n + 1));
     for (const int key : keys)
         QTest::keyClick(&edit, Qt::Key(key & ~Qt::KeyboardModifierMask), Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
     QCOMPARE(readable(edit.text()), readable(QString(as, u'A') + between + QString(bs, u'B')));
