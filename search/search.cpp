@@ -11,6 +11,7 @@ namespace {
 
 using scriptdoc::blockBreak;
 using scriptdoc::loneLineFeed;
+using scriptdoc::pieceBreak;
 
 // No character has more than four case forms (θ Θ ϑ ϴ); room for twice that.
 constexpr std::size_t maxFirsts = 8;
@@ -120,14 +121,31 @@ qsizetype Pattern::plainIndex(QStringView text, qsizetype from) const
 template <typename Visit>
 void Pattern::eachLineMatch(QStringView line, qsizetype offset, Visit visit, Budget *budget) const
 {
-    // The expression sees a lone LF as the LF it is in the file.
+    // The expression sees a lone LF as the LF it is in the file, and the
+    // line whole, without the breaks between its pieces: where each was
+    // taken out, in the copy, ascending.
     QString copy;
     QStringView subject = line;
-    if (line.contains(QChar(loneLineFeed))) {
-        copy = line.toString();
-        copy.replace(QChar(loneLineFeed), u'\n');
+    std::vector<qsizetype> pieces;
+    if (line.contains(QChar(loneLineFeed)) || line.contains(QChar(pieceBreak))) {
+        copy.reserve(line.size());
+        const qsizetype from = offset;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (line[i] == QChar(pieceBreak)) {
+                pieces.push_back(copy.size());
+                offset -= i < from;
+            } else {
+                copy.append(line[i] == QChar(loneLineFeed) ? QChar(u'\n') : line[i]);
+            }
+        }
         subject = copy;
     }
+    // Positions in the copy back to the line's: a break taken out where a
+    // match starts lies before it, one where it ends after it.
+    const auto inLine = [&pieces](qsizetype at, bool end) {
+        return at + (end ? std::lower_bound(pieces.begin(), pieces.end(), at)
+                         : std::upper_bound(pieces.begin(), pieces.end(), at)) - pieces.begin();
+    };
     qsizetype at = offset;
     while (at <= subject.size()) {
         // Never start between the halves of a surrogate pair.
@@ -140,7 +158,11 @@ void Pattern::eachLineMatch(QStringView line, qsizetype offset, Visit visit, Bud
             budget->tooComplex = true;
             return;
         }
-        if (!match.hasMatch() || !visit(match))
+        if (!match.hasMatch())
+            return;
+        const qsizetype start = inLine(match.capturedStart(), false);
+        const qsizetype length = match.capturedLength() > 0 ? inLine(match.capturedEnd(), true) - start : 0;
+        if (!visit(start, length, match))
             return;
         at = match.capturedLength() > 0 ? match.capturedEnd() : match.capturedEnd() + 1;
     }
@@ -154,8 +176,8 @@ std::vector<Match> Pattern::lineMatches(QStringView line, qsizetype lineStart, B
     if (m_options.regularExpression) {
         eachLineMatch(
             line, 0,
-            [&](const QRegularExpressionMatch &match) {
-                matches.push_back({lineStart + match.capturedStart(), match.capturedLength()});
+            [&](qsizetype start, qsizetype length, const QRegularExpressionMatch &) {
+                matches.push_back({lineStart + start, length});
                 return true;
             },
             budget);
@@ -189,8 +211,8 @@ Match Pattern::next(QStringView text, qsizetype from, qsizetype until, Budget *b
         Match found;
         eachLineMatch(
             text.sliced(lineStart, lineEnd - lineStart), offset,
-            [&](const QRegularExpressionMatch &m) {
-                found = {lineStart + m.capturedStart(), m.capturedLength()};
+            [&](qsizetype start, qsizetype length, const QRegularExpressionMatch &) {
+                found = {lineStart + start, length};
                 return false;
             },
             budget);
@@ -239,8 +261,8 @@ QString Pattern::replacement(QStringView text, Match match, const QString &with)
     const qsizetype lineEnd = lineEndFrom(text, lineStart);
     QString out = with;
     eachLineMatch(text.sliced(lineStart, lineEnd - lineStart), match.start - lineStart,
-                  [&](const QRegularExpressionMatch &m) {
-                      if (lineStart + m.capturedStart() == match.start)
+                  [&](qsizetype start, qsizetype, const QRegularExpressionMatch &m) {
+                      if (lineStart + start == match.start)
                           out = expand(with, m);
                       return false;
                   });
@@ -269,8 +291,8 @@ void Pattern::replaceAll(QStringView text, const QString &with, std::vector<Edit
         if (m_options.regularExpression) {
             eachLineMatch(
                 line, 0,
-                [&](const QRegularExpressionMatch &m) {
-                    edits.push_back({int(lineStart + m.capturedStart()), int(m.capturedLength()), expand(with, m)});
+                [&](qsizetype start, qsizetype length, const QRegularExpressionMatch &m) {
+                    edits.push_back({int(lineStart + start), int(length), expand(with, m)});
                     return true;
                 },
                 budget);
