@@ -89,7 +89,7 @@ constexpr qint64 journalLimit = qint64(1) << 30;
 
 } // namespace
 
-std::vector<Leftover> leftovers(const QString &folder)
+std::vector<Leftover> leftovers(const QString &folder, const QString &own)
 {
     std::vector<Leftover> found;
     if (checkFolder(folder))
@@ -100,6 +100,8 @@ std::vector<Leftover> leftovers(const QString &folder)
     for (const QString &name : dir.entryList({QStringLiteral("*.journal")}, QDir::AllEntries | QDir::System, QDir::Name)) {
         Leftover leftover;
         leftover.path = dir.filePath(name);
+        if (leftover.path == own)
+            continue;
         leftover.lock.reset(newLock(leftover.path));
         if (!leftover.lock->tryLock(0)) {
             const QString lockPath = leftover.path + QStringLiteral(".lock");

@@ -41,8 +41,9 @@ struct Leftover {
 // one of another machine counts as gone; one that cannot be locked, or is
 // no regular file, or cannot be read, is listed with its reason. Journals
 // of running instances are left alone, and so is a folder that fails
-// checkFolder().
-std::vector<Leftover> leftovers(const QString &folder);
+// checkFolder(). The journal at `own`, this window's, which its writer may
+// be creating at this moment, is never one of them.
+std::vector<Leftover> leftovers(const QString &folder, const QString &own = {});
 // Removes a leftover journal and its lock.
 IoResult discard(Leftover &leftover);
 

@@ -37,7 +37,11 @@ bool Recovery::offer(const Ask &ask)
     if (folder.exists() || folder.isSymLink())
         if (const IoResult unsafe = checkFolder(folder.filePath()))
             unavailable(unsafe->reason);
-    for (Leftover &leftover : leftovers(m_journal.folder())) {
+    // The window's own journal may have begun, or begun and ended, already
+    // (the starting text goes in as an edit): its writer is let finish
+    // making or removing the file first, and the journal is never offered.
+    m_journal.waitForDisk();
+    for (Leftover &leftover : leftovers(m_journal.folder(), m_journal.path())) {
         const QString unlocked = leftover.unlocked.isEmpty() ? QString() : u'\n' + leftover.unlocked;
         const Replayed &replayed = leftover.replayed;
         if (replayed.state == Replayed::State::Unreadable) {
