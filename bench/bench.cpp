@@ -1207,7 +1207,7 @@ void surfaceFigures(const QString &path, const QString &expected, int runs)
             windows[i]->window.mnu_open_Click();
             setView(windows[i]->window, i == 0);
             ScriptEdit *text1 = windows[i]->window.text1();
-            text1->showPosition(text1->document()->findBlockByNumber(275'000).position());
+            text1->showLine(275'000);
             paintText(windows[i]->window);
         }
         settle();
@@ -1236,7 +1236,7 @@ void surfaceFigures(const QString &path, const QString &expected, int runs)
         p.dialogs->answers = {false};
         p.window.mnu_open_Click();
         ScriptEdit *text1 = p.window.text1();
-        text1->showPosition(text1->script().positions() / 2);
+        text1->showOffset(text1->length() / 2);
         paintText(p.window);
         settle();
         std::vector<double> keys;

@@ -4,7 +4,6 @@
 #include "catalogues/catalogue.h"
 #include "dnml/lexer.h"
 #include "dnml/source_value.h"
-#include "document/line_breaks.h"
 #include "document/script_file.h"
 #include "markup/markup.h"
 #include "markup/vocabulary.h"
@@ -260,7 +259,7 @@ private:
     {
         for (qsizetype i = start; i < end; ++i) {
             const QChar c = m_text[i];
-            if (c.unicode() < 0x80 || c == QChar(scriptdoc::loneLineFeed) || c == QChar(scriptdoc::pieceBreak))
+            if (c.unicode() < 0x80)
                 continue;
             const bool pair = c.isHighSurrogate() && i + 1 < end && m_text[i + 1].isLowSurrogate();
             const char32_t character = pair ? QChar::surrogateToUcs4(c, m_text[i + 1]) : c.unicode();

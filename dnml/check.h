@@ -39,9 +39,8 @@ struct Finding {
     QString message;   // Japanese, one sentence or two
 };
 
-// Checks a whole script: the script text, or the document's raw text (a
-// TextReader's copy), whose offsets are then document positions. Lines end
-// at CR LF, a lone CR, or a block break; a lone LF belongs to its line.
+// Checks a whole script text; offsets are script offsets. Lines end at
+// CR LF or a lone CR; a lone LF belongs to its line.
 // Findings come in the order of their offsets. Safe to call from any thread.
 std::vector<Finding> check(QStringView text);
 

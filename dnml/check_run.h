@@ -32,8 +32,8 @@ public:
     bool stale() const;
 
 signals:
-    // The findings of the text as it is at this moment; offsets are
-    // document positions.
+    // The findings of the text as it is at this moment; offsets are script
+    // offsets.
     void finished(const std::vector<dnml::Finding> &findings);
 
 private:

@@ -1,7 +1,5 @@
 #include "dnml/lexer.h"
 
-#include "document/line_breaks.h"
-
 namespace dnml {
 namespace {
 
@@ -10,8 +8,7 @@ constexpr char16_t CloseBracket = u'」';
 
 bool isBlank(char16_t c)
 {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == 0x3000 || c == scriptdoc::loneLineFeed || c == 0x00A0 ||
-           c == scriptdoc::pieceBreak;
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == 0x3000 || c == 0x00A0;
 }
 
 // Ends a word inside a tag: a name, an attribute name or a bare value.
@@ -28,7 +25,7 @@ qsizetype commentEnd(QStringView line, qsizetype from)
     return at < 0 ? -1 : at + 3;
 }
 
-// Collects the pieces, or nothing at all when only the state is wanted.
+// Collects the spans, or nothing at all when only the state is wanted.
 struct Collect {
     std::vector<Span> *spans;
     std::size_t most = 0;
@@ -39,20 +36,63 @@ struct Collect {
     }
 };
 
-State lex(QStringView line, State state, Collect note)
+// The word a state inside a tag continues, and the state that goes on with it.
+Token wordToken(State state)
+{
+    return state == State::TagName ? Token::TagName : state == State::BareValue ? Token::Value : Token::AttributeName;
+}
+
+State wordState(Token token)
+{
+    return token == Token::TagName ? State::TagName : token == Token::Value ? State::BareValue : State::AttributeName;
+}
+
+State lex(QStringView line, State state, bool lineEnds, Collect note)
 {
     const qsizetype n = line.size();
     const char16_t *s = reinterpret_cast<const char16_t *>(line.utf16());
     qsizetype i = 0;
     bool afterEquals = false;
 
-    if (state == State::Comment) {
+    // Where an earlier part of the line left off.
+    switch (state) {
+    case State::Comment: {
         const qsizetype end = commentEnd(line, 0);
         note(0, end < 0 ? n : end, Token::CommentContinued);
         if (end < 0)
             return State::Comment;
         i = end;
         state = State::Text;
+        break;
+    }
+    case State::AfterEquals:
+        afterEquals = true;
+        state = State::Tag;
+        break;
+    case State::Quote: {
+        const qsizetype close = line.indexOf(u'"');
+        note(0, close < 0 ? n : close + 1, close < 0 ? Token::OpenValue : Token::Value);
+        if (close < 0)
+            return lineEnds ? State::Tag : State::Quote;
+        i = close + 1;
+        state = State::Tag;
+        break;
+    }
+    case State::TagName:
+    case State::AttributeName:
+    case State::BareValue: {
+        while (i < n && !endsWord(s[i]))
+            ++i;
+        note(0, i, wordToken(state));
+        if (i == n && !lineEnds)
+            return state;
+        state = State::Tag;
+        break;
+    }
+    case State::Text:
+    case State::TagStart:
+    case State::Tag:
+        break;
     }
     while (i < n) {
         const char16_t c = s[i];
@@ -107,11 +147,10 @@ State lex(QStringView line, State state, Collect note)
             const qsizetype close = line.indexOf(u'"', i + 1);
             if (close < 0) {
                 note(i, n - i, Token::OpenValue);
-                i = n;
-            } else {
-                note(i, close + 1 - i, Token::Value);
-                i = close + 1;
+                return lineEnds ? State::Tag : State::Quote;
             }
+            note(i, close + 1 - i, Token::Value);
+            i = close + 1;
             afterEquals = false;
             state = State::Tag;
             continue;
@@ -119,22 +158,30 @@ State lex(QStringView line, State state, Collect note)
         const qsizetype start = i;
         while (i < n && !endsWord(s[i]))
             ++i;
-        note(start, i - start,
-             state == State::TagStart ? Token::TagName : afterEquals ? Token::Value : Token::AttributeName);
+        const Token token =
+            state == State::TagStart ? Token::TagName : afterEquals ? Token::Value : Token::AttributeName;
+        note(start, i - start, token);
+        if (i == n && !lineEnds)
+            return wordState(token);
         afterEquals = false;
         state = State::Tag;
     }
-    return state;
+    return afterEquals && !lineEnds ? State::AfterEquals : state;
 }
 
 } // namespace
 
-State lexLine(QStringView line, State state, std::vector<Span> &spans, std::size_t most)
+State lexPart(QStringView text, State state, bool lineEnds, std::vector<Span> &spans, std::size_t most)
 {
-    return lex(line, state, Collect{&spans, spans.size() + std::min(most, std::size_t(-1) - spans.size())});
+    return lex(text, state, lineEnds, Collect{&spans, spans.size() + std::min(most, std::size_t(-1) - spans.size())});
 }
 
-State endState(QStringView line, State state)
+State lexLine(QStringView line, State state, std::vector<Span> &spans, std::size_t most)
+{
+    return lexPart(line, state, true, spans, most);
+}
+
+State endState(QStringView line, State state, bool lineEnds)
 {
     // Prose and comments are most of a script: skip through them to the
     // next "<", which is all that can change the state there.
@@ -151,7 +198,7 @@ State endState(QStringView line, State state)
             return State::Text;
         line = line.sliced(open);
     }
-    return lex(line, state, Collect{nullptr});
+    return lex(line, state, lineEnds, Collect{nullptr});
 }
 
 } // namespace dnml

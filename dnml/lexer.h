@@ -5,8 +5,6 @@
 // line ends in the state it ended in before.
 #pragma once
 
-#include "document/line_breaks.h"
-
 #include <QStringView>
 
 #include <cstdint>
@@ -16,7 +14,22 @@ namespace dnml {
 
 // What is open at a line break: nothing (prose), a tag whose name is still
 // to come ("<" at the end of a line), a tag after its name, or a comment.
-enum class State : std::uint8_t { Text, TagStart, Tag, Comment };
+// Where a part of a line ends and the line goes on (a long line read in
+// parts), also what is open inside the tag: an "=" waiting for its value,
+// a quoted value, or a word (the element's name, an attribute's name, a
+// bare value).
+enum class State : std::uint8_t {
+    Text,
+    TagStart,
+    Tag,
+    Comment,
+    // Within a line only:
+    AfterEquals,
+    Quote,
+    TagName,
+    AttributeName,
+    BareValue,
+};
 
 enum class Token : std::uint8_t {
     TagOpen,           // "<" or "</"
@@ -37,19 +50,24 @@ struct Span {
     Token token;
 };
 
-// Lexes one line, without its line break (CR LF, CR, or the editor's block
-// break). A lone LF inside the line is a blank like any other.
-// Appends the line's pieces to `spans` in order (prose gets no span), at
-// most `most` of them (a line of thousands of "<" is lexed to its end, but
-// only its first pieces kept), and returns the state at the line's end. Any
+// Lexes one line, without its line break (CR LF or CR). A lone LF inside
+// the line is a blank like any other.
+// Appends the line's spans to `spans` in order (prose gets none), at most
+// `most` of them (a line of thousands of "<" is lexed to its end, but only
+// its first spans kept), and returns the state at the line's end. Any
 // text is accepted: a "<" inside a tag starts a new tag, a quote runs at
 // most to the end of its line.
 State lexLine(QStringView line, State state, std::vector<Span> &spans, std::size_t most = std::size_t(-1));
+// The same for a part of a line: when `lineEnds` is false the line goes on
+// after `text` and the state given back is where it goes on from; a part
+// lexed after another, from the state the first ended in, gives the spans
+// the whole line would (a span cut by the parts' edge comes in two).
+State lexPart(QStringView text, State state, bool lineEnds, std::vector<Span> &spans,
+              std::size_t most = std::size_t(-1));
 
-// Calls `line(start, text)` for each line of a script text or of the
-// document's raw text, in order: lines end at CR LF, a lone CR or a block
-// break, and a lone LF (or U+2028) stays inside its line. The empty text
-// is one empty line.
+// Calls `line(start, text)` for each line of a script text, in order: lines
+// end at CR LF or a lone CR, and a lone LF stays inside its line. The empty
+// text is one empty line.
 template <typename LineFunction>
 void forEachLine(QStringView text, LineFunction line)
 {
@@ -57,7 +75,7 @@ void forEachLine(QStringView text, LineFunction line)
     qsizetype start = 0;
     for (;;) {
         qsizetype end = start;
-        while (end < n && text[end] != u'\r' && text[end] != QChar(scriptdoc::blockBreak))
+        while (end < n && text[end] != u'\r')
             ++end;
         line(start, text.sliced(start, end - start));
         if (end >= n)
@@ -66,9 +84,9 @@ void forEachLine(QStringView text, LineFunction line)
     }
 }
 
-// The same state as lexLine() gives, without the pieces; for skipping over
-// lines that are not shown.
-State endState(QStringView line, State state);
+// The same state as lexLine() (or lexPart()) gives, without the spans; for
+// skipping over lines that are not shown.
+State endState(QStringView line, State state, bool lineEnds = true);
 
 // Whether two element or attribute names are the same, whatever the case
 // of their letters. The lengths are compared first: most names differ in

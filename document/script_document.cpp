@@ -7,35 +7,45 @@
 
 using scriptdoc::blockBreak;
 using scriptdoc::loneLineFeed;
-using scriptdoc::pieceBreak;
 
 namespace {
 
 constexpr char16_t CR = u'\r';
 constexpr char16_t LF = u'\n';
 
-// The block format's mark of a piece that continues its line.
+// The block format's mark of a piece that continues its line: kept by the
+// blocks themselves, so that undo and redo bring it back with them.
 constexpr int continuesProperty = QTextFormat::UserProperty + 1;
 
-QTextBlockFormat pieceFormat()
+QTextBlockFormat pieceFormat(bool continues)
 {
     QTextBlockFormat format;
-    format.setProperty(continuesProperty, true);
+    if (continues)
+        format.setProperty(continuesProperty, true);
     return format;
+}
+
+bool formatContinues(const QTextBlock &block)
+{
+    return block.isValid() && block.blockFormat().boolProperty(continuesProperty);
 }
 
 // Ends a line in the text the document takes, whichever form it has.
 bool endsLine(char16_t c) { return c == LF || c == blockBreak; }
 
+bool asciiPunctuation(QChar c) { return c.unicode() < 0x80 && c.isPunct(); }
+
 // Whether a piece may end before `at`: not between the halves of a
-// surrogate pair or before a combining mark, and not beside a lone LF,
-// which would draw an empty row at the piece's edge.
+// surrogate pair or before a combining mark, not beside a lone LF, which
+// would draw an empty row at the piece's edge, and not inside a run of
+// ASCII punctuation such as "<!--" or "-->", which a reader of one piece
+// would take for something else.
 bool cleanCut(QStringView text, qsizetype at)
 {
     const QChar before = text[at - 1];
     const QChar after = text[at];
     return !before.isHighSurrogate() && !after.isMark() && before != QChar(loneLineFeed) &&
-           after != QChar(loneLineFeed);
+           after != QChar(loneLineFeed) && !(asciiPunctuation(before) && asciiPunctuation(after));
 }
 
 // Where the piece of a long line that starts at `start` ends: about
@@ -46,7 +56,7 @@ qsizetype pieceEnd(QStringView text, qsizetype start, qsizetype lineEnd)
 {
     constexpr qsizetype reach = 256;
     const qsizetype longest = start + ScriptDocument::pieceLength;
-    if (lineEnd <= longest)
+    if (lineEnd <= longest + reach)
         return lineEnd;
     for (qsizetype at = longest; at > longest - reach; --at) {
         const char16_t c = text[at - 1].unicode();
@@ -62,42 +72,39 @@ qsizetype pieceEnd(QStringView text, qsizetype start, qsizetype lineEnd)
 }
 
 // Calls `piece(from, to, continues)` for each block that `text` (the text
-// the document takes) makes: every line longer than pieceLength cut into
-// pieces, and a pieceBreak (from a journal) kept as a break between pieces.
+// the document takes) makes: every line longer than cutAbove cut into
+// pieces.
 template <typename Piece>
 void eachPiece(QStringView text, Piece piece)
 {
     qsizetype start = 0;
-    bool continues = false;
     while (start <= text.size()) {
         qsizetype end = start;
-        while (end < text.size() && !endsLine(text[end].unicode()) && text[end] != QChar(pieceBreak))
+        while (end < text.size() && !endsLine(text[end].unicode()))
             ++end;
-        for (qsizetype cut = pieceEnd(text, start, end); cut < end; cut = pieceEnd(text, start, end)) {
-            piece(start, cut, continues);
-            start = cut;
-            continues = true;
-        }
+        bool continues = false;
+        if (end - start > ScriptDocument::cutAbove)
+            for (qsizetype cut = pieceEnd(text, start, end); cut < end; cut = pieceEnd(text, start, end)) {
+                piece(start, cut, continues);
+                start = cut;
+                continues = true;
+            }
         piece(start, end, continues);
-        continues = end < text.size() && text[end] == QChar(pieceBreak);
         start = end + 1;
     }
 }
 
-// Whether the text the document takes holds a line that is shown in pieces.
-bool hasPieces(QStringView text)
+// The longest line of a text the document takes.
+qsizetype longestLine(QStringView text)
 {
+    qsizetype longest = 0;
     qsizetype lineStart = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c == pieceBreak)
-            return true;
-        if (endsLine(c))
+    for (qsizetype i = 0; i <= text.size(); ++i)
+        if (i == text.size() || endsLine(text[i].unicode())) {
+            longest = std::max(longest, i - lineStart);
             lineStart = i + 1;
-        else if (i - lineStart >= ScriptDocument::pieceLength)
-            return true;
-    }
-    return false;
+        }
+    return longest;
 }
 
 } // namespace
@@ -120,11 +127,31 @@ ScriptDocument::~ScriptDocument()
     m_text->disconnect(this);
 }
 
+namespace {
+
+// The character format of a stand-in, naming the character it stands for.
+constexpr int standsForProperty = QTextFormat::UserProperty + 2;
+constexpr char16_t standIn = 0xFFFD;
+
+bool heldAsStandIn(char16_t c)
+{
+    return c == 0xFDD0 || c == 0xFDD1 || c == loneLineFeed || c == blockBreak;
+}
+
+QTextCharFormat standInFormat(char16_t c)
+{
+    QTextCharFormat format;
+    format.setProperty(standsForProperty, int(c));
+    return format;
+}
+
 // QTextCursor::insertText() and setPlainText() take "\n" as a block break:
 // each CR LF (or lone CR, which the script never holds) becomes one, each
-// lone LF becomes U+2028. The result is never longer than the script, so
-// `out` may be `script` itself. Returns the length written.
-static qsizetype convertToDocument(const char16_t *script, qsizetype size, char16_t *out)
+// lone LF becomes U+2028, and what the document cannot hold a stand-in. The
+// result is never longer than the script, so `out` may be `script` itself.
+// Returns the length written.
+qsizetype convertToDocument(const char16_t *script, qsizetype size, char16_t *out,
+                            std::vector<std::pair<qsizetype, char16_t>> &standIns)
 {
     qsizetype w = 0;
     for (qsizetype i = 0; i < size; ++i) {
@@ -133,6 +160,9 @@ static qsizetype convertToDocument(const char16_t *script, qsizetype size, char1
             if (i + 1 < size && script[i + 1] == LF)
                 ++i;
             out[w++] = LF;
+        } else if (heldAsStandIn(c)) {
+            standIns.emplace_back(w, c);
+            out[w++] = standIn;
         } else {
             out[w++] = c == LF ? loneLineFeed : c;
         }
@@ -140,28 +170,12 @@ static qsizetype convertToDocument(const char16_t *script, qsizetype size, char1
     return w;
 }
 
-QString ScriptDocument::toDocumentText(QStringView script)
+// The script text of the raw text `raw` (which starts at position `base`),
+// leaving out the breaks before pieces at `skipped` (ascending), with what
+// each stand-in stands for as `standingFor(position)` says.
+template <typename StandingFor>
+QString scriptTextOf(QStringView raw, std::span<const int> skipped, int base, StandingFor standingFor)
 {
-    QString out(script.size(), Qt::Uninitialized);
-    out.truncate(convertToDocument(script.utf16(), script.size(), reinterpret_cast<char16_t *>(out.data())));
-    return out;
-}
-
-QString ScriptDocument::toDocumentText(QString &&script)
-{
-    // A script as large as memory allows is converted where it lies: an open
-    // then holds one copy of the text besides the document's, not two.
-    QString text = std::move(script);
-    char16_t *data = reinterpret_cast<char16_t *>(text.data());
-    text.truncate(convertToDocument(data, text.size(), data));
-    return text;
-}
-
-// The script text of the raw text `raw`, leaving out the characters at the
-// positions `skipped` (ascending) holds.
-static QString scriptTextOf(QStringView raw, std::span<const int> skipped)
-{
-    // A piece break is a block break that writes nothing.
     const qsizetype breaks = raw.count(QChar(blockBreak)) - qsizetype(skipped.size());
     QString out(raw.size() + breaks - qsizetype(skipped.size()), Qt::Uninitialized);
     char16_t *o = reinterpret_cast<char16_t *>(out.data());
@@ -169,11 +183,13 @@ static QString scriptTextOf(QStringView raw, std::span<const int> skipped)
     auto skip = skipped.begin();
     for (qsizetype i = 0; i < raw.size(); ++i) {
         const char16_t c = raw[i].unicode();
-        if (skip != skipped.end() && *skip == i) {
+        if (skip != skipped.end() && *skip - base == i) {
             ++skip;
         } else if (c == blockBreak) {
             o[w++] = CR;
             o[w++] = LF;
+        } else if (c == standIn) {
+            o[w++] = standingFor(base + int(i));
         } else {
             o[w++] = c == loneLineFeed ? LF : c;
         }
@@ -181,9 +197,41 @@ static QString scriptTextOf(QStringView raw, std::span<const int> skipped)
     return out;
 }
 
-QString ScriptDocument::toScriptText(QStringView raw)
+} // namespace
+
+ScriptDocument::DocumentText ScriptDocument::toDocumentText(QStringView script)
 {
-    return scriptTextOf(raw, {});
+    DocumentText out{QString(script.size(), Qt::Uninitialized), {}};
+    out.text.truncate(convertToDocument(script.utf16(), script.size(), reinterpret_cast<char16_t *>(out.text.data()),
+                                        out.standIns));
+    return out;
+}
+
+ScriptDocument::DocumentText ScriptDocument::toDocumentText(QString &&script)
+{
+    // A script as large as memory allows is converted where it lies: an open
+    // then holds one copy of the text besides the document's, not two.
+    DocumentText out{std::move(script), {}};
+    char16_t *data = reinterpret_cast<char16_t *>(out.text.data());
+    out.text.truncate(convertToDocument(data, out.text.size(), data, out.standIns));
+    return out;
+}
+
+QString ScriptDocument::scriptOf(QStringView raw, std::span<const int> skipped, int base) const
+{
+    return scriptTextOf(raw, skipped, base, [this](int position) {
+        QTextCursor cursor(m_text);
+        cursor.setPosition(position + 1);
+        const QVariant standsFor = cursor.charFormat().property(standsForProperty);
+        return standsFor.isValid() ? char16_t(standsFor.toInt()) : standIn;
+    });
+}
+
+QString ScriptDocument::fromFormerJournal(QStringView raw)
+{
+    QString text = scriptTextOf(raw, {}, 0, [](int) { return standIn; });
+    text.remove(QChar(0xFDD0));
+    return text;
 }
 
 QString ScriptDocument::fromOutside(QStringView text)
@@ -202,11 +250,40 @@ QString ScriptDocument::fromOutside(QStringView text)
     return out;
 }
 
+bool ScriptDocument::checkingPieces()
+{
+    static const bool on = qEnvironmentVariableIntValue("SCRIVLET_CHECK_PIECES") != 0;
+    return on;
+}
+
+// --- Reading the script ---------------------------------------------------
+
 QString ScriptDocument::text() const
 {
     // toPlainText() would fold both breaks into "\n" and turn U+00A0 into a
     // blank: the text is always read raw.
-    return scriptTextOf(m_text->toRawText(), m_pieceBreaks);
+    return scriptOf(m_text->toRawText(), m_pieceBreaks, 0);
+}
+
+QString ScriptDocument::scriptText(int position, int length) const
+{
+    position = std::clamp(position, 0, positions());
+    length = std::clamp(length, 0, positions() - position);
+    if (length == 0)
+        return {};
+    QTextCursor cursor(m_text);
+    cursor.setPosition(position);
+    cursor.setPosition(position + length, QTextCursor::KeepAnchor);
+    // The selected text is the document's own, block breaks included.
+    const auto first = std::lower_bound(m_pieceBreaks.begin(), m_pieceBreaks.end(), position);
+    const auto last = std::lower_bound(first, m_pieceBreaks.end(), position + length);
+    return scriptOf(cursor.selectedText(), std::span<const int>(first, last), position);
+}
+
+QString ScriptDocument::text(qsizetype offset, qsizetype length) const
+{
+    const int from = toPosition(offset);
+    return scriptText(from, toPosition(offset + std::max<qsizetype>(length, 0)) - from);
 }
 
 int ScriptDocument::positions() const
@@ -214,37 +291,83 @@ int ScriptDocument::positions() const
     return m_text->characterCount() - 1;
 }
 
-QString ScriptDocument::rawText(int position, int length) const
+qsizetype ScriptDocument::length() const
 {
-    if (length <= 0)
+    return qsizetype(positions()) + (m_text->blockCount() - 1) - 2 * qsizetype(m_pieceBreaks.size());
+}
+
+int ScriptDocument::lineCount() const
+{
+    return m_text->blockCount() - int(m_pieceBreaks.size());
+}
+
+qsizetype ScriptDocument::lineStart(int line) const
+{
+    if (line <= 0)
+        return 0;
+    if (line >= lineCount())
+        return length();
+    return toScript(lineBlock(line).position());
+}
+
+qsizetype ScriptDocument::lineLength(int line) const
+{
+    if (line < 0 || line >= lineCount())
+        return 0;
+    const qsizetype end = line + 1 < lineCount() ? lineStart(line + 1) - 2 : length();
+    return end - lineStart(line);
+}
+
+int ScriptDocument::lineAt(qsizetype offset) const
+{
+    return lineOf(toPosition(offset));
+}
+
+QString ScriptDocument::lineText(int line, qsizetype from, qsizetype length) const
+{
+    if (line < 0 || line >= lineCount())
         return {};
-    QTextCursor cursor(m_text);
-    cursor.setPosition(position);
-    cursor.setPosition(position + length, QTextCursor::KeepAnchor);
-    // The selected text is the document's own, block breaks included.
-    QString text = cursor.selectedText();
-    for (auto at = std::lower_bound(m_pieceBreaks.begin(), m_pieceBreaks.end(), position);
-         at != m_pieceBreaks.end() && *at < position + length; ++at)
-        text[*at - position] = QChar(pieceBreak);
-    return text;
-}
-
-QString ScriptDocument::joinedText(int position, int length) const
-{
-    QString text = rawText(position, length);
-    const auto first = std::lower_bound(m_pieceBreaks.begin(), m_pieceBreaks.end(), position);
-    const auto last = std::lower_bound(first, m_pieceBreaks.end(), position + length);
-    // From the last, so that each removal leaves the earlier indices as they are.
-    for (auto at = last; at != first;) {
-        --at;
-        text.remove(*at - position, 1);
+    const QTextBlock first = lineBlock(line);
+    const qsizetype size = lineLength(line);
+    from = std::clamp<qsizetype>(from, 0, size);
+    length = length < 0 ? size - from : std::min(length, size - from);
+    // The line's positions hold a break before each of its pieces: the
+    // characters from `from` on start after those that come before them.
+    QTextBlock block = first;
+    qsizetype skipped = 0;
+    while (skipped + block.length() - 1 < from && block.next().isValid()) {
+        skipped += block.length() - 1;
+        block = block.next();
     }
-    return text;
+    const int start = block.position() + int(from - skipped);
+    int end = start;
+    for (qsizetype left = length + (start - block.position()); block.isValid(); block = block.next()) {
+        end = block.position() + int(std::min<qsizetype>(left, block.length() - 1));
+        left -= block.length() - 1;
+        if (left <= 0 || !continuesLine(block.next()))
+            break;
+    }
+    return scriptText(start, end - start);
 }
 
-bool ScriptDocument::continuesLine(const QTextBlock &block)
+// --- The view's side: positions and pieces ----------------------------------
+
+bool ScriptDocument::pieceBreakAt(int at) const
 {
-    return block.blockFormat().boolProperty(continuesProperty);
+    return std::binary_search(m_pieceBreaks.begin(), m_pieceBreaks.end(), at);
+}
+
+bool ScriptDocument::continuesLine(const QTextBlock &block) const
+{
+    return block.isValid() && block.position() > 0 && pieceBreakAt(block.position() - 1);
+}
+
+bool ScriptDocument::inCutLine(int position) const
+{
+    if (m_pieceBreaks.empty())
+        return false;
+    const QTextBlock block = m_text->findBlock(position);
+    return continuesLine(block) || continuesLine(block.next());
 }
 
 int ScriptDocument::piecesBefore(int position) const
@@ -282,18 +405,8 @@ QTextBlock ScriptDocument::lineBlock(int line) const
     return m_text->findBlockByNumber(line + int(low));
 }
 
-qsizetype ScriptDocument::length() const
-{
-    return qsizetype(positions()) + (m_text->blockCount() - 1) - 2 * qsizetype(m_pieceBreaks.size());
-}
-
-int ScriptDocument::lineCount() const
-{
-    return m_text->blockCount() - int(m_pieceBreaks.size());
-}
-
 // A line break counts one position and two script characters, a break
-// between pieces one position and none.
+// before a piece one position and none.
 qsizetype ScriptDocument::toScript(int position) const
 {
     return qsizetype(position) + m_text->findBlock(position).blockNumber() - 2 * qsizetype(piecesBefore(position));
@@ -319,6 +432,8 @@ int ScriptDocument::toPosition(qsizetype offset) const
     return int(std::min(block.position() + (offset - scriptStart(block)), blockEnd));
 }
 
+// --- Edits --------------------------------------------------------------
+
 void ScriptDocument::insert(QTextCursor &cursor, QStringView script)
 {
     cursor.beginEditBlock();
@@ -326,59 +441,190 @@ void ScriptDocument::insert(QTextCursor &cursor, QStringView script)
     cursor.endEditBlock();
 }
 
-void ScriptDocument::insertDocumentText(QTextCursor &cursor, const QString &text)
+void ScriptDocument::insertDocumentText(QTextCursor &cursor, const DocumentText &text)
 {
-    if (!m_piecesMade && !hasPieces(text)) {
-        cursor.insertText(text);
+    // Nothing shown in pieces, nothing to cut, nothing standing in: the
+    // editor's own insertion. The text never takes the format of a stand-in
+    // before it.
+    const int lineBlocks =
+        m_text->findBlock(cursor.selectionStart()).length() + m_text->findBlock(cursor.selectionEnd()).length();
+    if (!m_piecesMade && text.standIns.empty() && lineBlocks + longestLine(text.text) <= cutAbove) {
+        cursor.insertText(text.text, QTextCharFormat());
         return;
     }
-    // A line break typed into a piece would take the piece's format, and
-    // with it count as nothing: each break goes in with its own.
-    m_piecesMade = true;
+    const int start = cursor.selectionStart();
+    // Removing blocks, the document keeps the format of the first one, or
+    // of the last when the removal starts at the first one's start: the
+    // block the removal starts in must go on continuing a line, or not, as
+    // it did.
+    const bool continues = formatContinues(m_text->findBlock(start));
     cursor.removeSelectedText();
-    eachPiece(text, [&](qsizetype from, qsizetype to, bool continues) {
-        if (from > 0)
-            cursor.insertBlock(continues ? pieceFormat() : QTextBlockFormat());
-        cursor.insertText(text.sliced(from, to - from));
-    });
+    if (formatContinues(cursor.block()) != continues)
+        setContinues(cursor, continues);
+    // A line break typed into a piece would take the piece's format, and
+    // with it count as nothing: each goes in with a plain one.
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= text.text.size(); ++i) {
+        if (i < text.text.size() && !endsLine(text.text[i].unicode()))
+            continue;
+        insertText(cursor, text, from, i);
+        if (i < text.text.size())
+            cursor.insertBlock(pieceFormat(false));
+        from = i + 1;
+    }
+    shapeLines(start, cursor.position());
+}
+
+void ScriptDocument::insertText(QTextCursor &cursor, const DocumentText &text, qsizetype from, qsizetype to)
+{
+    auto standIn = std::lower_bound(text.standIns.begin(), text.standIns.end(), std::pair<qsizetype, char16_t>(from, 0));
+    for (; standIn != text.standIns.end() && standIn->first < to; ++standIn) {
+        cursor.insertText(text.text.sliced(from, standIn->first - from), QTextCharFormat());
+        cursor.insertText(QString(QChar(text.text[standIn->first])), standInFormat(standIn->second));
+        from = standIn->first + 1;
+    }
+    cursor.insertText(text.text.sliced(from, to - from), QTextCharFormat());
+}
+
+void ScriptDocument::setContinues(QTextCursor &cursor, bool continues)
+{
+    cursor.setBlockFormat(pieceFormat(continues));
+}
+
+void ScriptDocument::joinAt(QTextCursor &cursor, int at)
+{
+    const bool continues = formatContinues(m_text->findBlock(at));
+    cursor.setPosition(at);
+    cursor.deleteChar();
+    if (formatContinues(cursor.block()) != continues)
+        setContinues(cursor, continues);
+}
+
+void ScriptDocument::cutBlock(QTextCursor &cursor, const QTextBlock &block)
+{
+    const QString text = block.text();
+    std::vector<qsizetype> cuts;
+    for (qsizetype start = 0, cut = pieceEnd(text, 0, text.size()); cut < text.size();
+         start = cut, cut = pieceEnd(text, start, text.size()))
+        cuts.push_back(cut);
+    // From the last, so that each cut leaves the earlier ones where they are.
+    const int position = block.position();
+    for (auto cut = cuts.rbegin(); cut != cuts.rend(); ++cut) {
+        cursor.setPosition(position + int(*cut));
+        cursor.insertBlock(pieceFormat(true));
+    }
+    m_piecesMade = m_piecesMade || !cuts.empty();
+}
+
+void ScriptDocument::shapeLines(int from, int to)
+{
+    QTextCursor edit(m_text);
+    // From the last block the edit touched back to the first: each change
+    // leaves the blocks before it where they are.
+    const int first = m_text->findBlock(from).position();
+    for (int at = m_text->findBlock(to).position(); at >= first;)
+        at = shapeAround(edit, m_text->findBlock(at)) - 1;
+}
+
+int ScriptDocument::shapeAround(QTextCursor &edit, const QTextBlock &block)
+{
+    // Whether the line is longer than cutAbove is found out from the
+    // blocks around this one, without reading the whole of a long line.
+    qsizetype length = block.length() - 1;
+    QTextBlock head = block;
+    while (length <= cutAbove && formatContinues(head) && head.previous().isValid()) {
+        head = head.previous();
+        length += head.length() - 1;
+    }
+    for (QTextBlock tail = block; length <= cutAbove && formatContinues(tail.next());) {
+        tail = tail.next();
+        length += tail.length() - 1;
+    }
+    const int start = block.position();
+    if (length <= cutAbove) {
+        // Short enough to lay out at once: the line becomes one block.
+        const int headStart = head.position();
+        for (QTextBlock whole = head; formatContinues(whole.next()); whole = m_text->findBlock(headStart))
+            joinAt(edit, whole.position() + whole.length() - 1);
+        return headStart;
+    }
+    if (block.length() == 1 && formatContinues(block)) {
+        // An emptied piece: the break before it goes.
+        joinAt(edit, start - 1);
+    } else if (block.length() == 1 && formatContinues(block.next())) {
+        // An emptied first piece: the piece after it takes its place.
+        joinAt(edit, start);
+    } else if (block.length() - 1 > cutAbove) {
+        cutBlock(edit, block);
+    }
+    return start;
 }
 
 void ScriptDocument::replaceEach(QTextCursor &cursor, std::span<const Edit> edits)
 {
     if (edits.empty())
         return;
+    // The edits' places in the document, found in one walk over the blocks.
+    std::vector<std::pair<int, int>> places;
+    places.reserve(edits.size());
+    QTextBlock block = m_text->begin();
+    qsizetype blockStart = 0;  // the block's script offset
+    const auto positionOf = [&](qsizetype offset) {
+        offset = std::clamp<qsizetype>(offset, 0, length());
+        for (;;) {
+            const QTextBlock next = block.next();
+            const qsizetype breakLength = continuesLine(next) ? 0 : 2;
+            const qsizetype nextStart = blockStart + block.length() - 1 + breakLength;
+            if (!next.isValid() || nextStart > offset)
+                return block.position() + int(std::min<qsizetype>(offset - blockStart, block.length() - 1));
+            block = next;
+            blockStart = nextStart;
+        }
+    };
+    for (const Edit &edit : edits) {
+        const int start = positionOf(edit.start);
+        places.emplace_back(start, positionOf(edit.start + edit.length) - start);
+    }
     // From the last to the first, so that no edit moves the positions of
     // the ones still to come.
     qsizetype grown = 0;
     qsizetype lastSize = 0;
     cursor.beginEditBlock();
-    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
-        const int start = std::clamp(it->start, 0, positions());
+    for (std::size_t i = edits.size(); i-- > 0;) {
+        const auto [start, removed] = places[i];
         cursor.setPosition(start);
-        cursor.setPosition(std::clamp(it->start + it->length, 0, positions()), QTextCursor::KeepAnchor);
-        insertDocumentText(cursor, toDocumentText(it->text));
+        cursor.setPosition(start + removed, QTextCursor::KeepAnchor);
+        insertDocumentText(cursor, toDocumentText(edits[i].text));
         const qsizetype size = cursor.position() - start;
-        if (it == edits.rbegin())
+        if (i + 1 == edits.size())
             lastSize = size;
         else
-            grown += size - it->length;
+            grown += size - removed;
     }
     cursor.endEditBlock();
-    cursor.setPosition(int(edits.back().start + grown + lastSize));
+    cursor.setPosition(int(places.back().first + grown + lastSize));
 }
 
 void ScriptDocument::replaceWhole(QStringView script, Origin origin, const QString &source)
 {
-    replaceWholeRaw(toDocumentText(script), origin, source);
+    replaceWholeText(toDocumentText(script), origin, source);
 }
 
-void ScriptDocument::replaceWholeRaw(const QString &raw, Origin origin, const QString &source)
+void ScriptDocument::replaceWhole(QString &&script, Origin origin, const QString &source)
+{
+    replaceWholeText(toDocumentText(std::move(script)), origin, source);
+}
+
+void ScriptDocument::replaceWholeText(const DocumentText &text, Origin origin, const QString &source)
 {
     // Not an edit of the text but a new one: no edited() for its pieces.
+    const QString &raw = text.text;
     m_replacing = true;
     emit replacingWhole(int(raw.count(QChar(LF))) + 1);
     m_pieceBreaks.clear();
-    m_piecesMade = hasPieces(raw);
+    m_piecesMade = longestLine(raw) > cutAbove;
+    // Where each piece starts, in the text and among the blocks.
+    std::vector<std::pair<qsizetype, qsizetype>> pieceStarts{{0, 0}};
     if (!m_piecesMade) {
         m_text->setPlainText(raw);
     } else {
@@ -386,13 +632,17 @@ void ScriptDocument::replaceWholeRaw(const QString &raw, Origin origin, const QS
         blocks.reserve(raw.size() + raw.size() / pieceLength + 1);
         eachPiece(raw, [&](qsizetype from, qsizetype to, bool continues) {
             if (from > 0) {
-                if (continues)
+                if (continues) {
                     m_pieceBreaks.push_back(int(blocks.size()));
+                    pieceStarts.emplace_back(from, blocks.size() + 1);
+                }
                 blocks.append(LF);
             }
             blocks.append(QStringView(raw).sliced(from, to - from));
         });
         m_text->setPlainText(blocks);
+    }
+    if (m_piecesMade || !text.standIns.empty()) {
         // As one edit without undo, so that the pieces are laid out as they
         // are shown, not one by one now.
         m_text->setUndoRedoEnabled(false);
@@ -400,19 +650,29 @@ void ScriptDocument::replaceWholeRaw(const QString &raw, Origin origin, const QS
         cursor.beginEditBlock();
         for (int at : m_pieceBreaks) {
             cursor.setPosition(at + 1);
-            cursor.setBlockFormat(pieceFormat());
+            cursor.setBlockFormat(pieceFormat(true));
+        }
+        for (const auto &[at, c] : text.standIns) {
+            const auto piece = std::prev(std::upper_bound(pieceStarts.begin(), pieceStarts.end(),
+                                                          std::pair<qsizetype, qsizetype>(at, LLONG_MAX)));
+            const int position = int(piece->second + (at - piece->first));
+            cursor.setPosition(position);
+            cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
+            cursor.setCharFormat(standInFormat(c));
         }
         cursor.endEditBlock();
         m_text->setUndoRedoEnabled(true);
     }
     m_replacing = false;
     m_positions = positions();
+    m_length = length();
     if (origin != Origin::Opened) {
         m_stamp = source.isEmpty() ? disk::Stamp() : disk::stampOf(source);
         m_reading = {};
     }
     m_source = source;
     ++m_revision;
+    checkPieces();
     emit replacedWhole(origin);
     emit contentChanged();
 }
@@ -425,7 +685,7 @@ scriptfile::Loaded ScriptDocument::open(const QString &path, const scriptfile::H
         // A change made while the file was read counts as one made after.
         m_stamp = before;
         m_reading = loaded.reading;
-        replaceWholeRaw(toDocumentText(std::move(loaded.script.text)), Origin::Opened, disk::absoluteName(path));
+        replaceWholeText(toDocumentText(std::move(loaded.script.text)), Origin::Opened, disk::absoluteName(path));
     }
     return loaded;
 }
@@ -464,8 +724,16 @@ void ScriptDocument::contentsChange(int position, int removed, int added)
     const int addedNow = std::max(m_positions - before + removedNow, 0);
     if (m_piecesMade)
         followPieces(position, removedNow, addedNow);
+    checkPieces();
+    // The same change in the script: what was added is read, what was
+    // removed follows from the lengths.
+    const qsizetype offset = toScript(position);
+    const qsizetype addedScript = toScript(position + addedNow) - offset;
+    const qsizetype now = length();
+    const qsizetype removedScript = addedScript - (now - m_length);
+    m_length = now;
     ++m_revision;
-    emit edited(position, removedNow, addedNow);
+    emit edited(offset, removedScript, addedScript);
     emit contentChanged();
 }
 
@@ -476,12 +744,39 @@ void ScriptDocument::followPieces(int position, int removed, int added)
     const auto kept = m_pieceBreaks.erase(first, last);
     for (auto at = kept; at != m_pieceBreaks.end(); ++at)
         *at += added - removed;
-    // Pieces the edit put in: an insertion's own, or ones an undo brought back.
+    // The pieces the change put in, as their blocks say: an insertion's
+    // own, or the ones an undo or a redo brought back.
     std::vector<int> made;
     if (added > 0)
         for (QTextBlock block = m_text->findBlock(position).next();
              block.isValid() && block.position() <= position + added; block = block.next())
-            if (continuesLine(block))
+            if (formatContinues(block))
                 made.push_back(block.position() - 1);
     m_pieceBreaks.insert(kept, made.begin(), made.end());
+}
+
+void ScriptDocument::checkPieces() const
+{
+    if (!checkingPieces() || !m_piecesMade)
+        return;
+    // The record against the blocks, and the shape of every cut line.
+    const auto fail = [](const char *what, int at) {
+        qFatal("ScriptDocument: %s (position %d)", what, at);
+    };
+    std::vector<int> marked;
+    qsizetype lineLength = 0;
+    for (QTextBlock block = m_text->begin(); block.isValid(); block = block.next()) {
+        const bool continues = formatContinues(block);
+        if (continues && block.position() == 0)
+            fail("the first block continues a line", 0);
+        if (continues)
+            marked.push_back(block.position() - 1);
+        if ((continues || formatContinues(block.next())) && block.length() == 1)
+            fail("an empty piece", block.position());
+        lineLength = continues ? lineLength + block.length() - 1 : block.length() - 1;
+        if (continues && !formatContinues(block.next()) && lineLength <= cutAbove)
+            fail("a line in pieces no longer than cutAbove", block.position());
+    }
+    if (marked != m_pieceBreaks)
+        fail("the record of pieces differs from the blocks", marked.empty() ? -1 : marked.front());
 }

@@ -1,10 +1,10 @@
-// A copy of the script's raw text as the document keeps it (lines separated
-// by scriptdoc::blockBreak, a lone LF as scriptdoc::loneLineFeed, so that
-// positions in it are document positions), read all at once or a slice at
-// a time from the event loop. It follows the document's edits: by default
-// what an edit changed is read again when next asked for and what lies
-// before it is kept; a reader that folds edits in patches its copy instead,
-// so that a long copy is never thrown back by edits near its start.
+// A copy of the script text (line breaks CR LF, a lone LF inside its line),
+// read all at once or a slice at a time from the event loop, so that a
+// worker can be given the whole script without the interface waiting. It
+// follows the document's edits: by default what an edit changed is read
+// again when next asked for and what lies before it is kept; a reader that
+// folds edits in patches its copy instead, so that a long copy is never
+// thrown back by edits near its start.
 #pragma once
 
 #include <QDeadlineTimer>
@@ -26,7 +26,8 @@ public:
     // The whole text as it is now, reading what is missing at once.
     const QString &whole();
     // Reads on, a slice at a time, until the copy is whole or the deadline
-    // has passed (one slice at least); true once it is whole.
+    // has passed (one slice at least); true once it is whole. A slice
+    // never ends inside a CR LF.
     bool read(QDeadlineTimer deadline);
     bool complete() const;
     // What has been read: the start of the text while incomplete.
@@ -35,7 +36,7 @@ public:
     void release();
 
 private:
-    void edited(int position, int removed, int added);
+    void edited(qsizetype offset, qsizetype removed, qsizetype added);
 
     const ScriptDocument &m_document;
     Edits m_edits;

@@ -1,6 +1,8 @@
 #include "editor/script_edit.h"
 
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -9,6 +11,8 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
+
+#include <array>
 
 void nameScrollBars(QAbstractScrollArea *area)
 {
@@ -203,11 +207,11 @@ void ScriptEdit::paintLineNumbers(QWidget *gutter, const QRect &area)
     int line = m_document.lineOf(block.position());
     while (block.isValid() && top <= area.bottom()) {
         const qreal bottom = top + blockBoundingRect(block).height();
-        if (block.isVisible() && bottom >= area.top() && !ScriptDocument::continuesLine(block))
+        if (block.isVisible() && bottom >= area.top() && !m_document.continuesLine(block))
             painter.drawText(0, int(top), width, lineHeight, Qt::AlignRight | Qt::AlignVCenter,
                              QString::number(line + 1));
         block = block.next();
-        if (!ScriptDocument::continuesLine(block))
+        if (!m_document.continuesLine(block))
             ++line;
         top = bottom;
     }
@@ -289,15 +293,30 @@ void ScriptEdit::replaceEach(std::span<const ScriptDocument::Edit> edits)
     setTextCursor(cursor);
 }
 
-void ScriptEdit::showPosition(int position)
+int ScriptEdit::caretLine() const
 {
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(std::clamp(position, 0, m_document.positions()));
-    setTextCursor(cursor);
+    return m_document.lineOf(textCursor().position());
+}
+
+qsizetype ScriptEdit::caretColumn() const
+{
+    return caret() - m_document.lineStart(caretLine());
+}
+
+void ScriptEdit::showOffset(qsizetype offset)
+{
+    setCaret(offset);
     ensureCursorVisible();
 }
 
-std::pair<QTextBlock, QTextBlock> ScriptEdit::shownLines() const
+void ScriptEdit::showLine(int line)
+{
+    QTextCursor cursor(m_document.lineBlock(line));
+    setTextCursor(cursor);
+    centerCursor();
+}
+
+std::pair<QTextBlock, QTextBlock> ScriptEdit::shownBlocks() const
 {
     // From the blocks' heights: finding the character at a point would
     // shape the lines at the top and the bottom at every paint.
@@ -309,6 +328,18 @@ std::pair<QTextBlock, QTextBlock> ScriptEdit::shownLines() const
         bottom += blockBoundingRect(last).height();
     }
     return {first, last};
+}
+
+std::pair<qsizetype, qsizetype> ScriptEdit::shownRange() const
+{
+    const auto [first, last] = shownBlocks();
+    return {m_document.toScript(first.position()), m_document.toScript(last.position() + last.length() - 1)};
+}
+
+std::pair<int, int> ScriptEdit::shownLines() const
+{
+    const auto [first, last] = shownBlocks();
+    return {m_document.lineOf(first.position()), m_document.lineOf(last.position())};
 }
 
 ScriptEdit::MarkLayer ScriptEdit::addMarkLayer(const QTextCharFormat &format)
@@ -324,8 +355,8 @@ void ScriptEdit::setMarks(MarkLayer layer, const std::vector<Range> &ranges)
     chosen.marks.reserve(qsizetype(ranges.size()));
     for (const Range &range : ranges) {
         QTextCursor cursor(document());
-        cursor.setPosition(range.start);
-        cursor.setPosition(range.start + range.length, QTextCursor::KeepAnchor);
+        cursor.setPosition(m_document.toPosition(range.start));
+        cursor.setPosition(m_document.toPosition(range.start + range.length), QTextCursor::KeepAnchor);
         chosen.marks.append({cursor, chosen.format});
     }
     QList<QTextEdit::ExtraSelection> all;
@@ -337,8 +368,10 @@ void ScriptEdit::setMarks(MarkLayer layer, const std::vector<Range> &ranges)
 std::vector<ScriptEdit::Range> ScriptEdit::marks(MarkLayer layer) const
 {
     std::vector<Range> ranges;
-    for (const QTextEdit::ExtraSelection &mark : m_layers[std::size_t(layer)].marks)
-        ranges.push_back({mark.cursor.selectionStart(), mark.cursor.selectionEnd() - mark.cursor.selectionStart()});
+    for (const QTextEdit::ExtraSelection &mark : m_layers[std::size_t(layer)].marks) {
+        const qsizetype start = m_document.toScript(mark.cursor.selectionStart());
+        ranges.push_back({start, m_document.toScript(mark.cursor.selectionEnd()) - start});
+    }
     return ranges;
 }
 
@@ -347,6 +380,8 @@ std::vector<ScriptEdit::Range> ScriptEdit::marks(MarkLayer layer) const
 // writes in their place (〜 as ～) become those at once, in the same step.
 void ScriptEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (editAtPieces(event))
+        return;
     qsizetype replaced = 0;
     if (const QString text = scriptfile::savable(event->text(), &replaced); replaced > 0) {
         QKeyEvent held(event->type(), event->key(), event->modifiers(), text, event->isAutoRepeat(),
@@ -371,36 +406,137 @@ void ScriptEdit::keyPressEvent(QKeyEvent *event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
-// Between two pieces of a long line the caret stands at one place of the
-// script: Enter there breaks the line, Backspace and Delete take the
-// character beyond the piece break, and the arrows step over it.
+bool ScriptEdit::nearPieces() const
+{
+    const QTextCursor cursor = textCursor();
+    return m_document.inCutLine(cursor.selectionStart()) || m_document.inCutLine(cursor.selectionEnd());
+}
+
+namespace {
+
+// Where a step by words or by characters from `at` lands in `text`, by the
+// rules of the editor's own layout.
+int stepIn(const QString &text, int at, bool forward, QTextLayout::CursorMode mode)
+{
+    QString shown = text;
+    shown.replace(u'\n', QChar(scriptdoc::loneLineFeed));
+    const QTextLayout layout(shown);
+    return forward ? layout.nextCursorPosition(at, mode) : layout.previousCursorPosition(at, mode);
+}
+
+} // namespace
+
+bool ScriptEdit::editAtPieces(QKeyEvent *event)
+{
+    if (!m_document.hasPieces() || !nearPieces())
+        return false;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool backspace = event->key() == Qt::Key_Backspace && !(modifiers & ~Qt::ShiftModifier);
+    const bool wordBack = event == QKeySequence::DeleteStartOfWord;
+    const bool wordForth = event == QKeySequence::DeleteEndOfWord;
+    const bool forth = event == QKeySequence::Delete;
+    const bool selected = textCursor().hasSelection();
+    if (event == QKeySequence::Cut) {
+        cutSelection();
+    } else if (enter && !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        insert(u"\r\n");
+    } else if (selected && (backspace || wordBack || wordForth || forth)) {
+        deleteSelection();
+    } else if (backspace || wordBack || wordForth || forth) {
+        // What the key takes, read from the caret's line as a whole.
+        const qsizetype at = caret();
+        const int line = caretLine();
+        const qsizetype column = caretColumn();
+        const qsizetype size = m_document.lineLength(line);
+        const bool back = backspace || wordBack;
+        if (back && column == 0) {
+            deleteRange(std::max<qsizetype>(at - 2, 0), at);
+        } else if (!back && column == size) {
+            deleteRange(at, std::min(at + 2, length()));
+        } else if (backspace) {
+            const QString before = m_document.lineText(line, column - 2, 2);
+            const bool pair = before.size() == 2 && before[1].isLowSurrogate() && before[0].isHighSurrogate();
+            deleteRange(at - (pair ? 2 : 1), at);
+        } else {
+            constexpr qsizetype reach = 1024;
+            const qsizetype from = std::max<qsizetype>(column - reach, 0);
+            const QString window = m_document.lineText(line, from, std::min(size, column + reach) - from);
+            const int here = int(column - from);
+            const int to = stepIn(window, here, !back, wordBack || wordForth ? QTextLayout::SkipWords
+                                                                               : QTextLayout::SkipCharacters);
+            deleteRange(at + std::min(0, to - here), at + std::max(0, to - here));
+        }
+    } else if (selected && !event->text().isEmpty() && event->text().front().isPrint() &&
+               !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        qsizetype replaced = 0;
+        insert(scriptfile::savable(event->text(), &replaced));
+        if (replaced > 0)
+            emit lookAlikesReplaced(replaced);
+    } else if ((event->key() == Qt::Key_Home || event->key() == Qt::Key_End) && !(modifiers & ~Qt::ShiftModifier) &&
+               lineWrapMode() == QPlainTextEdit::NoWrap) {
+        // Unwrapped, Home and End go to the ends of the line, not of a piece.
+        const int line = caretLine();
+        const qsizetype target = m_document.lineStart(line) + (event->key() == Qt::Key_End ? m_document.lineLength(line) : 0);
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(m_document.toPosition(target),
+                           modifiers & Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+        setTextCursor(cursor);
+    } else {
+        return false;
+    }
+    ensureCursorVisible();
+    event->accept();
+    return true;
+}
+
+void ScriptEdit::deleteRange(qsizetype start, qsizetype end)
+{
+    if (end <= start)
+        return;
+    select(start, end - start);
+    insert(u"");
+}
+
+void ScriptEdit::deleteSelection()
+{
+    if (!m_document.hasPieces() || !nearPieces()) {
+        textCursor().removeSelectedText();
+        return;
+    }
+    deleteRange(selectionStart(), selectionStart() + selectionLength());
+}
+
+void ScriptEdit::cutSelection()
+{
+    if (!textCursor().hasSelection())
+        return;
+    copy();
+    deleteSelection();
+}
+
+// At the edge of two pieces of a long line the caret stands at one place
+// of the script: the arrows step over the edge at once.
 bool ScriptEdit::stepOverPieceBreak(QKeyEvent *event)
 {
-    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-                       !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-    QTextCursor cursor = textCursor();
-    if (enter && ScriptDocument::continuesLine(document()->findBlock(cursor.selectionStart()))) {
-        insert(u"\r\n");
-        ensureCursorVisible();
-        return true;
-    }
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const bool deleting = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
-    const bool back = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Left;
-    const bool forth = event->key() == Qt::Key_Delete || event->key() == Qt::Key_Right;
-    const bool shift = modifiers == Qt::ShiftModifier && !deleting;
+    const bool back = event->key() == Qt::Key_Left;
+    const bool forth = event->key() == Qt::Key_Right;
+    const bool shift = modifiers == Qt::ShiftModifier;
+    QTextCursor cursor = textCursor();
     if (!(back || forth) || (modifiers != Qt::NoModifier && !shift) || (cursor.hasSelection() && !shift))
         return false;
     const auto atBreak = [&] {
         const QTextBlock block = cursor.block();
-        return back ? cursor.atBlockStart() && ScriptDocument::continuesLine(block)
-                    : cursor.atBlockEnd() && ScriptDocument::continuesLine(block.next());
+        return back ? cursor.atBlockStart() && m_document.continuesLine(block)
+                    : cursor.atBlockEnd() && m_document.continuesLine(block.next());
     };
     if (!atBreak())
         return false;
     const QTextCursor::MoveMode mode = shift ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
-    while (atBreak())
-        cursor.movePosition(back ? QTextCursor::PreviousCharacter : QTextCursor::NextCharacter, mode);
+    // Every step moves: a break is never at either end of the text.
+    while (atBreak() && cursor.movePosition(back ? QTextCursor::PreviousCharacter : QTextCursor::NextCharacter, mode))
+        ;
     setTextCursor(cursor);
     QPlainTextEdit::keyPressEvent(event);
     return true;
@@ -410,16 +546,73 @@ void ScriptEdit::inputMethodEvent(QInputMethodEvent *event)
 {
     qsizetype replaced = 0;
     const QString commit = scriptfile::savable(event->commitString(), &replaced);
-    if (replaced == 0) {
+    // A word committed over a selection, or over committed text the input
+    // method converts again, where a line is shown in pieces: what it
+    // replaces goes through the document first.
+    qsizetype replacementStart = event->replacementStart();
+    qsizetype replacementLength = event->replacementLength();
+    if (!commit.isEmpty() && m_document.hasPieces() && nearPieces() &&
+        (textCursor().hasSelection() || replacementLength > 0)) {
+        if (textCursor().hasSelection()) {
+            deleteSelection();
+        } else {
+            const qsizetype at = caret() + replacementStart;
+            deleteRange(at, at + replacementLength);
+        }
+        replacementStart = 0;
+        replacementLength = 0;
+    } else if (replaced == 0) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
     // The conversion still open is the input method's, and left as it is.
     QInputMethodEvent held(event->preeditString(), event->attributes());
-    held.setCommitString(commit, event->replacementStart(), event->replacementLength());
+    held.setCommitString(commit, int(replacementStart), int(replacementLength));
     QPlainTextEdit::inputMethodEvent(&held);
     event->setAccepted(held.isAccepted());
-    emit lookAlikesReplaced(replaced);
+    if (replaced > 0)
+        emit lookAlikesReplaced(replaced);
+}
+
+void ScriptEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu(event->pos());
+    // Cutting and deleting go the way their keys go.
+    for (QAction *action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-cut")) {
+            action->disconnect();
+            connect(action, &QAction::triggered, this, &ScriptEdit::cutSelection);
+        } else if (action->objectName() == QLatin1String("edit-delete")) {
+            action->disconnect();
+            connect(action, &QAction::triggered, this, &ScriptEdit::deleteSelection);
+        }
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void ScriptEdit::dropEvent(QDropEvent *event)
+{
+    // Text moved within Text1 where a line is shown in pieces: the move is
+    // the document's, as one step.
+    const int target = cursorForPosition(event->position().toPoint()).position();
+    if (event->source() == this && event->dropAction() == Qt::MoveAction && m_document.hasPieces() &&
+        (nearPieces() || m_document.inCutLine(target)) && event->mimeData()->hasText()) {
+        const qsizetype start = selectionStart();
+        const qsizetype length = selectionLength();
+        const qsizetype at = m_document.toScript(target);
+        if (at < start || at > start + length) {
+            const QString moved = m_document.text(start, length);
+            const std::array<ScriptDocument::Edit, 2> edits =
+                at < start ? std::array{ScriptDocument::Edit{at, 0, moved}, ScriptDocument::Edit{start, length, {}}}
+                           : std::array{ScriptDocument::Edit{start, length, {}}, ScriptDocument::Edit{at, 0, moved}};
+            replaceEach(edits);
+        }
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::dropEvent(event);
 }
 
 void ScriptEdit::insertFromMimeData(const QMimeData *source)
@@ -442,8 +635,8 @@ QMimeData *ScriptEdit::createMimeDataFromSelection() const
     // blank; the clipboard gets "\n" for every break, as other programs expect.
     auto *data = new QMimeData;
     const QTextCursor cursor = textCursor();
-    QString text = m_document.joinedText(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart());
-    text.replace(QChar(scriptdoc::blockBreak), u'\n').replace(QChar(scriptdoc::loneLineFeed), u'\n');
+    QString text = m_document.scriptText(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     data->setText(text);
     return data;
 }

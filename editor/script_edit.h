@@ -1,9 +1,10 @@
 // Text1, the view of the script: a plain text editor over a ScriptDocument
-// that speaks, to the commands of the main window and the pickers, in
-// offsets of the script text, in which every line break is CR LF and counts
-// as two characters, whatever the document keeps inside. The capabilities
-// beside it (search, findings, colours) work in document positions and
-// draw their marks here, each in a layer of its own.
+// that speaks, to everything beside it, in script lines and in offsets of
+// the script text, in which every line break is CR LF and counts as two
+// characters, whatever the document keeps inside. The capabilities beside
+// it (search, findings, colours) draw their marks here, each in a layer of
+// its own. A line too long to lay out at every keystroke is shown in pieces;
+// every key acts on such a line as on any other.
 #pragma once
 
 #include "document/script_document.h"
@@ -51,7 +52,7 @@ public:
     // or goes in at the caret, and the caret stands right after it with
     // nothing selected. One undo step; no copy of the whole text.
     void insert(QStringView fragment);
-    // Several replacements, in document positions, as one edit and one undo
+    // Several replacements, in script offsets, as one edit and one undo
     // step; the caret stands after the last one, nothing selected.
     void replaceEach(std::span<const ScriptDocument::Edit> edits);
 
@@ -64,19 +65,29 @@ public:
     void setFontSize(int points);
     int fontSize() const { return font().pointSize(); }
 
-    // Puts the caret at a document position and brings it into view.
-    void showPosition(int position);
+    // The script line the caret stands on, and its column there.
+    int caretLine() const;
+    qsizetype caretColumn() const;
+    // Puts the caret at a script offset and brings it into view.
+    void showOffset(qsizetype offset);
+    // Puts the caret at the start of a script line (from 0), in the middle
+    // of the view.
+    void showLine(int line);
 
-    // The lines on screen, first and last (the last may be cut off at the
-    // bottom).
-    std::pair<QTextBlock, QTextBlock> shownLines() const;
+    // The script lines on screen, first and last (the last may be cut off at
+    // the bottom).
+    std::pair<int, int> shownLines() const;
+    // The script offsets of the first and the last character on screen.
+    std::pair<qsizetype, qsizetype> shownRange() const;
+    // The same as blocks, for the view's own layers.
+    std::pair<QTextBlock, QTextBlock> shownBlocks() const;
 
     // Marks drawn over the text, in layers: each capability takes a layer
     // and sets its own marks, leaving the other layers as they are. Marks
     // never touch the text, the undo stack or contentChanged().
     struct Range {
-        int start;  // document position
-        int length;
+        qsizetype start;  // script offset
+        qsizetype length;
         friend bool operator==(const Range &, const Range &) = default;
     };
     using MarkLayer = int;
@@ -101,6 +112,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
     QMimeData *createMimeDataFromSelection() const override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     struct Layer {
@@ -109,6 +122,14 @@ private:
     };
     friend class LineNumbers;
     bool stepOverPieceBreak(QKeyEvent *event);
+    // A key that changes the text where a line is shown in pieces acts on
+    // the script through the document, by the same rules as elsewhere.
+    bool editAtPieces(QKeyEvent *event);
+    bool nearPieces() const;
+    // Deletes the script characters from `start` to `end` as one step.
+    void deleteRange(qsizetype start, qsizetype end);
+    void cutSelection();
+    void deleteSelection();
     void paintLineNumbers(QWidget *gutter, const QRect &area);
     int gutterWidth() const;
     void placeGutter();

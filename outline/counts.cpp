@@ -1,7 +1,5 @@
 #include "outline/counts.h"
 
-#include "document/line_breaks.h"
-
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -13,10 +11,11 @@ constexpr std::uint32_t rowLength = 20;
 
 QString str(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
-bool isBreak(char16_t c) { return c == scriptdoc::loneLineFeed || c == u'\n' || c == scriptdoc::blockBreak; }
+// A lone LF inside a line starts a new row, as a line break does.
+bool isBreak(char16_t c) { return c == u'\n' || c == u'\r'; }
 
-// Not counted: blanks, and the break between two pieces of a long line.
-bool uncounted(char16_t c) { return QChar::isSpace(c) || c == scriptdoc::pieceBreak; }
+// Not counted: blanks.
+bool uncounted(char16_t c) { return QChar::isSpace(c); }
 
 // A character that is a grapheme cluster of its own whatever stands
 // beside it: no combining mark, joiner, selector, surrogate, Hangul or
@@ -41,7 +40,7 @@ public:
         qsizetype i = 0;
         for (; i < n; ++i) {
             const char16_t c = s[i];
-            if (c == u' ' || c == u'\t' || c == 0x3000 || c == 0xA0 || c == scriptdoc::pieceBreak)
+            if (c == u' ' || c == u'\t' || c == 0x3000 || c == 0xA0)
                 continue;
             if (isBreak(c))
                 endRow();

@@ -70,8 +70,7 @@ struct Survey {
     std::vector<std::vector<Cue>> casting;  // per slot
 };
 
-// Surveys a whole script: the document's raw text (a TextReader's copy,
-// lines ending at block breaks) or the script text (CR LF, a lone CR). A
+// Surveys a whole script text (lines ending at CR LF or a lone CR). A
 // tag counts where its "<" stands, once its ">" is read; an element's
 // name and attributes match whatever their letter case. Picture paths
 // are looked up whatever the case of their letters, as the game's files are.

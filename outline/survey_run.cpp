@@ -1,6 +1,5 @@
 #include "outline/survey_run.h"
 
-#include "document/line_breaks.h"
 #include "document/script_document.h"
 
 namespace outline {
@@ -58,7 +57,8 @@ void SurveyRun::readSome()
     const bool whole = m_reader.read(QDeadlineTimer(slice));
     const QString &text = m_reader.text();
     // The lines read whole go to the worker, each part a copy of its own.
-    const qsizetype end = whole ? text.size() : text.lastIndexOf(QChar(scriptdoc::blockBreak)) + 1;
+    const qsizetype lastBreak = text.lastIndexOf(u"\r\n");
+    const qsizetype end = whole ? text.size() : lastBreak < 0 ? 0 : lastBreak + 2;
     if (!whole) {
         if (end > m_fed)
             m_worker.post([this, part = text.sliced(m_fed, end - m_fed)] { m_builder->add(part, false); });

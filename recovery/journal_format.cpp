@@ -12,7 +12,11 @@ namespace recovery {
 namespace {
 
 constexpr char tag[] = {'S', 'C', 'R', 'I', 'V', 'J', 'N', 'L'};
-constexpr quint32 version = 1;
+// 2: the script text, in script offsets. 1: the editor's own text, its
+// line breaks and the breaks between the pieces of long lines as it kept
+// them, in its positions.
+constexpr quint32 version = 2;
+constexpr quint32 formerVersion = 1;
 constexpr qsizetype startLength = sizeof tag + 4;
 constexpr qsizetype frameLength = 8;  // length and CRC
 
@@ -219,7 +223,8 @@ Replayed replay(QByteArrayView bytes)
         return result;
     }
     const quint32 fileVersion = qFromLittleEndian<quint32>(bytes.data() + sizeof tag);
-    if (fileVersion != version) {
+    result.formerText = fileVersion == formerVersion;
+    if (fileVersion != version && fileVersion != formerVersion) {
         result.problem = fileVersion > version
                              ? QStringLiteral(u"このプログラムより新しい版の形式(%1)の記録で、読めません。").arg(fileVersion)
                              : QStringLiteral(u"復元用の記録ではありません。");

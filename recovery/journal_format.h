@@ -39,6 +39,9 @@ struct Replayed {
     Header header;
     // The base with every edit up to the last complete, consistent record.
     QString text;
+    // The journal is of an earlier version, which kept the editor's own
+    // text rather than the script's (see ScriptDocument::fromFormerJournal).
+    bool formerText = false;
     qint64 lastEdit = 0;  // milliseconds since the epoch; the base's time if no edit
     qsizetype usedBytes = 0;
     // Why some or all of the bytes were not used, in the user's words.

@@ -6,9 +6,8 @@
 
 namespace recovery {
 
-// The journal holds the document's own text (block breaks, a lone LF as it
-// is kept), so an edit costs no conversion and the text goes back into the
-// document as it was.
+// The journal holds the script text and its edits in script offsets: what
+// it keeps is the author's text alone, however the editor shows it.
 Recovery::Recovery(ScriptDocument &document, const QString &folder)
     : m_document(document)
     , m_journal(folder)
@@ -63,16 +62,16 @@ bool Recovery::offer(const Ask &ask)
         }
         // The restored text is journalled at once, and the journal it came
         // from stays until the new one holds it on disk.
-        const QString text = replayed.text;
+        QString text = replayed.formerText ? ScriptDocument::fromFormerJournal(replayed.text) : replayed.text;
         const QString source = replayed.header.source;
         m_taken = std::move(leftover);
-        m_document.replaceWholeRaw(text, ScriptDocument::Origin::Restored, source);
+        m_document.replaceWhole(std::move(text), ScriptDocument::Origin::Restored, source);
         return true;
     }
     return false;
 }
 
-void Recovery::edited(int position, int removed, int added)
+void Recovery::edited(qsizetype offset, qsizetype removed, qsizetype added)
 {
     if (!m_on || m_copying)
         return;  // a copy under way folds the edit in
@@ -82,7 +81,7 @@ void Recovery::edited(int position, int removed, int added)
         beginCopy();
         return;
     }
-    m_journal.record(position, removed, m_document.rawText(position, added));
+    m_journal.record(offset, removed, m_document.text(offset, added));
 }
 
 void Recovery::replacedWhole(ScriptDocument::Origin origin)

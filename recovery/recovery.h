@@ -43,7 +43,7 @@ signals:
     void trouble(const QString &message);
 
 private:
-    void edited(int position, int removed, int added);
+    void edited(qsizetype offset, qsizetype removed, qsizetype added);
     void replacedWhole(ScriptDocument::Origin origin);
     void beginCopy();
     void copyNextSlice();

@@ -9,26 +9,36 @@ namespace search {
 
 namespace {
 
-using scriptdoc::blockBreak;
-using scriptdoc::loneLineFeed;
-using scriptdoc::pieceBreak;
-
 // No character has more than four case forms (θ Θ ϑ ϴ); room for twice that.
 constexpr std::size_t maxFirsts = 8;
 
-bool breaksLines(QChar c) { return c == QChar(blockBreak) || c == u'\r'; }
+// A script line ends at CR LF; the script holds no other CR.
+constexpr qsizetype breakLength = 2;
 
-// The start of the line holding position `at` (a U+2029 belongs to the line
+// The start of the line holding offset `at` (a CR LF belongs to the line
 // it ends).
 qsizetype lineStartOf(QStringView text, qsizetype at)
 {
-    return at <= 0 ? 0 : text.lastIndexOf(QChar(blockBreak), at - 1) + 1;
+    if (at <= 0)
+        return 0;
+    // The LF of a CR LF stands where the CR does.
+    if (at < text.size() && text[at] == u'\n' && text[at - 1] == u'\r')
+        --at;
+    const qsizetype cr = at > 0 ? text.lastIndexOf(u'\r', at - 1) : -1;
+    return cr < 0 ? 0 : cr + breakLength;
 }
 
 qsizetype lineEndFrom(QStringView text, qsizetype lineStart)
 {
-    const qsizetype end = text.indexOf(QChar(blockBreak), lineStart);
+    const qsizetype end = text.indexOf(u'\r', lineStart);
     return end < 0 ? text.size() : end;
+}
+
+// Whether a match may start at `at`: not on the LF of a CR LF, which a
+// search text that starts with a lone LF would find.
+bool startsInLine(QStringView text, qsizetype at)
+{
+    return !(text[at] == u'\n' && at > 0 && text[at - 1] == u'\r');
 }
 
 // \1 … \9 and \0 from the match, \\ as one backslash, anything else as written.
@@ -69,12 +79,11 @@ Pattern::Pattern(const QString &text, Options options)
             m_regex.optimize();
         return;
     }
-    // A lone LF is U+2028 in the text searched; a text holding a line break
-    // could only match across lines, so it finds nothing.
-    if (std::any_of(text.begin(), text.end(), breaksLines))
+    // A text holding a line break could only match across lines, so it
+    // finds nothing; a lone LF stands inside its line.
+    if (text.contains(u'\r'))
         return;
     m_needle = text;
-    m_needle.replace(u'\n', QChar(loneLineFeed));
     if (!options.caseSensitive && !m_needle.isEmpty()) {
         const QChar first = m_needle.front();
         if (first.isSurrogate()) {
@@ -92,8 +101,12 @@ qsizetype Pattern::plainIndex(QStringView text, qsizetype from) const
 {
     if (m_needle.isEmpty())
         return -1;
-    if (m_options.caseSensitive)
-        return text.indexOf(m_needle, from);
+    if (m_options.caseSensitive) {
+        qsizetype at = text.indexOf(m_needle, from);
+        while (at >= 0 && !startsInLine(text, at))
+            at = text.indexOf(m_needle, at + 1);
+        return at;
+    }
     // Qt's own case-blind search folds every character of the text; most
     // characters of a script cannot start a match, so look only where one can.
     const qsizetype n = m_needle.size();
@@ -112,7 +125,7 @@ qsizetype Pattern::plainIndex(QStringView text, qsizetype from) const
         if (nearest == forms || next[nearest] + n > text.size())
             return -1;
         const qsizetype i = next[nearest];
-        if (text.sliced(i, n).compare(m_needle, Qt::CaseInsensitive) == 0)
+        if (text.sliced(i, n).compare(m_needle, Qt::CaseInsensitive) == 0 && startsInLine(text, i))
             return i;
         next[nearest] = text.indexOf(QChar(m_firsts[nearest]), i + 1);
     }
@@ -121,61 +134,35 @@ qsizetype Pattern::plainIndex(QStringView text, qsizetype from) const
 template <typename Visit>
 void Pattern::eachLineMatch(QStringView line, qsizetype offset, Visit visit, Budget *budget) const
 {
-    // The expression sees a lone LF as the LF it is in the file, and the
-    // line whole, without the breaks between its pieces: where each was
-    // taken out, in the copy, ascending.
-    QString copy;
-    QStringView subject = line;
-    std::vector<qsizetype> pieces;
-    if (line.contains(QChar(loneLineFeed)) || line.contains(QChar(pieceBreak))) {
-        copy.reserve(line.size());
-        const qsizetype from = offset;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            if (line[i] == QChar(pieceBreak)) {
-                pieces.push_back(copy.size());
-                offset -= i < from;
-            } else {
-                copy.append(line[i] == QChar(loneLineFeed) ? QChar(u'\n') : line[i]);
-            }
-        }
-        subject = copy;
-    }
-    // Positions in the copy back to the line's: a break taken out where a
-    // match starts lies before it, one where it ends after it.
-    const auto inLine = [&pieces](qsizetype at, bool end) {
-        return at + (end ? std::lower_bound(pieces.begin(), pieces.end(), at)
-                         : std::upper_bound(pieces.begin(), pieces.end(), at)) - pieces.begin();
-    };
+    // The expression sees the line whole, a lone LF as the LF it is.
     qsizetype at = offset;
-    while (at <= subject.size()) {
+    while (at <= line.size()) {
         // Never start between the halves of a surrogate pair.
-        if (at > 0 && at < subject.size() && subject[at].isLowSurrogate() && subject[at - 1].isHighSurrogate())
+        if (at > 0 && at < line.size() && line[at].isLowSurrogate() && line[at - 1].isHighSurrogate())
             ++at;
         QElapsedTimer clock;
         clock.start();
-        const QRegularExpressionMatch match = m_regex.match(subject, at);
+        const QRegularExpressionMatch match = m_regex.match(line, at);
         if (budget && clock.elapsed() > Budget::tooSlowMs) {
             budget->tooComplex = true;
             return;
         }
         if (!match.hasMatch())
             return;
-        const qsizetype start = inLine(match.capturedStart(), false);
-        const qsizetype length = match.capturedLength() > 0 ? inLine(match.capturedEnd(), true) - start : 0;
-        if (!visit(start, length, match))
+        if (!visit(match.capturedStart(), match.capturedLength(), match))
             return;
         at = match.capturedLength() > 0 ? match.capturedEnd() : match.capturedEnd() + 1;
     }
 }
 
-std::vector<Match> Pattern::lineMatches(QStringView line, qsizetype lineStart, Budget *budget) const
+std::vector<Match> Pattern::lineMatches(QStringView line, qsizetype lineStart, Budget *budget, qsizetype from) const
 {
     std::vector<Match> matches;
     if (!usable())
         return matches;
     if (m_options.regularExpression) {
         eachLineMatch(
-            line, 0,
+            line, from,
             [&](qsizetype start, qsizetype length, const QRegularExpressionMatch &) {
                 matches.push_back({lineStart + start, length});
                 return true;
@@ -183,7 +170,7 @@ std::vector<Match> Pattern::lineMatches(QStringView line, qsizetype lineStart, B
             budget);
         return matches;
     }
-    for (qsizetype at = plainIndex(line, 0); at >= 0; at = plainIndex(line, at + m_needle.size()))
+    for (qsizetype at = plainIndex(line, from); at >= 0; at = plainIndex(line, at + m_needle.size()))
         matches.push_back({lineStart + at, m_needle.size()});
     return matches;
 }
@@ -191,6 +178,10 @@ std::vector<Match> Pattern::lineMatches(QStringView line, qsizetype lineStart, B
 Match Pattern::next(QStringView text, qsizetype from, qsizetype until, Budget *budget) const
 {
     from = std::max<qsizetype>(from, 0);
+    // One on from an empty match at a line's end is inside its CR LF: the
+    // search goes on from the next line.
+    if (from > 0 && from < text.size() && text[from - 1] == u'\r')
+        ++from;
     const qsizetype limit = until < 0 ? text.size() + 1 : std::min(until, text.size() + 1);
     if (!usable() || from >= limit)
         return {};
@@ -222,7 +213,7 @@ Match Pattern::next(QStringView text, qsizetype from, qsizetype until, Budget *b
             return found.start < limit ? found : Match{};
         if (lineEnd == text.size())
             break;
-        lineStart = lineEnd + 1;
+        lineStart = lineEnd + breakLength;
         offset = 0;
     }
     return {};
@@ -237,7 +228,7 @@ Match Pattern::previous(QStringView text, qsizetype before, Budget *budget) cons
     for (bool firstLine = true;; firstLine = false) {
         const qsizetype lineEnd = lineEndFrom(text, lineStart);
         if (budget && !firstLine && budget->deadline.hasExpired()) {
-            budget->stoppedAt = lineEnd + 1;
+            budget->stoppedAt = lineEnd + breakLength;
             return {};
         }
         const std::vector<Match> matches = lineMatches(text.sliced(lineStart, lineEnd - lineStart), lineStart, budget);
@@ -249,7 +240,7 @@ Match Pattern::previous(QStringView text, qsizetype before, Budget *budget) cons
             return *std::prev(after);
         if (lineStart == 0)
             return {};
-        lineStart = lineStartOf(text, lineStart - 1);
+        lineStart = lineStartOf(text, lineStart - breakLength);
     }
 }
 
@@ -292,7 +283,7 @@ void Pattern::replaceAll(QStringView text, const QString &with, std::vector<Edit
             eachLineMatch(
                 line, 0,
                 [&](qsizetype start, qsizetype length, const QRegularExpressionMatch &m) {
-                    edits.push_back({int(lineStart + start), int(length), expand(with, m)});
+                    edits.push_back({lineStart + start, length, expand(with, m)});
                     return true;
                 },
                 budget);
@@ -300,11 +291,11 @@ void Pattern::replaceAll(QStringView text, const QString &with, std::vector<Edit
                 return;
         } else {
             for (const Match &m : lineMatches(line, lineStart))
-                edits.push_back({int(m.start), int(m.length), with});
+                edits.push_back({m.start, m.length, with});
         }
         if (lineEnd == text.size())
             return;
-        lineStart = lineEnd + 1;
+        lineStart = lineEnd + breakLength;
     }
 }
 

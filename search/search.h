@@ -1,7 +1,6 @@
-// Finding and replacing in the script, over the document's raw text (a
-// TextReader's copy): lines separated by scriptdoc::blockBreak, a lone LF
-// kept inside its line as scriptdoc::loneLineFeed. Positions are document
-// positions.
+// Finding and replacing in the script text (a TextReader's copy): lines
+// separated by CR LF, a lone LF inside its line. Positions are script
+// offsets.
 //
 // A match never crosses from one line into the next: a search text holding
 // a line break finds nothing, and a regular expression is matched against
@@ -45,7 +44,7 @@ struct PatternError {
     qsizetype offset = 0;
 };
 
-// One replacement: `length` positions from `start` become `text`.
+// One replacement: `length` characters from `start` become `text`.
 using Edit = ScriptDocument::Edit;
 
 // A limit on a search's work, so that no pattern holds the program up. A
@@ -83,9 +82,10 @@ public:
     // right from the start of its line; a budget that stops the search says
     // which `before` to go on with.
     Match previous(QStringView text, qsizetype before, Budget *budget = nullptr) const;
-    // Every match in one line (no block break in it), left to right, its
-    // positions counted from `lineStart`.
-    std::vector<Match> lineMatches(QStringView line, qsizetype lineStart = 0, Budget *budget = nullptr) const;
+    // Every match in one line (no line break in it) that starts at or after
+    // `from`, left to right, its positions counted from `lineStart`.
+    std::vector<Match> lineMatches(QStringView line, qsizetype lineStart = 0, Budget *budget = nullptr,
+                                   qsizetype from = 0) const;
 
     // What replaces `match` (one this pattern found in `text`): the
     // replacement as written; with a regular expression, \1 … \9 stand for

@@ -1,6 +1,7 @@
 // Linked into every test program: before main() runs, the program gets a
 // data and a configuration folder of its own under the temporary folder,
-// removed again at exit,
+// removed again at exit, and every edit of a document is checked against
+// its record of the pieces of long lines (a disagreement ends the test),
 // so that no test sees another's recovery journals and none ever touches
 // the user's own, however the test is started. A process the test starts
 // (one it kills, say) shares the folder and leaves its removal to the test.
@@ -17,6 +18,7 @@ struct PrivateDataFolder {
 
     PrivateDataFolder()
     {
+        ::setenv("SCRIVLET_CHECK_PIECES", "1", 1);
         if (std::getenv("SCRIVLET_TEST_DATA_OWNER"))
             return;
         const char *tmp = std::getenv("TMPDIR");

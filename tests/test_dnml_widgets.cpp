@@ -366,7 +366,7 @@ void TestDnmlWidgets::keptStatesMatchLexingLineByLine()
     if (shownBefore < 0) {
         lexAll();
     } else {
-        text->showPosition(text->document()->findBlockByNumber(shownBefore).position());
+        text->showLine(shownBefore);
         paint(editor);
     }
     if (editedLine >= 0) {
@@ -382,7 +382,7 @@ void TestDnmlWidgets::keptStatesMatchLexingLineByLine()
     dnml::State state = dnml::State::Text;
     for (QTextBlock block = text->document()->firstBlock(); block.blockNumber() < lines - 1; block = block.next()) {
         state = dnml::endState(block.text(), state);
-        QCOMPARE(highlighter(editor)->startState(block.next()), state);
+        QCOMPARE(highlighter(editor)->lineState(block.blockNumber() + 1), state);
     }
 }
 
@@ -479,7 +479,7 @@ void TestDnmlWidgets::f8WithThePanelClosedChecksFirst()
     QVERIFY(panel(editor)->isOpen());
     QVERIFY(waitChecked(editor));
     QCOMPARE(panel(editor)->findings().size(), 2u);
-    QCOMPARE(text->textCursor().position(), int(panel(editor)->findings()[std::size_t(finding)].offset));
+    QCOMPARE(text->caret(), panel(editor)->findings()[std::size_t(finding)].offset);
     QVERIFY(text->hasFocus());
     QVERIFY(editor.window->statusBar()->currentMessage().isEmpty());
 }

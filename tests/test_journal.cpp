@@ -113,7 +113,7 @@ private slots:
         const QByteArray base = recovery::encodeBase(u"base"_s, 0);
         const QByteArray edit = recovery::encodeEdit(4, 0, u"!"_s, 1);
         QByteArray newer = start + base;
-        newer[8] = 2;
+        newer[8] = 3;
         QByteArray flipped = start + base + edit + edit;
         flipped[start.size() + base.size() + edit.size() - 1] ^= 0x01;
         QByteArray randomBytes(300, Qt::Uninitialized);

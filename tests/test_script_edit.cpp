@@ -163,12 +163,9 @@ void TestScriptEdit::replacingEach()
     ScriptDocument document;
     ScriptEdit edit(document);
     edit.setText(text);
-    // The rows give script offsets; the edits take document positions.
     std::vector<ScriptDocument::Edit> edits;
-    for (qsizetype i = 0; i < texts.size(); ++i) {
-        const int start = document.toPosition(ranges[2 * i]);
-        edits.push_back({start, document.toPosition(ranges[2 * i] + ranges[2 * i + 1]) - start, texts[i]});
-    }
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        edits.push_back({ranges[2 * i], ranges[2 * i + 1], texts[i]});
     QSignalSpy changes(&edit, &ScriptEdit::contentChanged);
     edit.replaceEach(edits);
     QCOMPARE(readable(edit.text()), readable(result));
@@ -260,12 +257,12 @@ void TestScriptEdit::marksOfOneKindLeaveTheOthers()
     QSignalSpy changes(&edit, &ScriptEdit::contentChanged);
     const ScriptEdit::MarkLayer search = edit.addMarkLayer({});
     const ScriptEdit::MarkLayer findings = edit.addMarkLayer({});
-    edit.setMarks(search, {{0, 1}, {4, 1}});
+    edit.setMarks(search, {{0, 1}, {5, 1}});
     edit.setMarks(findings, {{2, 1}});
     QCOMPARE(positions(), (QList<int>{0, 2, 4}));
     // Marks move with the text around them.
     QTextCursor(edit.document()).insertText(u"_"_s);
-    QCOMPARE(edit.marks(search), (std::vector<ScriptEdit::Range>{{1, 1}, {5, 1}}));
+    QCOMPARE(edit.marks(search), (std::vector<ScriptEdit::Range>{{1, 1}, {6, 1}}));
     edit.undo();
     changes.clear();
     edit.setMarks(search, {});
@@ -296,9 +293,10 @@ void TestScriptEdit::lineNumbersFitEachNewText()
 }
 
 QTEST_MAIN(TestScriptEdit)
-// A line of a piece's length of A and 100 B is shown in two pieces, the break between
-// them one place of the script with a caret position on either side: keys
-// pressed there act on the script as if the line were whole.
+// A line of a piece's length of A and then more B than a line may hold
+// uncut is shown in pieces, the break after the A one place of the script
+// with a caret position on either side: keys pressed there act on the
+// script as if the line were whole.
 void TestScriptEdit::keysAtAPieceBreakActOnTheScript_data()
 {
     QTest::addColumn<bool>("afterBreak");
@@ -307,20 +305,21 @@ void TestScriptEdit::keysAtAPieceBreakActOnTheScript_data()
     QTest::addColumn<QString>("between");
     QTest::addColumn<int>("bs");
     const int n = ScriptDocument::pieceLength;
+    const int m = int(ScriptDocument::cutAbove);
     const int shiftRight = int(Qt::ShiftModifier) | Qt::Key_Right;
     for (const bool after : {false, true}) {
         const auto row = [after](const char *what) {
             return QByteArray(what) + (after ? ", caret after the break" : ", caret before the break");
         };
-        QTest::newRow(row("Backspace takes the last A")) << after << QList<int>{Qt::Key_Backspace} << n - 1 << QString() << 100;
-        QTest::newRow(row("Delete takes the first B")) << after << QList<int>{Qt::Key_Delete} << n << QString() << 99;
-        QTest::newRow(row("Enter breaks the line")) << after << QList<int>{Qt::Key_Return} << n << u"\r\n"_s << 100;
+        QTest::newRow(row("Backspace takes the last A")) << after << QList<int>{Qt::Key_Backspace} << n - 1 << QString() << m;
+        QTest::newRow(row("Delete takes the first B")) << after << QList<int>{Qt::Key_Delete} << n << QString() << m - 1;
+        QTest::newRow(row("Enter breaks the line")) << after << QList<int>{Qt::Key_Return} << n << u"\r\n"_s << m;
         QTest::newRow(row("Right steps over the first B")) << after << QList<int>{Qt::Key_Right, Qt::Key_X} << n
-                                                           << u"Bx"_s << 99;
+                                                           << u"Bx"_s << m - 1;
         QTest::newRow(row("Left steps over the last A")) << after << QList<int>{Qt::Key_Left, Qt::Key_X} << n - 1
-                                                         << u"xA"_s << 100;
+                                                         << u"xA"_s << m;
         QTest::newRow(row("Shift+Right selects the first B")) << after << QList<int>{shiftRight, Qt::Key_X} << n
-                                                              << u"x"_s << 99;
+                                                              << u"x"_s << m - 1;
     }
 }
 
@@ -335,8 +334,8 @@ void TestScriptEdit::keysAtAPieceBreakActOnTheScript()
     ScriptDocument document;
     ScriptEdit edit(document);
     StatusLine status(edit);
-    edit.setText(QString(n, u'A') + QString(100, u'B'));
-    QCOMPARE(document.textDocument()->blockCount(), 2);
+    edit.setText(QString(n, u'A') + QString(ScriptDocument::cutAbove, u'B'));
+    QVERIFY(document.textDocument()->blockCount() > 2);
     QTextCursor cursor = edit.textCursor();
     cursor.setPosition(afterBreak ? n + 1 : n);
     edit.setTextCursor(cursor);

@@ -15,28 +15,17 @@ using search::Pattern;
 
 namespace {
 
-// Script text as Text1 keeps it: CR LF as U+2029, a lone LF as U+2028;
-// with `random`, lines cut into pieces here and there, as a long line is.
-QString editorForm(QString script, QRandomGenerator *random = nullptr)
+// The text the search reads: the script text itself, which a long line's
+// pieces on screen never reach.
+QString editorForm(QString script)
 {
-    script.replace(u"\r\n"_s, QString(QChar(scriptdoc::blockBreak))).replace(u'\n', QChar(scriptdoc::loneLineFeed));
-    if (!random)
-        return script;
-    QString cut;
-    for (qsizetype i = 0; i < script.size(); ++i) {
-        if (i > 0 && !script[i].isLowSurrogate() && random->bounded(4) == 0)
-            cut += QChar(scriptdoc::pieceBreak);
-        cut += script[i];
-    }
-    return cut;
+    return script;
 }
 
-// An editor position as a script offset: one more per line break before
-// it, one less per break between pieces.
-qsizetype scriptOffset(const QString &editor, qsizetype position)
+// A position of the search as a script offset: the same.
+qsizetype scriptOffset(const QString &, qsizetype position)
 {
-    const QStringView before = QStringView(editor).first(std::min(position, editor.size()));
-    return position + before.count(QChar(scriptdoc::blockBreak)) - before.count(QChar(scriptdoc::pieceBreak));
+    return position;
 }
 
 struct ModelMatch {
@@ -189,9 +178,7 @@ void TestSearch::agreesWithTheModel()
     QRandomGenerator random(qHash(QString::fromLatin1(QTest::currentDataTag())));
     for (int round = 0; round < 300; ++round) {
         const QString script = generatedScript(random);
-        // A plain search does not find what a piece break cuts; pieces end
-        // where a word rarely goes on.
-        const QString editor = editorForm(script, regularExpression ? &random : nullptr);
+        const QString editor = editorForm(script);
         const QList<ModelMatch> expected = modelMatches(script, pattern, options);
 
         // Left to right, as Return and F3 go.
@@ -273,7 +260,7 @@ void TestSearch::findsWithinOneLineOnly()
     if (pattern.contains(u'\r')) {
         QVERIFY(!m.found());
     } else {
-        QCOMPARE(m.start, 6);
+        QCOMPARE(m.start, 8);
         QVERIFY(!compiled.next(editor, m.after()).found());
     }
 }
@@ -328,7 +315,7 @@ void TestSearch::counterStopsAtTheDeadlineAndGoesOn()
     // slice's edge.
     QString editor;
     for (int line = 0; line < 200'000; ++line)
-        editor += u"<P>ab<p>"_s + QChar(scriptdoc::blockBreak);
+        editor += u"<P>ab<p>\r\n"_s;
     for (const bool regularExpression : {false, true}) {
         search::Counter counter(Pattern(u"<p>"_s, {false, regularExpression}), editor.size());
         // Each step with its time already up still counts a slice.
@@ -336,8 +323,8 @@ void TestSearch::counterStopsAtTheDeadlineAndGoesOn()
         while (!counter.step(editor, QDeadlineTimer(0)))
             ++steps;
         QCOMPARE(counter.count(), 400'000);
-        QCOMPARE(counter.ordinal(editor.size() - 4), 400'000);
-        QCOMPARE(counter.ordinal(9), 3);
+        QCOMPARE(counter.ordinal(editor.size() - 5), 400'000);
+        QCOMPARE(counter.ordinal(10), 3);
         QCOMPARE(counter.ordinal(1), 0);
         QVERIFY(steps > 2);
 
@@ -345,8 +332,8 @@ void TestSearch::counterStopsAtTheDeadlineAndGoesOn()
         search::Counter few(Pattern(u"<p>"_s, {false, regularExpression}), editor.size(), 10);
         QVERIFY(few.step(editor, QDeadlineTimer::Forever));
         QCOMPARE(few.count(), 400'000);
-        QCOMPARE(few.ordinal(9), 3);
-        QCOMPARE(few.ordinal(editor.size() - 4), 0);
+        QCOMPARE(few.ordinal(10), 3);
+        QCOMPARE(few.ordinal(editor.size() - 5), 0);
     }
 }
 

@@ -110,24 +110,39 @@ bool Completion::isShown() const
 
 std::optional<Completion::Value> Completion::valueAtCaret() const
 {
-    const QTextCursor cursor = m_edit.textCursor();
-    if (cursor.hasSelection())
+    if (m_edit.selectionLength() > 0)
         return std::nullopt;
-    const QTextBlock block = cursor.block();
-    const qsizetype caret = cursor.position() - block.position();
-    QString lines[tagLines];
-    lines[tagLines - 1] = block.text();
+    const ScriptDocument &script = m_edit.script();
+    const int line = m_edit.caretLine();
+    const qsizetype column = m_edit.caretColumn();
+    // The caret's line, as far as a value's closing quote may lie after the
+    // caret; of a line longer than `reach`, the part before the caret from
+    // the first "<" within reach, where a tag is taken to begin.
+    constexpr qsizetype reach = 16384;
+    constexpr qsizetype after = 4096;
+    qsizetype base = std::max<qsizetype>(column - reach, 0);
+    QString text = script.lineText(line, base, column - base + after);
+    if (base > 0) {
+        const qsizetype tag = text.indexOf(u'<');
+        if (tag < 0 || base + tag >= column)
+            return std::nullopt;
+        text.remove(0, tag);
+        base += tag;
+    }
+    const qsizetype caret = column - base;
     // A value starts after a quote on the caret's own line.
-    if (caret == 0 || lines[tagLines - 1].lastIndexOf(u'"', caret - 1) < 0)
+    if (caret == 0 || text.lastIndexOf(u'"', caret - 1) < 0)
         return std::nullopt;
     // The lines back to where the tag around the caret began.
+    QString lines[tagLines];
+    lines[tagLines - 1] = text;
     int first = tagLines - 1;
-    QTextBlock line = block;
-    dnml::State start = m_states.startState(line);
-    while ((start == dnml::State::Tag || start == dnml::State::TagStart) && first > 0 && line.previous().isValid()) {
-        line = line.previous();
-        lines[--first] = line.text();
-        start = m_states.startState(line);
+    dnml::State start = base == 0 ? m_states.lineState(line) : dnml::State::Text;
+    for (int before = line; base == 0 && (start == dnml::State::Tag || start == dnml::State::TagStart) && first > 0 &&
+                            before > 0;) {
+        --before;
+        lines[--first] = script.lineText(before);
+        start = m_states.lineState(before);
     }
     QStringView views[tagLines];
     for (int i = first; i < tagLines; ++i)
@@ -135,7 +150,7 @@ std::optional<Completion::Value> Completion::valueAtCaret() const
     const auto source = dnml::sourceValueAt(std::span<const QStringView>(views + first, views + tagLines), start, caret);
     if (!source)
         return std::nullopt;
-    return Value{*source, block, caret};
+    return Value{*source, line, base, std::move(text), caret};
 }
 
 void Completion::update()
@@ -147,20 +162,19 @@ void Completion::update()
         hide();
         return;
     }
-    if (value->block.blockNumber() == m_dismissedBlock && value->source.start == m_dismissedStart)
+    if (value->line == m_dismissedLine && value->start() == m_dismissedStart)
         return;
-    m_dismissedBlock = -1;
+    m_dismissedLine = -1;
     const auto type = m_host.installType().value_or(markup::InstallType::Adult);
     const std::vector<const Asset *> &offered = offeredFor(type, value->source.tag);
-    const QString line = value->block.text();
-    const QStringView typed = QStringView(line).sliced(value->source.start, value->caret - value->source.start);
+    const QStringView typed = QStringView(value->text).sliced(value->source.start, value->caret - value->source.start);
     std::vector<const Asset *> rows = typed.isEmpty() ? m_recent.order(offered) : matching(offered, typed);
     if (rows.empty()) {
         hide();
         return;
     }
-    m_shownBlock = value->block.blockNumber();
-    m_shownStart = value->source.start;
+    m_shownLine = value->line;
+    m_shownStart = value->start();
     show(value->source.tag, std::move(rows));
 }
 
@@ -217,16 +231,16 @@ void Completion::hide()
 
 void Completion::caretMoved()
 {
-    if (!isShown() && m_dismissedBlock < 0)
+    if (!isShown() && m_dismissedLine < 0)
         return;
     const std::optional<Value> value = valueAtCaret();
-    const auto at = [&value](int block, qsizetype start) {
-        return value && value->block.blockNumber() == block && value->source.start == start;
+    const auto at = [&value](int line, qsizetype start) {
+        return value && value->line == line && value->start() == start;
     };
-    if (!at(m_dismissedBlock, m_dismissedStart))
-        m_dismissedBlock = -1;
+    if (!at(m_dismissedLine, m_dismissedStart))
+        m_dismissedLine = -1;
     // Into another value, or out of any: the list was for the one it left.
-    if (!at(m_shownBlock, m_shownStart))
+    if (!at(m_shownLine, m_shownStart))
         hide();
 }
 
@@ -239,25 +253,19 @@ void Completion::accept()
     hide();
     if (!asset || !value)
         return;
-    const int base = value->block.position();
-    QTextCursor cursor = m_edit.textCursor();
-    cursor.setPosition(base + int(value->source.start));
-    cursor.setPosition(base + int(value->source.end), QTextCursor::KeepAnchor);
-    m_edit.setTextCursor(cursor);
+    const qsizetype start = m_edit.script().lineStart(value->line) + value->start();
+    m_edit.select(start, value->source.end - value->source.start);
     m_edit.insert(value->source.closed ? asset->reference() : asset->reference().toString() + u'"');
-    if (value->source.closed) {
-        cursor = m_edit.textCursor();
-        cursor.movePosition(QTextCursor::NextCharacter);
-        m_edit.setTextCursor(cursor);
-    }
+    if (value->source.closed)
+        m_edit.setCaret(m_edit.caret() + 1);
     m_recent.use(*asset);
 }
 
 void Completion::dismiss()
 {
     if (const std::optional<Value> value = valueAtCaret()) {
-        m_dismissedBlock = value->block.blockNumber();
-        m_dismissedStart = value->source.start;
+        m_dismissedLine = value->line;
+        m_dismissedStart = value->start();
     }
     hide();
 }

@@ -10,7 +10,6 @@
 #include "dnml/source_value.h"
 
 #include <QObject>
-#include <QTextBlock>
 #include <QTimer>
 
 #include <optional>
@@ -55,11 +54,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The value the caret stands in, on its line.
+    // The value the caret stands in, on its line: `text` is the line, or
+    // of a very long line the part around the caret, from column `base`;
+    // the source's columns and `caret` count from there.
     struct Value {
         dnml::SourceValue source;
-        QTextBlock block;
-        qsizetype caret;  // column
+        int line;
+        qsizetype base;
+        QString text;
+        qsizetype caret;
+        qsizetype start() const { return base + source.start; }
     };
     std::optional<Value> valueAtCaret() const;
     // After committed text: shows, narrows or hides the list.
@@ -79,9 +83,9 @@ private:
     QTimer m_afterTyping;
     // The value the list is for, and the one Escape dismissed: each by its
     // line and first column.
-    int m_shownBlock = -1;
+    int m_shownLine = -1;
     qsizetype m_shownStart = -1;
-    int m_dismissedBlock = -1;
+    int m_dismissedLine = -1;
     qsizetype m_dismissedStart = -1;
     bool m_composing = false;
 };

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QTextBlock>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -135,20 +134,16 @@ void FindingsPanel::markVisible()
     // Only the findings on screen and a hundred lines either side (the view
     // may grow): the editor looks at every mark for every line it paints.
     const auto [top, bottom] = m_edit.shownLines();
-    const QTextDocument *document = m_edit.document();
-    const QTextBlock firstBlock = document->findBlockByNumber(std::max(top.blockNumber() - 100, 0));
-    QTextBlock lastBlock = document->findBlockByNumber(bottom.blockNumber() + 100);
-    if (!lastBlock.isValid())
-        lastBlock = document->lastBlock();
-    const int first = firstBlock.position();
-    const int last = lastBlock.position() + lastBlock.length();
+    const ScriptDocument &script = m_edit.script();
+    const qsizetype first = script.lineStart(std::max(top - 100, 0));
+    const qsizetype last = script.lineStart(bottom + 101);
     auto it = std::lower_bound(m_findings.begin(), m_findings.end(), first,
-                               [](const Finding &f, int at) { return f.offset + f.length < at; });
+                               [](const Finding &f, qsizetype at) { return f.offset + f.length < at; });
     // A line of thousands of findings is underlined only so far.
     constexpr std::size_t mostMarks = 1000;
     std::vector<ScriptEdit::Range> marks;
     for (; it != m_findings.end() && it->offset < last && marks.size() < mostMarks; ++it)
-        marks.push_back({int(it->offset), int(std::max<qsizetype>(it->length, 1))});
+        marks.push_back({it->offset, std::max<qsizetype>(it->length, 1)});
     m_edit.setMarks(m_layer, marks);
 }
 
@@ -184,7 +179,7 @@ void FindingsPanel::move(Move direction)
     }
     if (m_findings.empty())
         return;
-    const qsizetype caret = m_edit.textCursor().position();
+    const qsizetype caret = m_edit.caret();
     const Finding *target = nullptr;
     bool wrapping = false;
     if (direction == Move::First) {
@@ -211,9 +206,7 @@ void FindingsPanel::move(Move direction)
 
 void FindingsPanel::jumpTo(const Finding &finding)
 {
-    QTextCursor cursor = m_edit.textCursor();
-    cursor.setPosition(int(finding.offset));
-    m_edit.setTextCursor(cursor);
+    m_edit.setCaret(finding.offset);
     m_edit.window()->activateWindow();
     m_edit.setFocus();
     markVisible();

@@ -12,7 +12,6 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTextBlock>
 #include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -112,21 +111,11 @@ QString stageText(const Stage &stage)
     return parts.join(u"　");
 }
 
-// The line and column of a document position, in the raw text of its line.
-Point pointAt(const ScriptDocument &script, int position)
+// The line and column of a script offset.
+Point pointAt(const ScriptDocument &script, qsizetype offset)
 {
-    const int line = script.lineOf(position);
-    return {line, position - script.lineBlock(line).position()};
-}
-
-// The raw text of a line, all its pieces.
-QString lineText(const ScriptDocument &script, int line)
-{
-    const QTextBlock first = script.lineBlock(line);
-    QTextBlock last = first;
-    while (ScriptDocument::continuesLine(last.next()))
-        last = last.next();
-    return script.rawText(first.position(), last.position() + last.length() - 1 - first.position());
+    const int line = script.lineAt(offset);
+    return {line, int(offset - script.lineStart(line))};
 }
 
 bool isReturn(const QKeyEvent *key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
@@ -342,7 +331,7 @@ void OutlinePanel::followCaret()
 {
     if (!isOpen() || !m_shown || m_run.stale())
         return;
-    const int line = m_edit.script().lineOf(m_edit.textCursor().position());
+    const int line = m_edit.caretLine();
     const int row = m_model->rowHolding(line);
     if (row >= 0) {
         const QModelIndex index = m_model->index(row, 0);
@@ -362,12 +351,12 @@ void OutlinePanel::showCounts(int caretLine)
         m_scene = scene;
         m_sceneTally = tally(*m_shown, scene.first, scene.second);
     }
-    const QTextCursor cursor = m_edit.textCursor();
     std::optional<Tally> selection;
-    if (cursor.hasSelection()) {
+    if (const qsizetype selected = m_edit.selectionLength(); selected > 0) {
         const ScriptDocument &script = m_edit.script();
-        selection = tally(*m_shown, pointAt(script, cursor.selectionStart()), pointAt(script, cursor.selectionEnd()),
-                          [&script](int line) { return lineText(script, line); });
+        const qsizetype start = m_edit.selectionStart();
+        selection = tally(*m_shown, pointAt(script, start), pointAt(script, start + selected),
+                          [&script](int line) { return script.lineText(line); });
     }
     const Tally &whole = m_shown->whole;
     std::vector<QStringList> rows;
@@ -415,8 +404,7 @@ void OutlinePanel::activate(const QModelIndex &index)
 
 void OutlinePanel::jumpTo(int line)
 {
-    m_edit.showPosition(m_edit.script().lineBlock(line).position());
-    m_edit.centerCursor();
+    m_edit.showLine(line);
     m_edit.window()->activateWindow();
     m_edit.setFocus();
 }

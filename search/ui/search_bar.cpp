@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -197,9 +196,9 @@ SearchBar::SearchBar(ScriptEdit &text1, QWidget *parent)
     });
 
     connect(&text1.script(), &ScriptDocument::edited, this,
-            [this](int position, int, int added) { textChanged(position, added); });
+            [this](qsizetype offset, qsizetype, qsizetype added) { textChanged(offset, added); });
     connect(&text1.script(), &ScriptDocument::replacedWhole, this,
-            [this] { textChanged(0, m_text1->script().positions()); });
+            [this] { textChanged(0, m_text1->script().length()); });
     // Marks follow the view when it scrolls or is laid out anew, not when
     // a line is repainted for a keystroke or the caret's blink.
     connect(m_text1, &QPlainTextEdit::updateRequest, this, [this](const QRect &rect, int dy) {
@@ -213,7 +212,7 @@ const QString &SearchBar::text()
     return m_reader.whole();
 }
 
-void SearchBar::textChanged(int position, int added)
+void SearchBar::textChanged(qsizetype offset, qsizetype added)
 {
     m_current = {};
     cancelSeek();
@@ -225,29 +224,28 @@ void SearchBar::textChanged(int position, int added)
         m_lastEdit.start();
         if (!m_recountTimer.isActive())
             m_recountTimer.start(recountAfterMs);
-        remarkLines(position, added);
+        remarkLines(offset, added);
     }
 }
 
-void SearchBar::remarkLines(int position, int added)
+void SearchBar::remarkLines(qsizetype offset, qsizetype added)
 {
-    const QTextDocument *document = m_text1->document();
+    const ScriptDocument &script = m_text1->script();
     if (m_markedFirst < 0)
         return;  // marked afresh anyway
-    if (document->blockCount() != m_markedBlockCount) {
+    if (script.lineCount() != m_markedLineCount) {
         m_markedFirst = -1;
         m_marksTimer.start();
         return;
     }
     // Marks elsewhere moved with the text; only the changed lines in view
     // are looked at again, and the marks are set only if theirs changed.
-    const int first = std::max(document->findBlock(position).blockNumber(), m_markedFirst);
-    const int last = std::min(document->findBlock(position + added).blockNumber(), m_markedLast);
+    const int first = std::max(script.lineAt(offset), m_markedFirst);
+    const int last = std::min(script.lineAt(offset + added), m_markedLast);
     if (first > last)
         return;
-    const int from = document->findBlockByNumber(first).position();
-    const QTextBlock lastBlock = document->findBlockByNumber(last);
-    const int to = lastBlock.position() + lastBlock.length();
+    const qsizetype from = script.lineStart(first);
+    const qsizetype to = script.lineStart(last + 1);
     std::vector<ScriptEdit::Range> kept;
     std::vector<ScriptEdit::Range> before;
     for (const ScriptEdit::Range &range : m_text1->marks(m_layer))
@@ -267,14 +265,24 @@ std::vector<ScriptEdit::Range> SearchBar::marked(int first, int last) const
     // A line of thousands of matches is marked only so far: the editor looks
     // at every mark for every line it paints.
     search::Budget budget{QDeadlineTimer(marksMs)};
-    for (QTextBlock block = m_text1->document()->findBlockByNumber(first);
-         block.isValid() && block.blockNumber() <= last && !budget.tooComplex && !budget.deadline.hasExpired();
-         block = block.next()) {
-        for (const search::Match &m : m_pattern.lineMatches(block.text(), block.position(), &budget)) {
+    const ScriptDocument &script = m_text1->script();
+    const auto [shownFrom, shownTo] = m_text1->shownRange();
+    // Of a line longer than the screen holds, what is on screen and a
+    // screen's worth either side; the character before that is read too,
+    // so that ^ and look-behinds see where they stand.
+    constexpr qsizetype reach = 4096;
+    for (int line = first; line <= last && !budget.tooComplex && !budget.deadline.hasExpired(); ++line) {
+        const qsizetype start = script.lineStart(line);
+        const qsizetype size = script.lineLength(line);
+        const qsizetype from = std::clamp<qsizetype>(shownFrom - start - reach, 0, size);
+        const qsizetype to = std::clamp<qsizetype>(shownTo - start + reach, from, size);
+        const qsizetype read = std::max<qsizetype>(from - 1, 0);
+        const QString text = script.lineText(line, read, to - read);
+        for (const search::Match &m : m_pattern.lineMatches(text, start + read, &budget, from - read)) {
             if (ranges.size() == maxMarks)
                 return ranges;
             if (m.length > 0)
-                ranges.push_back({int(m.start), int(m.length)});
+                ranges.push_back({m.start, m.length});
         }
     }
     return ranges;
@@ -307,16 +315,14 @@ void SearchBar::showReplace()
 
 void SearchBar::focusFind()
 {
-    const QTextCursor cursor = m_text1->textCursor();
-    const QString selected = cursor.selectedText();
-    const bool withinOneLine = !selected.contains(QChar(scriptdoc::blockBreak)) &&
-                               !selected.contains(QChar(scriptdoc::loneLineFeed));
+    const QString selected = m_text1->script().text(m_text1->selectionStart(), m_text1->selectionLength());
+    const bool withinOneLine = !selected.contains(u'\n');
     // A selection the bar made itself leaves the pattern that found it.
     if (!selected.isEmpty() && withinOneLine && !selectedMatch().found() && selected != m_find->text()) {
         m_find->setText(selected);
         patternChanged();
     }
-    m_origin = cursor.selectionStart();
+    m_origin = m_text1->selectionStart();
     m_find->selectAll();
     m_find->setFocus();
 }
@@ -373,15 +379,15 @@ void SearchBar::setSearchText(const QString &text, search::Options options)
     m_case->setChecked(options.caseSensitive);
     m_regex->setChecked(options.regularExpression);
     m_find->setText(text);
-    m_origin = m_text1->textCursor().selectionStart();
+    m_origin = m_text1->selectionStart();
     patternChanged();
     incremental();
 }
 
 search::Match SearchBar::selectedMatch()
 {
-    const QTextCursor cursor = m_text1->textCursor();
-    if (m_current.found() && cursor.selectionStart() == m_current.start && cursor.selectionEnd() == m_current.end())
+    if (m_current.found() && m_text1->selectionStart() == m_current.start &&
+        m_text1->selectionLength() == m_current.length)
         return m_current;
     return {};
 }
@@ -390,12 +396,12 @@ void SearchBar::step(bool forward)
 {
     if (!m_pattern.usable())
         return;
-    const QTextCursor cursor = m_text1->textCursor();
+    const qsizetype start = m_text1->selectionStart();
     const search::Match current = selectedMatch();
     if (forward)
-        seek({true, true, false, true, current.found() ? current.after() : cursor.selectionEnd()});
+        seek({true, true, false, true, current.found() ? current.after() : start + m_text1->selectionLength()});
     else
-        seek({true, false, false, true, current.found() ? current.start : cursor.selectionStart()});
+        seek({true, false, false, true, current.found() ? current.start : start});
 }
 
 void SearchBar::seek(Seek seek)
@@ -462,10 +468,7 @@ QString SearchBar::tooComplexMessage()
 
 void SearchBar::select(search::Match match)
 {
-    QTextCursor cursor = m_text1->textCursor();
-    cursor.setPosition(int(match.start));
-    cursor.setPosition(int(match.end()), QTextCursor::KeepAnchor);
-    m_text1->setTextCursor(cursor);
+    m_text1->select(match.start, match.length);
     m_text1->ensureCursorVisible();
     m_current = match;
 }
@@ -498,9 +501,8 @@ void SearchBar::replaceOne()
     // The selection is replaced only when it is a match; otherwise this
     // first finds one, as the author sees what would be replaced.
     // An empty match (of ^, say) is the one the bar put the caret on.
-    const QTextCursor cursor = m_text1->textCursor();
-    const search::Match selected = cursor.hasSelection()
-                                       ? search::Match{cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()}
+    const search::Match selected = m_text1->selectionLength() > 0
+                                       ? search::Match{m_text1->selectionStart(), m_text1->selectionLength()}
                                        : selectedMatch();
     const QString &script = text();
     if (selected.found() && m_pattern.next(script, selected.start) == selected) {
@@ -564,9 +566,7 @@ void SearchBar::jump()
         m_jump->selectAll();
         return;
     }
-    QTextCursor cursor(m_text1->script().lineBlock(line - 1));
-    m_text1->setTextCursor(cursor);
-    m_text1->centerCursor();
+    m_text1->showLine(line - 1);
     m_jump->clear();
     dismiss();
 }
@@ -574,7 +574,7 @@ void SearchBar::jump()
 void SearchBar::restartCount()
 {
     m_recountTimer.stop();
-    m_counter = search::Counter(m_pattern, m_text1->script().positions());
+    m_counter = search::Counter(m_pattern, m_text1->script().length());
     m_countValid = true;
     if (!isVisible() || m_counter.done()) {
         m_countTimer.stop();
@@ -622,11 +622,11 @@ void SearchBar::refreshMarks()
     if (!isVisible() || !m_findRows->isVisible())
         return;
     const auto [first, last] = m_text1->shownLines();
-    if (first.blockNumber() == m_markedFirst && last.blockNumber() == m_markedLast)
+    if (first == m_markedFirst && last == m_markedLast)
         return;
-    m_markedFirst = first.blockNumber();
-    m_markedLast = last.blockNumber();
-    m_markedBlockCount = m_text1->document()->blockCount();
+    m_markedFirst = first;
+    m_markedLast = last;
+    m_markedLineCount = m_text1->script().lineCount();
     m_text1->setMarks(m_layer, marked(m_markedFirst, m_markedLast));
 }
 

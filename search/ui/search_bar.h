@@ -1,7 +1,7 @@
 // The search bar under Text1: find as you type, next and previous, replace
-// one or all, and jump to a line. It reads the script through a TextReader
-// of Text1's document, writes only through Text1's insertion paths and
-// marks the matches on screen in a layer of Text1's own.
+// one or all, and jump to a line. It reads the script text through a
+// TextReader of Text1's document, writes only through Text1's insertion
+// paths and marks the matches on screen in a layer of Text1's own.
 #pragma once
 
 #include "document/text_reader.h"
@@ -94,8 +94,8 @@ private:
     void jump();
     // The document's raw text, read in full.
     const QString &text();
-    void textChanged(int position, int added);
-    void remarkLines(int position, int added);
+    void textChanged(qsizetype offset, qsizetype added);
+    void remarkLines(qsizetype offset, qsizetype added);
     // The non-empty matches in lines first … last.
     std::vector<ScriptEdit::Range> marked(int first, int last) const;
     void clearMarks();
@@ -130,7 +130,7 @@ private:
     Replacing m_replacing;
     QTimer m_replaceTimer;
     search::Match m_current;
-    int m_origin = 0;  // where find-as-you-type starts
+    qsizetype m_origin = 0;  // where find-as-you-type starts
     TextReader m_reader;
     ScriptEdit::MarkLayer m_layer;
     search::Counter m_counter;
@@ -141,5 +141,5 @@ private:
     QElapsedTimer m_lastEdit;
     int m_markedFirst = -1;
     int m_markedLast = -1;
-    int m_markedBlockCount = 0;
+    int m_markedLineCount = 0;
 };
