@@ -441,7 +441,7 @@ void ScriptDocument::insert(QTextCursor &cursor, QStringView script)
     cursor.endEditBlock();
 }
 
-void ScriptDocument::insertDocumentText(QTextCursor &cursor, const DocumentText &text)
+bool ScriptDocument::insertDocumentText(QTextCursor &cursor, const DocumentText &text, bool shape)
 {
     // Nothing shown in pieces, nothing to cut, nothing standing in: the
     // editor's own insertion. The text never takes the format of a stand-in
@@ -450,7 +450,7 @@ void ScriptDocument::insertDocumentText(QTextCursor &cursor, const DocumentText 
         m_text->findBlock(cursor.selectionStart()).length() + m_text->findBlock(cursor.selectionEnd()).length();
     if (!m_piecesMade && text.standIns.empty() && lineBlocks + longestLine(text.text) <= cutAbove) {
         cursor.insertText(text.text, QTextCharFormat());
-        return;
+        return false;
     }
     const int start = cursor.selectionStart();
     // Removing blocks, the document keeps the format of the first one, or
@@ -472,7 +472,9 @@ void ScriptDocument::insertDocumentText(QTextCursor &cursor, const DocumentText 
             cursor.insertBlock(pieceFormat(false));
         from = i + 1;
     }
-    shapeLines(start, cursor.position());
+    if (shape)
+        shapeLines(start, cursor.position());
+    return true;
 }
 
 void ScriptDocument::insertText(QTextCursor &cursor, const DocumentText &text, qsizetype from, qsizetype to)
@@ -585,24 +587,31 @@ void ScriptDocument::replaceEach(QTextCursor &cursor, std::span<const Edit> edit
         const int start = positionOf(edit.start);
         places.emplace_back(start, positionOf(edit.start + edit.length) - start);
     }
-    // From the last to the first, so that no edit moves the positions of
-    // the ones still to come.
+    // From the last to the first, so that no edit moves the places of the
+    // ones still to come; the lines are shaped once all are in, since a
+    // join or a cut may move the blocks before an edit.
     qsizetype grown = 0;
-    qsizetype lastSize = 0;
+    int grownPositions = 0;
+    int lastSize = 0;
+    bool shape = false;
     cursor.beginEditBlock();
     for (std::size_t i = edits.size(); i-- > 0;) {
         const auto [start, removed] = places[i];
         cursor.setPosition(start);
         cursor.setPosition(start + removed, QTextCursor::KeepAnchor);
-        insertDocumentText(cursor, toDocumentText(edits[i].text));
-        const qsizetype size = cursor.position() - start;
-        if (i + 1 == edits.size())
+        shape = insertDocumentText(cursor, toDocumentText(edits[i].text), false) || shape;
+        const int size = cursor.position() - start;
+        if (i + 1 == edits.size()) {
             lastSize = size;
-        else
-            grown += size - removed;
+        } else {
+            grown += edits[i].text.size() - edits[i].length;
+            grownPositions += size - removed;
+        }
     }
+    if (shape)
+        shapeLines(places.front().first, places.back().first + grownPositions + lastSize);
     cursor.endEditBlock();
-    cursor.setPosition(int(places.back().first + grown + lastSize));
+    cursor.setPosition(toPosition(edits.back().start + grown + edits.back().text.size()));
 }
 
 void ScriptDocument::replaceWhole(QStringView script, Origin origin, const QString &source)

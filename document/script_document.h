@@ -180,7 +180,9 @@ private:
     void contentsChange(int position, int removed, int added);
     // Inserts document text at the cursor, replacing its selection; every
     // line break goes in as a line break, whichever block the cursor is in.
-    void insertDocumentText(QTextCursor &cursor, const DocumentText &text);
+    // The lines it touches are shaped after it, unless `shape` is false;
+    // false when there was nothing to shape.
+    bool insertDocumentText(QTextCursor &cursor, const DocumentText &text, bool shape = true);
     // Within an edit under way: the lines holding positions `from` to `to`
     // cut into pieces when longer than cutAbove, joined whole when not, and
     // no piece left empty.

@@ -414,6 +414,15 @@ bool ScriptEdit::nearPieces() const
 
 namespace {
 
+// Whether the key types text: a printable character (a surrogate pair's
+// too) with no modifier but Shift.
+bool typesText(const QKeyEvent *event)
+{
+    const QString text = event->text();
+    return !text.isEmpty() && QChar::isPrint(text.toUcs4().front()) &&
+           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
 // Where a step by words or by characters from `at` lands in `text`, by the
 // rules of the editor's own layout.
 int stepIn(const QString &text, int at, bool forward, QTextLayout::CursorMode mode)
@@ -459,16 +468,23 @@ bool ScriptEdit::editAtPieces(QKeyEvent *event)
             const bool pair = before.size() == 2 && before[1].isLowSurrogate() && before[0].isHighSurrogate();
             deleteRange(at - (pair ? 2 : 1), at);
         } else {
-            constexpr qsizetype reach = 1024;
-            const qsizetype from = std::max<qsizetype>(column - reach, 0);
-            const QString window = m_document.lineText(line, from, std::min(size, column + reach) - from);
-            const int here = int(column - from);
-            const int to = stepIn(window, here, !back, wordBack || wordForth ? QTextLayout::SkipWords
-                                                                               : QTextLayout::SkipCharacters);
-            deleteRange(at + std::min(0, to - here), at + std::max(0, to - here));
+            // Read around the caret, and further while the step ends where
+            // the reading does (a word thousands of characters long).
+            const QTextLayout::CursorMode mode =
+                wordBack || wordForth ? QTextLayout::SkipWords : QTextLayout::SkipCharacters;
+            for (qsizetype reach = 1024;; reach *= 4) {
+                const qsizetype from = std::max<qsizetype>(column - reach, 0);
+                const qsizetype to = std::min(size, column + reach);
+                const int here = int(column - from);
+                const int step = stepIn(m_document.lineText(line, from, to - from), here, !back, mode);
+                const bool atEdge = back ? step == 0 && from > 0 : step == to - from && to < size;
+                if (!atEdge) {
+                    deleteRange(at + std::min(0, step - here), at + std::max(0, step - here));
+                    break;
+                }
+            }
         }
-    } else if (selected && !event->text().isEmpty() && event->text().front().isPrint() &&
-               !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    } else if (selected && typesText(event)) {
         qsizetype replaced = 0;
         insert(scriptfile::savable(event->text(), &replaced));
         if (replaced > 0)

@@ -11,6 +11,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTextBlock>
 #include <QTreeView>
 
 using namespace Qt::Literals::StringLiterals;
@@ -85,6 +86,7 @@ private slots:
     void completesInsideValues();
     void completionKeepsTheFocusInText1();
     void completionReplacesAClosedValue();
+    void completesATagCutByAPieceEdge();
     void escapeDismissesUntilTheCaretLeaves();
     void completionWaitsForTheConversion();
 };
@@ -313,6 +315,33 @@ void TestAssetsUi::completionReplacesAClosedValue()
     // One step takes it back.
     editor.text()->undo();
     QCOMPARE(editor.text()->text(), u"<BGM SRC=\"mem\">\r\n"_s);
+}
+
+// A line too long to lay out at once is shown in pieces; a tag whose name
+// stands in one piece and its value in the next is completed as one tag.
+void TestAssetsUi::completesATagCutByAPieceEdge()
+{
+    EmptyEditor editor;
+    const QString tag = u"<BGM SRC=\"Snow Drop\">"_s;
+    const QString line = tag.repeated(ScriptDocument::cutAbove / tag.size() + 10);
+    editor.text()->setText(line);
+    // A piece that starts inside a tag, after its name.
+    const QTextDocument *document = editor.text()->document();
+    QTextBlock piece = document->begin().next();
+    while (piece.isValid() && !piece.text().startsWith(u"SRC="_s))
+        piece = piece.next();
+    QVERIFY2(piece.isValid(), "no piece starts inside a tag");
+    const qsizetype value = editor.text()->script().toScript(piece.position()) + 5;
+    editor.text()->select(value, 9);
+    editor.text()->setFocus();
+    editor.type(u"mem"_s);
+    settle();
+    QCOMPARE(editor.offered().value(0), u"Memories of Snow"_s);
+    QTest::keyClick(editor.text(), Qt::Key_Tab);
+    QString expected = line;
+    expected.replace(value, 9, u"Memories of Snow"_s);
+    QVERIFY(editor.text()->text() == expected);
+    QCOMPARE(editor.text()->caret(), value + 17);
 }
 
 void TestAssetsUi::escapeDismissesUntilTheCaretLeaves()
