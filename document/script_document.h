@@ -72,7 +72,7 @@ public:
     // pieces of about pieceLength, so that a keystroke lays out one piece,
     // not the whole line. (Measured: a keystroke in an uncut line of this
     // length, with its colours, stays within a frame.)
-    static constexpr qsizetype cutAbove = 16384;
+    static constexpr qsizetype cutAbove = 4096;
     static constexpr int pieceLength = 1024;
     // Whether `block` is a piece that continues the line of the block
     // before it.
