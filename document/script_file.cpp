@@ -132,15 +132,17 @@ char16_t lookAlikeOf(char16_t c)
 }
 
 // Line ends as the reading says, for text that is already characters.
-QString withLineEnds(QStringView text, bool lineFeedsBreak, qsizetype *firstBadLine)
+QString withLineEnds(QStringView text, const Reading &reading, qsizetype *firstBadLine)
 {
     QString out;
     out.reserve(text.size() + 16);
     qsizetype line = 1;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        const bool lf = c == LF;
-        if (c == CR || (lf && lineFeedsBreak)) {
+        const bool separator = c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+        if (c == CR || (c == LF && reading.lineFeedsBreak) || (separator && reading.separatorsBreak)) {
+            if (c == CR && reading.oneBreakForCrCrLf && text.sliced(i).startsWith(u"\r\r\n"))
+                ++i;
             if (c == CR && i + 1 < text.size() && text[i + 1] == LF)
                 ++i;
             out += u"\r\n";
@@ -163,6 +165,17 @@ Survey survey(QByteArrayView bytes)
     Survey result;
     result.nul = bytes.contains('\0');
     result.loneLineFeeds = bytes.contains('\n') && !bytes.contains('\r');
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) {
+            ++result.lineFeeds;
+        } else if (bytes[i] == '\r' && bytes.sliced(i).startsWith("\r\r\n")) {
+            ++result.doubledCarriageReturns;
+            i += 2;
+        } else if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')) {
+            ++result.loneCarriageReturns;
+        }
+    }
+    result.separators = bytes.count("\xE2\x80\xA8") + bytes.count("\xE2\x80\xA9");
     const bool mark = bytes.startsWith("\xEF\xBB\xBF");
     const bool multiByte = std::any_of(bytes.begin(), bytes.end(), [](char b) { return (b & 0x80) != 0; });
     result.utf8 = mark || (multiByte && QUtf8StringView(bytes).isValidUtf8());
@@ -198,7 +211,7 @@ Decoded decode(QByteArrayView bytes, Reading reading)
         Decoded result;
         if (bytes.startsWith("\xEF\xBB\xBF"))
             bytes = bytes.sliced(3);
-        result.text = savable(withLineEnds(QString::fromUtf8(bytes), reading.lineFeedsBreak, &result.firstBadLine));
+        result.text = savable(withLineEnds(QString::fromUtf8(bytes), reading, &result.firstBadLine));
         return result;
     }
     const Tables &t = tables();
@@ -223,6 +236,8 @@ Decoded decode(QByteArrayView bytes, Reading reading)
         if (b == '\r' || (b == '\n' && reading.lineFeedsBreak)) {
             out[w++] = CR;
             out[w++] = LF;
+            if (b == '\r' && reading.oneBreakForCrCrLf && bytes.sliced(i).startsWith("\r\r\n"))
+                ++i;
             i += (b == '\r' && i + 1 < n && in[i + 1] == '\n') ? 2 : 1;
             ++line;
             endsWithBreak = true;
@@ -326,7 +341,7 @@ Loaded load(const QString &path, const HowToRead &howToRead)
         reading = howToRead(survey(read.bytes));
     if (!reading)
         return {{}, {}, true, {}};
-    return {decode(read.bytes, *reading), {}, false, *reading};
+    return {decode(read.bytes, *reading), {}, false, *reading, disk::digestOf(read.bytes)};
 }
 
 IoResult save(const QString &path, const QByteArray &bytes, const Writer &write)
