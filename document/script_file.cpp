@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace scriptfile {
@@ -165,20 +166,35 @@ Survey survey(QByteArrayView bytes)
     Survey result;
     result.nul = bytes.contains('\0');
     result.loneLineFeeds = bytes.contains('\n') && !bytes.contains('\r');
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) {
-            ++result.lineFeeds;
-        } else if (bytes[i] == '\r' && bytes.sliced(i).startsWith("\r\r\n")) {
-            ++result.doubledCarriageReturns;
-            i += 2;
-        } else if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')) {
-            ++result.loneCarriageReturns;
-        }
-    }
-    result.separators = bytes.count("\xE2\x80\xA8") + bytes.count("\xE2\x80\xA9");
     const bool mark = bytes.startsWith("\xEF\xBB\xBF");
     const bool multiByte = std::any_of(bytes.begin(), bytes.end(), [](char b) { return (b & 0x80) != 0; });
     result.utf8 = mark || (multiByte && QUtf8StringView(bytes).isValidUtf8());
+    // Each byte is looked for with memchr: a large script is mostly others.
+    const char *const end = bytes.data() + bytes.size();
+    // `found` gets each place and the bytes from there, and says where it
+    // looked up to.
+    const auto each = [&](char wanted, auto found) {
+        const char *at = bytes.data();
+        while (at < end && (at = static_cast<const char *>(std::memchr(at, wanted, std::size_t(end - at)))))
+            at = found(at, QByteArrayView(at, end - at)) + 1;
+    };
+    each('\n', [&](const char *at, QByteArrayView) {
+        result.lineFeeds += at == bytes.data() || at[-1] != '\r';
+        return at;
+    });
+    each('\r', [&](const char *at, QByteArrayView rest) {
+        if (rest.startsWith("\r\r\n")) {
+            ++result.doubledCarriageReturns;
+            return at + 2;
+        }
+        result.loneCarriageReturns += !rest.startsWith("\r\n");
+        return at;
+    });
+    if (result.utf8)
+        each('\xE2', [&](const char *at, QByteArrayView rest) {
+            result.separators += rest.startsWith("\xE2\x80\xA8") || rest.startsWith("\xE2\x80\xA9");
+            return at;
+        });
     return result;
 }
 
