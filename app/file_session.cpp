@@ -49,11 +49,8 @@ void FileSession::followDocument()
     // A text from elsewhere (a restored journal, a text put in whole): it
     // names its file, but is not what that file holds.
     m_name = disk::nameToBytes(m_document.source());
-    m_onDisk = {disk::stampOf(m_document.source()), {}};
-    m_noticed.reset();
-    withdrawNotice();
+    becomes({disk::stampOf(m_document.source()), {}}, m_changed);
     showForm({}, {});
-    emit fileShown(path(), m_changed);
 }
 
 void FileSession::becomes(const OnDisk &onDisk, bool changed)
@@ -70,9 +67,14 @@ bool FileSession::mayDiscardEdits(const QString &title, const QString &question)
     return !m_changed || m_dialogs.yesNo(m_window, title, question);
 }
 
+bool FileSession::mayOpen()
+{
+    return mayDiscardEdits(QStringLiteral(u"開く確認"), QStringLiteral(u"保存していませんが\n開いても宜しいですか?"));
+}
+
 void FileSession::open()
 {
-    if (!mayDiscardEdits(QStringLiteral(u"開く確認"), QStringLiteral(u"保存していませんが\n開いても宜しいですか?")))
+    if (!mayOpen())
         return;
     const QString chosen = m_dialogs.openPath(m_window);
     if (!chosen.isEmpty())
@@ -81,7 +83,7 @@ void FileSession::open()
 
 void FileSession::openFile(const QString &path)
 {
-    if (!mayDiscardEdits(QStringLiteral(u"開く確認"), QStringLiteral(u"保存していませんが\n開いても宜しいですか?")))
+    if (!mayOpen())
         return;
     m_dialogs.chosenElsewhere(path);
     load(path, Purpose::Open);

@@ -83,7 +83,9 @@ private:
         std::optional<quint64> digest;  // of the bytes, when known
     };
 
+    // True when the text has no unsaved changes or the author gives them up.
     bool mayDiscardEdits(const QString &title, const QString &question);
+    bool mayOpen();
     bool load(const QString &path, Purpose purpose);
     std::optional<scriptfile::Reading> howToRead(const scriptfile::Survey &survey, const QString &title,
                                                  const QString &name);
