@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "document/file_access.h"
+
 #include <QCommandLineParser>
 
 #include <algorithm>
@@ -11,6 +13,14 @@ namespace {
 const QString programName = QStringLiteral("scrivlet");
 
 } // namespace
+
+QStringList argumentsOf(int argc, const char *const argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << disk::nameFromBytes(argv[i]);
+    return arguments;
+}
 
 Request parse(const QStringList &arguments, const QString &version)
 {

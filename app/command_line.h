@@ -19,6 +19,12 @@ struct Request {
     int exitCode = 0;
 };
 
+// The arguments as main() has them. They are bytes, file names among them,
+// and need not be UTF-8: each is kept so that it goes back to exactly its
+// bytes (see disk::nameFromBytes()), which the toolkit's own copy of them
+// does not do.
+QStringList argumentsOf(int argc, const char *const argv[]);
+
 // Reads `arguments` (the program's name first, as argv gives it).
 // --help, -h and -? print the usage; --version and -v print
 // "scrivlet <version>". No argument starts the editor with the starting

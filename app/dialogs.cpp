@@ -1,5 +1,7 @@
 #include "app/dialogs.h"
 
+#include "document/file_access.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -44,7 +46,7 @@ public:
 
     bool yesNo(QWidget *parent, const QString &title, const QString &message) override
     {
-        QMessageBox box(QMessageBox::NoIcon, title, message, QMessageBox::Yes | QMessageBox::No, parent);
+        QMessageBox box(QMessageBox::NoIcon, shown(title), shown(message), QMessageBox::Yes | QMessageBox::No, parent);
         // File names and the author's text are shown as they are, never
         // read as markup.
         box.setTextFormat(Qt::PlainText);
@@ -55,7 +57,7 @@ public:
     int choose(QWidget *parent, const QString &title, const QString &message, const QStringList &buttons,
                int otherwise) override
     {
-        QMessageBox box(QMessageBox::Question, title, message, QMessageBox::NoButton, parent);
+        QMessageBox box(QMessageBox::Question, shown(title), shown(message), QMessageBox::NoButton, parent);
         box.setTextFormat(Qt::PlainText);
         QList<QAbstractButton *> added;
         for (qsizetype i = 0; i < buttons.size(); ++i)
@@ -69,7 +71,7 @@ public:
 
     void warn(QWidget *parent, const QString &title, const QString &message) override
     {
-        QMessageBox box(QMessageBox::Warning, title, message, QMessageBox::Ok, parent);
+        QMessageBox box(QMessageBox::Warning, shown(title), shown(message), QMessageBox::Ok, parent);
         box.setTextFormat(Qt::PlainText);
         box.exec();
     }
@@ -80,6 +82,10 @@ public:
     }
 
 private:
+    // A file's name kept as bytes that are no UTF-8 (a Shift-JIS name) shows
+    // them as U+FFFD, as file managers do, wherever a question names it.
+    static QString shown(const QString &text) { return disk::shownName(text); }
+
     // Each dialog opens in the folder of the last file chosen in this run.
     QString run(QFileDialog &dialog)
     {

@@ -1,5 +1,6 @@
-// The questions the main window puts to the user, behind one interface so
-// that tests can answer them; the program uses Qt's own dialogs.
+// The questions the program puts to the user (the main window, the file
+// session), behind one interface so that tests can answer them; the
+// program uses Qt's own dialogs.
 #pragma once
 
 #include <QString>

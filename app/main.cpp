@@ -1,6 +1,5 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
-#include "document/file_access.h"
 #include "editor/script_edit.h"
 
 #include <QApplication>
@@ -14,16 +13,6 @@
 #include <string_view>
 
 namespace {
-
-// Arguments are bytes, file names among them, and need not be valid UTF-8:
-// they are kept so that each goes back to exactly its bytes.
-QStringList argumentsOf(int argc, char *argv[])
-{
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << disk::nameFromBytes(argv[i]);
-    return arguments;
-}
 
 // Why the X display the toolkit would use cannot be used, or nothing.
 std::string displayProblem()
@@ -53,7 +42,7 @@ int main(int argc, char *argv[])
     // Help and version need no display. Anything else is read again once
     // the toolkit has taken its own options (-style, -platform…) out.
     const QString version = QStringLiteral(SCRIVLET_VERSION);
-    const commandline::Request early = commandline::parse(argumentsOf(argc, argv), version);
+    const commandline::Request early = commandline::parse(commandline::argumentsOf(argc, argv), version);
     if (early.action == commandline::Request::Action::Print)
         return answer(early);
 
@@ -74,8 +63,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("scrivlet"));
     QApplication::setApplicationVersion(version);
     QApplication app(argc, argv);
-    // Read before Qt's Japanese texts are in: the usage is in English.
-    const commandline::Request request = commandline::parse(QApplication::arguments(), version);
+    // Read before Qt's Japanese texts are in: the usage is in English. The
+    // toolkit has taken its own options out of argv by now.
+    const commandline::Request request = commandline::parse(commandline::argumentsOf(argc, argv), version);
     if (request.action != commandline::Request::Action::Run)
         return answer(request);
     QApplication::setStyle(QStringLiteral("Fusion"));

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/dialogs.h"
+#include "app/file_session.h"
 #include "assets/matching.h"
 #include "document/script_document.h"
 #include "document/settings.h"
@@ -63,7 +64,8 @@ public:
     // Null until 構成と文字数 first opens it.
     outline::OutlinePanel *outline() const { return m_outline.get(); }
     recovery::Recovery &recovery() { return m_recovery; }
-    bool textChanged() const { return text_changed; }
+    FileSession &session() { return m_session; }
+    bool textChanged() const { return m_session.changed(); }
 
     std::optional<markup::InstallType> installType() const override;
     // Name display is on exactly while Command13 reads "人物名表示".
@@ -120,33 +122,23 @@ protected:
 private:
     void Form_Load();
     void Form_Resize();
-    // True when the window may close.
-    bool Form_Unload();
-    void Text1_Change();
-    // True when there are no unsaved edits or the author lets them go.
-    bool mayDiscardEdits();
-    void loadFile(const QString &path);
     void check_off();
 
+    // The file session to the status line, the notice bar (whose button is
+    // `reload`) and the recent files.
+    void wireSession(QPushButton *reload);
+    // Window measures are kept in twips, fifteen to a pixel.
+    static constexpr int pixels(int twips) { return twips / 15; }
     void buildButtons(QWidget *client);
+    void orderTabs(QWidget *client);
     void buildMenus();
     void centre();
     void insertSkeleton(const markup::Skeleton &skeleton);
     void closePickers();
     void showTrouble(const QString &message);
-    // When the window comes to the front: a file changed on disk is said in
-    // a bar over Text1 that offers to read it again.
-    void noticeDiskChange();
-    void reload();
-    // The script's bytes, or none after saying which characters stand in the way.
-    std::optional<QByteArray> encodedText();
-    bool writeTo(QString path, const QByteArray &bytes);
-    // A file opened or saved goes first in the recent files.
-    void remember(const QString &path);
-    void fillRecentFiles();
-    void openRecent(const QString &path);
+    void fillRecentFiles(const QStringList &paths);
     // The file's name and mark in the status bar and the window's name.
-    void showFile();
+    void showFile(const QString &path, bool changed);
     void applyView();
 
     // Declared in the order they are built and destroyed in reverse, so
@@ -157,7 +149,7 @@ private:
     ScriptDocument m_document;
     recovery::Recovery m_recovery;
     settings::View m_view;
-    settings::RecentFiles m_recent;
+    FileSession m_session;
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command13 = nullptr;
     QAction *m_installType[2] = {};
@@ -170,11 +162,9 @@ private:
     std::unique_ptr<SearchBar> m_searchBar;
     std::unique_ptr<dnml::FindingsPanel> m_findings;
     std::unique_ptr<NoticeBar> m_diskNotice;
-    disk::Stamp m_reportedStamp;
     assets::RecentUse m_usedAssets;  // by the palette and the completion list
     std::unique_ptr<assets::Palette> m_palette;
     std::unique_ptr<assets::Completion> m_completion;
     std::unique_ptr<outline::OutlinePanel> m_outline;
     std::array<QPointer<Picker>, 19> m_pickers;
-    bool text_changed = false;
 };

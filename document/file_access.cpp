@@ -1,6 +1,7 @@
 #include "document/file_access.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -119,7 +120,19 @@ QString shownName(QStringView name)
 
 QString absoluteName(const QString &name)
 {
-    return QDir::cleanPath(QDir::current().absoluteFilePath(name));
+    if (name.startsWith(u'/'))
+        return QDir::cleanPath(name);
+    // QDir::currentPath() would lose the bytes of a folder whose name is no UTF-8.
+    char *folder = ::getcwd(nullptr, 0);
+    const QString base = folder ? nameFromBytes(folder) : QDir::currentPath();
+    std::free(folder);
+    return QDir::cleanPath(base + u'/' + name);
+}
+
+bool present(const QString &name)
+{
+    struct stat status {};
+    return ::lstat(nameToBytes(name).constData(), &status) == 0;
 }
 
 QString kindOfNonFile(unsigned mode)
@@ -275,6 +288,13 @@ Stamp stampOf(const QString &path)
         return {};
     return {true, qint64(status.st_size), qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec,
             quint64(status.st_dev), quint64(status.st_ino)};
+}
+
+quint64 digestOf(QByteArrayView bytes)
+{
+    // Fixed, so that two fingerprints taken in one run compare.
+    constexpr size_t seed = 0x5C81'7B1E'7D15'4A57;
+    return qHash(bytes, seed);
 }
 
 } // namespace disk

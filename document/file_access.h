@@ -24,8 +24,10 @@ QByteArray nameToBytes(QStringView name);
 // The name for the author's eyes: a kept byte shows as U+FFFD.
 QString shownName(QStringView name);
 // An absolute path without "." and ".." parts, for a name given relative
-// to the current folder.
+// to the current folder (whose name is bytes too).
 QString absoluteName(const QString &name);
+// Whether anything stands at `name`, a link that leads nowhere included.
+bool present(const QString &name);
 
 // The largest file the program reads: a script is a few MB at most.
 inline constexpr qint64 readLimit = qint64(256) << 20;
@@ -66,5 +68,8 @@ struct Stamp {
     friend bool operator==(const Stamp &, const Stamp &) = default;
 };
 Stamp stampOf(const QString &path);
+// A fingerprint of a file's bytes, to tell a file that was written again
+// with the same bytes (its stamp changed) from one that changed.
+quint64 digestOf(QByteArrayView bytes);
 
 } // namespace disk

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace scriptfile {
@@ -132,15 +133,17 @@ char16_t lookAlikeOf(char16_t c)
 }
 
 // Line ends as the reading says, for text that is already characters.
-QString withLineEnds(QStringView text, bool lineFeedsBreak, qsizetype *firstBadLine)
+QString withLineEnds(QStringView text, const Reading &reading, qsizetype *firstBadLine)
 {
     QString out;
     out.reserve(text.size() + 16);
     qsizetype line = 1;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        const bool lf = c == LF;
-        if (c == CR || (lf && lineFeedsBreak)) {
+        const bool separator = c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+        if (c == CR || (c == LF && reading.lineFeedsBreak) || (separator && reading.separatorsBreak)) {
+            if (c == CR && reading.oneBreakForCrCrLf && text.sliced(i).startsWith(u"\r\r\n"))
+                ++i;
             if (c == CR && i + 1 < text.size() && text[i + 1] == LF)
                 ++i;
             out += u"\r\n";
@@ -166,6 +169,32 @@ Survey survey(QByteArrayView bytes)
     const bool mark = bytes.startsWith("\xEF\xBB\xBF");
     const bool multiByte = std::any_of(bytes.begin(), bytes.end(), [](char b) { return (b & 0x80) != 0; });
     result.utf8 = mark || (multiByte && QUtf8StringView(bytes).isValidUtf8());
+    // Each byte is looked for with memchr: a large script is mostly others.
+    const char *const end = bytes.data() + bytes.size();
+    // `found` gets each place and the bytes from there, and says where it
+    // looked up to.
+    const auto each = [&](char wanted, auto found) {
+        const char *at = bytes.data();
+        while (at < end && (at = static_cast<const char *>(std::memchr(at, wanted, std::size_t(end - at)))))
+            at = found(at, QByteArrayView(at, end - at)) + 1;
+    };
+    each('\n', [&](const char *at, QByteArrayView) {
+        result.lineFeeds += at == bytes.data() || at[-1] != '\r';
+        return at;
+    });
+    each('\r', [&](const char *at, QByteArrayView rest) {
+        if (rest.startsWith("\r\r\n")) {
+            ++result.doubledCarriageReturns;
+            return at + 2;
+        }
+        result.loneCarriageReturns += !rest.startsWith("\r\n");
+        return at;
+    });
+    if (result.utf8)
+        each('\xE2', [&](const char *at, QByteArrayView rest) {
+            result.separators += rest.startsWith("\xE2\x80\xA8") || rest.startsWith("\xE2\x80\xA9");
+            return at;
+        });
     return result;
 }
 
@@ -198,7 +227,7 @@ Decoded decode(QByteArrayView bytes, Reading reading)
         Decoded result;
         if (bytes.startsWith("\xEF\xBB\xBF"))
             bytes = bytes.sliced(3);
-        result.text = savable(withLineEnds(QString::fromUtf8(bytes), reading.lineFeedsBreak, &result.firstBadLine));
+        result.text = savable(withLineEnds(QString::fromUtf8(bytes), reading, &result.firstBadLine));
         return result;
     }
     const Tables &t = tables();
@@ -223,6 +252,8 @@ Decoded decode(QByteArrayView bytes, Reading reading)
         if (b == '\r' || (b == '\n' && reading.lineFeedsBreak)) {
             out[w++] = CR;
             out[w++] = LF;
+            if (b == '\r' && reading.oneBreakForCrCrLf && bytes.sliced(i).startsWith("\r\r\n"))
+                ++i;
             i += (b == '\r' && i + 1 < n && in[i + 1] == '\n') ? 2 : 1;
             ++line;
             endsWithBreak = true;
@@ -326,7 +357,7 @@ Loaded load(const QString &path, const HowToRead &howToRead)
         reading = howToRead(survey(read.bytes));
     if (!reading)
         return {{}, {}, true, {}};
-    return {decode(read.bytes, *reading), {}, false, *reading};
+    return {decode(read.bytes, *reading), {}, false, *reading, disk::digestOf(read.bytes)};
 }
 
 IoResult save(const QString &path, const QByteArray &bytes, const Writer &write)

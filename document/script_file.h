@@ -23,24 +23,34 @@ struct Decoded {
 };
 
 // What opening looks at before it reads a file as a script: whether it
-// seems to be written by another editor, or to be no text at all.
+// seems to be written by another editor, or to be no text at all, and the
+// line ends that a script cannot keep as they are.
 struct Survey {
     bool nul = false;            // holds a NUL byte: most likely no text file
     bool loneLineFeeds = false;  // lines end in LF, and not one CR is there
     bool utf8 = false;           // a UTF-8 byte-order mark, or valid UTF-8 with multi-byte characters
+    qsizetype lineFeeds = 0;           // LFs that no CR precedes
+    qsizetype loneCarriageReturns = 0;  // CRs that no LF follows, those of CR CR LF aside
+    qsizetype doubledCarriageReturns = 0;  // CR CR LF
+    qsizetype separators = 0;  // U+2028 and U+2029 written in UTF-8: line breaks only if read as UTF-8
+    friend bool operator==(const Survey &, const Survey &) = default;
 };
 Survey survey(QByteArrayView bytes);
 
 // How to read a file: as the program writes scripts (code page 932, a lone
-// LF inside its line), or as another editor wrote it.
+// LF inside its line), or as another editor wrote it. A lone CR always
+// ends a line: a script line cannot hold one.
 struct Reading {
     bool lineFeedsBreak = false;  // a lone LF ends a line too
     bool utf8 = false;            // the bytes are UTF-8 (a byte-order mark is dropped)
+    bool oneBreakForCrCrLf = false;  // CR CR LF ends one line, not a line and an empty one
+    bool separatorsBreak = false;    // read as UTF-8, U+2028 and U+2029 end a line; else they stay characters
 };
 
 // Turns a file's bytes into the script text.
 // A line ends at CR LF or at a lone CR; a lone LF is an ordinary character
-// of its line unless `reading` says it ends one. The lines are joined with
+// of its line unless `reading` says it ends one, and so are U+2028 and
+// U+2029 read as UTF-8 (no code page 932 text holds them). The lines are joined with
 // CR LF and the last line gets no line break, so a file ending in CR LF
 // loses that one break (saving adds it back). No bytes give the empty
 // text. A lead byte without its trail byte, a trail byte outside the code
@@ -86,6 +96,7 @@ struct Loaded {
     IoResult error;  // when set, `script` is empty
     bool givenUp = false;  // the question about how to read it was answered No
     Reading reading;       // how it was read
+    quint64 digest = 0;    // disk::digestOf() the bytes read
 };
 
 // Reads the whole file at `path` and decodes it as `reading` says; with

@@ -1,7 +1,10 @@
 #include "document/settings.h"
 
+#include "document/file_access.h"
+
 #include <QSettings>
 #include <QStandardPaths>
+#include <QUtf8StringView>
 
 #include <algorithm>
 #include <memory>
@@ -37,18 +40,36 @@ void saveView(const View &view)
     stored->setValue(QStringLiteral("view/fontSize"), view.fontSize);
 }
 
+// A name is kept as text when its bytes are UTF-8, so that the file stays
+// readable, and as its bytes otherwise, which text in the file would turn
+// into other bytes.
 RecentFiles RecentFiles::load()
 {
+    const QVariant stored = store()->value(QStringLiteral("files/recent"));
+    QVariantList entries;
+    if (stored.typeId() == QMetaType::QVariantList)
+        entries = stored.toList();
+    else
+        for (const QString &path : stored.toStringList())  // a list of names only, or one name
+            entries << path;
     RecentFiles recent;
-    for (const QString &path : store()->value(QStringLiteral("files/recent")).toStringList())
+    for (const QVariant &entry : entries) {
+        const QString path =
+            entry.typeId() == QMetaType::QByteArray ? disk::nameFromBytes(entry.toByteArray()) : entry.toString();
         if (!path.isEmpty() && !recent.m_paths.contains(path) && recent.m_paths.size() < most)
             recent.m_paths << path;
+    }
     return recent;
 }
 
 void RecentFiles::save() const
 {
-    store()->setValue(QStringLiteral("files/recent"), m_paths);
+    QVariantList entries;
+    for (const QString &path : m_paths) {
+        const QByteArray bytes = disk::nameToBytes(path);
+        entries << (QUtf8StringView(bytes).isValidUtf8() ? QVariant(path) : QVariant(bytes));
+    }
+    store()->setValue(QStringLiteral("files/recent"), entries);
 }
 
 void RecentFiles::add(const QString &path)

@@ -1,5 +1,7 @@
 #include "recovery/journal_format.h"
 
+#include "document/file_access.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -20,7 +22,9 @@ constexpr quint32 formerVersion = 1;
 constexpr qsizetype startLength = sizeof tag + 4;
 constexpr qsizetype frameLength = 8;  // length and CRC
 
-enum RecordType : quint8 { HeaderRecord = 1, BaseRecord = 2, EditRecord = 3 };
+// A header names its file by the name's bytes; the first journals named it
+// in UTF-16 units, and are still read.
+enum RecordType : quint8 { Utf16HeaderRecord = 1, BaseRecord = 2, EditRecord = 3, HeaderRecord = 4 };
 
 constexpr std::array<quint32, 256> crcTable = [] {
     std::array<quint32, 256> table{};
@@ -57,6 +61,12 @@ void putText(QByteArray &out, QStringView text)
     const qsizetype at = out.size();
     out.resize(at + text.size() * 2);
     qToLittleEndian<quint16>(text.utf16(), text.size(), out.data() + at);
+}
+
+void putBytes(QByteArray &out, QByteArrayView bytes)
+{
+    put(out, quint32(bytes.size()));
+    out.append(bytes);
 }
 
 // Frames a payload: its length, its CRC, itself.
@@ -180,7 +190,7 @@ QByteArray encodeStart(const Header &header)
     put(payload, quint8(HeaderRecord));
     put(payload, quint64(header.pid));
     putText(payload, header.host);
-    putText(payload, header.source);
+    putBytes(payload, disk::nameToBytes(header.source));
     put(payload, qint64(header.created));
     QByteArray out(tag, sizeof tag);
     put(out, version);
@@ -244,10 +254,12 @@ Replayed replay(QByteArrayView bytes)
             break;
         Fields fields(payload);
         const auto type = fields.take<quint8>();
-        if (type == HeaderRecord && !headerRead) {
+        if ((type == HeaderRecord || type == Utf16HeaderRecord) && !headerRead) {
             result.header.pid = qint64(fields.take<quint64>());
             result.header.host = fields.takeText();
-            result.header.source = fields.takeText();
+            result.header.source = type == Utf16HeaderRecord
+                                       ? fields.takeText()
+                                       : disk::nameFromBytes(fields.takeBytes(fields.take<quint32>()));
             result.header.created = fields.take<qint64>();
             if (!fields.ok() || !fields.atEnd())
                 break;

@@ -2,8 +2,8 @@
 // and how a text is rebuilt from whatever is left of one. Qt Core only.
 //
 // A journal is a format tag and version, then records, each framed by its
-// length and a CRC-32: a header (process, host, the file the text came
-// from), the base text, then one record per edit. All numbers are little
+// length and a CRC-32: a header (process, host, the bytes of the name of
+// the file the text came from), the base text, then one record per edit. All numbers are little
 // endian; texts are UTF-16 code units, so every character comes back as it
 // was, unpaired surrogates included.
 #pragma once
@@ -17,6 +17,7 @@ struct Header {
     qint64 pid = 0;
     QString host;
     // The file the text was opened from or saved to; empty for a new script.
+    // Kept in the journal as the name's bytes (see disk::nameToBytes()).
     QString source;
     qint64 created = 0;  // milliseconds since the epoch
 };

@@ -116,6 +116,8 @@ key alt+f o
 focused "開く確認"
 key Return                             # Yes
 file_dialog "$work/lone.dnml"
+focused "開く"                          # the lone CR is asked about
+key Return                             # Yes: it ends its line
 focused "$main_title"
 key alt+f s
 file_dialog "$work/lone-saved.dnml"

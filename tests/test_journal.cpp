@@ -1,6 +1,7 @@
 // The recovery journal without a window: random sessions replayed against
 // a model and cut at every byte, bad journals, the file on disk, and which
 // journals count as left over.
+#include "document/file_access.h"
 #include "recovery/journal.h"
 
 #include <QLockFile>
@@ -105,6 +106,22 @@ private slots:
                          qPrintable(where));
             }
         }
+    }
+
+    // The header keeps the file's name as its bytes; a journal written
+    // before, with the name in UTF-16 units, is read as it was.
+    void headersKeepTheNamesBytes()
+    {
+        const QByteArray bytes("/x/\x91\xe4.dnml");
+        const QByteArray start = journalStart(disk::nameFromBytes(bytes));
+        QVERIFY(start.contains(bytes));
+        QCOMPARE(recovery::replay(start + recovery::encodeBase(u"ab"_s, 0)).header.source, disk::nameFromBytes(bytes));
+        const Replayed old = recovery::replay(QByteArray::fromHex(
+            "53435249564a4e4c010000002d00000082207408010100000000000000010000006800090000002f0078002f0091dc2e0064006e"
+            "006d006c0000000000000000001100000044ffa78b0200000000000000000200000061006200"));
+        QCOMPARE(old.state, Replayed::State::Whole);
+        QCOMPARE(disk::nameToBytes(old.header.source), QByteArray("/x/\x91.dnml"));
+        QCOMPARE(old.text, u"ab"_s);
     }
 
     void badJournals_data()

@@ -1,6 +1,7 @@
 // Scripts that come from outside the window: the command line and drops
 // onto the main window or Text1, each through the real window.
 #include "app/command_line.h"
+#include "document/file_access.h"
 #include "editor.h"
 #include "test_files.h"
 
@@ -66,6 +67,7 @@ class TestOpenFromOutside : public QObject
 
 private slots:
     void initTestCase() { quietOffscreenWarnings(); }
+    void argumentsKeepTheirBytes();
     void commandLineIsRead_data();
     void commandLineIsRead();
     void fileAtStartOpensAsTheOpenItemDoes_data();
@@ -77,6 +79,15 @@ private slots:
     void droppedFileOverUnsavedEditsAsksFirst_data();
     void droppedFileOverUnsavedEditsAsksFirst();
 };
+
+// A Shift-JIS name (a double-click on a file from a Windows archive) is
+// handed on as its bytes.
+void TestOpenFromOutside::argumentsKeepTheirBytes()
+{
+    const char *const argv[] = {"scrivlet", "/tmp/\x91\xe4\x96\x7b.dnml"};
+    const commandline::Request request = commandline::parse(commandline::argumentsOf(2, argv), u"1.0"_s);
+    QCOMPARE(disk::nameToBytes(request.file), QByteArray(argv[1]));
+}
 
 void TestOpenFromOutside::commandLineIsRead_data()
 {
