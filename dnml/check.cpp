@@ -4,8 +4,10 @@
 #include "catalogues/catalogue.h"
 #include "dnml/lexer.h"
 #include "dnml/source_value.h"
+#include "dnml/tag.h"
 #include "document/script_file.h"
 #include "markup/markup.h"
+#include "markup/names.h"
 #include "markup/vocabulary.h"
 
 #include <algorithm>
@@ -18,6 +20,7 @@ namespace dnml {
 namespace {
 
 namespace c = catalogues;
+namespace names = markup::names;
 using markup::adultFolder;
 using markup::allAgesFolder;
 using markup::titleBackground;
@@ -169,13 +172,6 @@ const Catalogues &tables()
     return instance;
 }
 
-struct Attribute {
-    QStringView name;
-    QStringView value;  // without its quotes
-    qsizetype offset;   // of the value's first character
-    bool quoted;
-};
-
 // The comment line a picker writes before a picture's tag, and the name it
 // holds; the tag on the next line is judged against it.
 struct PickerComment {
@@ -196,27 +192,6 @@ const std::pair<QString, QString> &commentLineShape()
     return shape;
 }
 
-// A tag being read: from its "<" to its ">", across lines.
-struct Tag {
-    bool open = false;
-    bool closing = false;  // "</"
-    bool closed = false;   // its ">" was read
-    bool openQuote = false;  // a quote in it was left open, and found so already
-    qsizetype offset = 0;
-    qsizetype length = 1;
-    QStringView name;
-    std::vector<Attribute> attributes;
-    PickerComment comment;  // the picker's comment on the line before it
-
-    const Attribute *attribute(QStringView wanted) const
-    {
-        for (const Attribute &a : attributes)
-            if (sameName(a.name, wanted))
-                return &a;
-        return nullptr;
-    }
-};
-
 QString quoted(QStringView v) { return u'"' + v.toString() + u'"'; }
 
 class Checker
@@ -235,7 +210,7 @@ public:
             state = lexLine(line, state, spans);
             readLine(start, line, spans);
         });
-        finishTag();
+        m_tags.finish([this](const Tag &tag) { ended(tag); });
         if (state == State::Comment)
             add(FindingKind::UnclosedComment, m_commentStart, 4, QStringLiteral(u"\"<!--\" を閉じる \"-->\" がありません。"));
         std::stable_sort(m_findings.begin(), m_findings.end(),
@@ -280,70 +255,37 @@ private:
         std::vector<qsizetype> &indents = m_openIndents;
         brackets.clear();
         indents.clear();
-        QStringView pendingName;
         for (const Span &span : spans) {
             const qsizetype at = lineStart + span.start;
             const QStringView piece = m_text.sliced(at, span.length);
+            const auto took = m_tags.take(span, piece, at, [this](const Tag &tag) { ended(tag); });
+            const Tag &tag = m_tags.tag();
             switch (span.token) {
             case Token::TagOpen:
-                finishTag();
-                m_tag.open = true;
-                m_tag.closing = span.length == 2;
-                m_tag.closed = false;
-                m_tag.offset = at;
-                m_tag.length = span.length;
-                m_tag.name = {};
-                m_tag.attributes.clear();
-                m_tag.openQuote = false;
-                m_tag.comment = m_comment.line == lineNumber - 1 ? m_comment : PickerComment{};
-                pendingName = {};
+                m_tagComment = m_comment.line == lineNumber - 1 ? m_comment : PickerComment{};
                 break;
             case Token::TagName:
-                m_tag.name = piece;
-                if (sameName(piece, u"INDENT")) {
-                    if (!m_tag.closing)
-                        indents.push_back(m_tag.offset);
+                if (took == TagReader::Took::Named && tag.is(names::indent)) {
+                    if (!tag.closing)
+                        indents.push_back(tag.offset);
                     else if (!indents.empty())
                         indents.pop_back();
                     else
-                        add(FindingKind::UnopenedIndent, m_tag.offset, at + span.length - m_tag.offset,
+                        add(FindingKind::UnopenedIndent, tag.offset, at + span.length - tag.offset,
                             QStringLiteral(u"</INDENT> の前に <INDENT> がこの行にありません。"));
                 }
                 break;
-            case Token::TagClose:
-                m_tag.length = at + 1 - m_tag.offset;
-                m_tag.closed = true;
-                finishTag();
-                break;
-            case Token::AttributeName:
-                pendingName = piece;
-                break;
-            case Token::Equals:
-                break;
             case Token::Value:
-            case Token::OpenValue: {
-                const bool quoted = piece.startsWith(u'"');
-                const bool closed = span.token == Token::Value;
-                const qsizetype from = quoted ? 1 : 0;
-                const qsizetype to = quoted && closed ? piece.size() - 1 : piece.size();
-                if (!pendingName.isEmpty() && m_tag.open)
-                    m_tag.attributes.push_back({pendingName, piece.sliced(from, to - from), at + from, quoted});
-                pendingName = {};
-                if (!closed) {
-                    // One quote left open is one finding: the tag around it
-                    // is not judged any further.
-                    m_tag.openQuote = true;
+            case Token::OpenValue:
+                // One quote left open is one finding: the tag around it is
+                // not judged any further.
+                if (span.token == Token::OpenValue && piece.startsWith(u'"'))
                     add(FindingKind::UnclosedQuote, at, 1, QStringLiteral(u"引用符 \" が閉じていません。"));
-                }
                 break;
-            }
             case Token::Comment:
-                finishTag();
                 m_commentStart = at;
                 if (span.start == 0 && span.length == line.size())
                     notePickerComment(piece, lineNumber);
-                break;
-            case Token::CommentContinued:
                 break;
             case Token::Bracket:
                 if (piece == u"「")
@@ -352,6 +294,11 @@ private:
                     brackets.pop_back();
                 else
                     add(FindingKind::UnopenedBracket, at, 1, QStringLiteral(u"」 の前に 「 がこの行にありません。"));
+                break;
+            case Token::TagClose:
+            case Token::AttributeName:
+            case Token::Equals:
+            case Token::CommentContinued:
                 break;
             }
         }
@@ -368,37 +315,31 @@ private:
             m_comment = {comment.sliced(before.size(), comment.size() - before.size() - after.size()), lineNumber};
     }
 
-    // Judges the tag read so far: at its ">", or when another "<" or the
-    // end of the script comes first.
-    void finishTag()
+    // Judges a tag that ended: at its ">", or when another "<" or the end
+    // of the script came first. One with a quote left open was reported so.
+    void ended(const Tag &tag)
     {
-        if (!m_tag.open)
+        if (tag.openQuote)
             return;
-        if (m_tag.openQuote) {
-            m_tag.open = false;
-            return;
-        }
-        if (!m_tag.closed)
-            add(FindingKind::UnclosedTag, m_tag.offset, m_tag.length,
-                QStringLiteral(u"\"<\" を閉じる \">\" がありません。"));
-        m_tag.open = false;
-        if (!m_tag.closing)
-            judgeReferences();
+        if (!tag.closed)
+            add(FindingKind::UnclosedTag, tag.offset, tag.length, QStringLiteral(u"\"<\" を閉じる \">\" がありません。"));
+        if (!tag.closing)
+            judgeReferences(tag);
     }
 
-    void judgeReferences()
+    void judgeReferences(const Tag &tag)
     {
         const Catalogues &t = tables();
-        const Attribute *src = m_tag.attribute(u"SRC");
-        const Attribute *folder = m_tag.attribute(u"FOLDER");
-        const Kind *kind = t.kindOf(m_tag.name);
+        const Attribute *src = tag.attribute(names::src);
+        const Attribute *folder = tag.attribute(names::folder);
+        const Kind *kind = t.kindOf(tag.name);
         if (src && kind)
             judgeSource(*kind, *src);
         if (!folder)
             return;
         const std::u16string_view value = u16(folder->value);
         const bool edition = value == adultFolder || value == allAgesFolder;
-        const bool include = sameName(m_tag.name, u"INCLUDE");
+        const bool include = tag.is(names::include);
         if (!edition && !(include && value == markup::playerFolder)) {
             const QString editions = QStringLiteral(u"%1 か %2").arg(quoted(qs(adultFolder)), quoted(qs(allAgesFolder)));
             add(FindingKind::FolderValue, folder->offset, folder->value.size(),
@@ -467,15 +408,15 @@ private:
     // of the row the comment names. `ref` is the catalogue's own spelling.
     void judgeComment(std::u16string_view ref, const Attribute &src)
     {
-        if (m_tag.comment.line < 0)
+        if (m_tagComment.line < 0)
             return;
         const auto &names = tables().pictureNames;
         const auto it = names.find(ref);
-        if (it == names.end() || std::find(it->second.begin(), it->second.end(), u16(m_tag.comment.name)) != it->second.end())
+        if (it == names.end() || std::find(it->second.begin(), it->second.end(), u16(m_tagComment.name)) != it->second.end())
             return;
         add(FindingKind::CommentMismatch, src.offset, src.value.size(),
             QStringLiteral(u"コメントの名前と絵が違います。コメントは %1、%2 は %3 の絵です。")
-                .arg(quoted(m_tag.comment.name), quoted(src.value), quoted(qs(it->second.front()))));
+                .arg(quoted(m_tagComment.name), quoted(src.value), quoted(qs(it->second.front()))));
     }
 
     qsizetype lineOf(qsizetype offset) const
@@ -518,7 +459,8 @@ private:
     std::vector<Finding> m_findings;
     std::vector<qsizetype> m_openBrackets;
     std::vector<qsizetype> m_openIndents;
-    Tag m_tag;
+    TagReader m_tags;
+    PickerComment m_tagComment;  // the picker's comment on the line before the tag being read
     PickerComment m_comment;
     qsizetype m_commentStart = 0;
     std::optional<std::pair<QStringView, qsizetype>> m_firstEdition;
