@@ -257,8 +257,8 @@ private:
         indents.clear();
         for (const Span &span : spans) {
             const qsizetype at = lineStart + span.start;
-            const QStringView piece = m_text.sliced(at, span.length);
-            const auto took = m_tags.take(span, piece, at, [this](const Tag &tag) { ended(tag); });
+            const QStringView spanText = m_text.sliced(at, span.length);
+            const auto took = m_tags.take(span, spanText, at, [this](const Tag &tag) { ended(tag); });
             const Tag &tag = m_tags.tag();
             switch (span.token) {
             case Token::TagOpen:
@@ -279,16 +279,16 @@ private:
             case Token::OpenValue:
                 // One quote left open is one finding: the tag around it is
                 // not judged any further.
-                if (span.token == Token::OpenValue && piece.startsWith(u'"'))
+                if (span.token == Token::OpenValue && spanText.startsWith(u'"'))
                     add(FindingKind::UnclosedQuote, at, 1, QStringLiteral(u"引用符 \" が閉じていません。"));
                 break;
             case Token::Comment:
                 m_commentStart = at;
                 if (span.start == 0 && span.length == line.size())
-                    notePickerComment(piece, lineNumber);
+                    notePickerComment(spanText, lineNumber);
                 break;
             case Token::Bracket:
-                if (piece == u"「")
+                if (spanText == u"「")
                     brackets.push_back(at);
                 else if (!brackets.empty())
                     brackets.pop_back();

@@ -1,6 +1,6 @@
 // One lexer for DNML, shared by the colours and the check. It works line by
 // line: a function of the line's text and the state at its start, giving
-// the line's pieces and the state at its end. The state is one small value
+// the line's spans and the state at its end. The state is one small value
 // so that a caller can keep one per line and stop re-lexing as soon as a
 // line ends in the state it ended in before.
 #pragma once

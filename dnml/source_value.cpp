@@ -37,18 +37,18 @@ std::optional<SourceValue> sourceValueAt(std::span<const QStringView> lines, Sta
         for (const Span &span : spans) {
             if (caretLine && span.start >= caret)
                 return std::nullopt;
-            const QStringView piece = line.sliced(span.start, span.length);
+            const QStringView spanText = line.sliced(span.start, span.length);
             const bool value = span.token == Token::Value || span.token == Token::OpenValue;
             const bool open = span.token == Token::OpenValue;
             const qsizetype end = span.start + span.length - (open ? 0 : 1);
-            if (value && caretLine && piece.startsWith(u'"') && caret > span.start && caret <= end) {
+            if (value && caretLine && spanText.startsWith(u'"') && caret > span.start && caret <= end) {
                 const Tag &tag = tags.tag();
                 const auto asset = assetTagNamed(tag.name);
                 if (!tags.open() || tag.closing || !asset || !sameName(tags.valueFor(), markup::names::src))
                     return std::nullopt;
                 return SourceValue{*asset, span.start + 1, end, !open};
             }
-            tags.take(span, piece, span.start, [](const Tag &) {});
+            tags.take(span, spanText, span.start, [](const Tag &) {});
         }
     }
     return std::nullopt;

@@ -10,7 +10,7 @@ const Attribute *Tag::attribute(QStringView wanted) const
     return nullptr;
 }
 
-TagReader::Took TagReader::apply(const Span &span, QStringView piece, qsizetype at)
+TagReader::Took TagReader::apply(const Span &span, QStringView spanText, qsizetype at)
 {
     switch (span.token) {
     case Token::TagOpen:
@@ -27,7 +27,7 @@ TagReader::Took TagReader::apply(const Span &span, QStringView piece, qsizetype 
     case Token::TagName:
         if (!m_open)
             return Took::Nothing;
-        m_tag.name = piece;
+        m_tag.name = spanText;
         return Took::Named;
     case Token::TagClose:
         if (!m_open)
@@ -36,17 +36,17 @@ TagReader::Took TagReader::apply(const Span &span, QStringView piece, qsizetype 
         m_tag.closed = true;
         return Took::Closed;
     case Token::AttributeName:
-        m_pending = piece;
+        m_pending = spanText;
         return m_open ? Took::Attribute : Took::Nothing;
     case Token::Value:
     case Token::OpenValue: {
-        const bool quoted = piece.startsWith(u'"');
+        const bool quoted = spanText.startsWith(u'"');
         const bool closed = span.token == Token::Value;
         const qsizetype from = quoted ? 1 : 0;
-        const qsizetype to = quoted && closed ? piece.size() - 1 : piece.size();
+        const qsizetype to = quoted && closed ? spanText.size() - 1 : spanText.size();
         m_tag.openQuote = m_tag.openQuote || !closed;
         if (m_open && !m_pending.isEmpty())
-            m_tag.attributes.push_back({m_pending, piece.sliced(from, to - from), at + from, quoted, closed});
+            m_tag.attributes.push_back({m_pending, spanText.sliced(from, to - from), at + from, quoted, closed});
         m_pending = {};
         return m_open ? Took::Value : Took::Nothing;
     }

@@ -43,11 +43,11 @@ public:
     // What a span did to the tag being read.
     enum class Took { Nothing, Opened, Named, Attribute, Value, Closed };
 
-    // Takes one span; `piece` is its text and `at` its offset in the text
+    // Takes one span; `spanText` is its text and `at` its offset in the text
     // the views point into. A tag that ends, by this span or cut short by
     // it, is handed to `ended(tag)` first.
     template <typename Ended>
-    Took take(const Span &span, QStringView piece, qsizetype at, Ended ended);
+    Took take(const Span &span, QStringView spanText, qsizetype at, Ended ended);
     // The end of the text: a tag still open is cut short.
     template <typename Ended>
     void finish(Ended ended)
@@ -68,7 +68,7 @@ private:
         m_open = false;
         ended(m_tag);
     }
-    Took apply(const Span &span, QStringView piece, qsizetype at);
+    Took apply(const Span &span, QStringView spanText, qsizetype at);
 
     Tag m_tag;
     bool m_open = false;
@@ -76,12 +76,12 @@ private:
 };
 
 template <typename Ended>
-TagReader::Took TagReader::take(const Span &span, QStringView piece, qsizetype at, Ended ended)
+TagReader::Took TagReader::take(const Span &span, QStringView spanText, qsizetype at, Ended ended)
 {
     const bool cutsShort = span.token == Token::TagOpen || span.token == Token::Comment;
     if (m_open && cutsShort)
         end(ended);
-    const Took took = apply(span, piece, at);
+    const Took took = apply(span, spanText, at);
     if (took == Took::Closed)
         end(ended);
     return took;

@@ -8,16 +8,16 @@
 namespace markup {
 namespace {
 
-// Plain concatenation of a fragment's pieces.
-QString cat(std::initializer_list<QStringView> pieces)
+// Plain concatenation of a fragment's parts.
+QString cat(std::initializer_list<QStringView> parts)
 {
     qsizetype size = 0;
-    for (QStringView piece : pieces)
-        size += piece.size();
+    for (QStringView part : parts)
+        size += part.size();
     QString out;
     out.reserve(size);
-    for (QStringView piece : pieces)
-        out.append(piece);
+    for (QStringView part : parts)
+        out.append(part);
     return out;
 }
 

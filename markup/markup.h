@@ -1,5 +1,5 @@
 // The DNML this program writes. Every fragment is plain concatenation of
-// literal pieces and the caller's variable pieces, inserted verbatim:
+// literal parts and the caller's variable parts, inserted verbatim:
 // nothing is escaped or checked. Every line break written is CR LF.
 #pragma once
 

@@ -127,12 +127,12 @@ private:
     {
         for (const Span &span : m_spans) {
             const qsizetype at = span.start;  // within the line: no offset of the outline's is kept
-            const QStringView piece = line.sliced(at, span.length);
-            const auto took = m_tags.take(span, piece, at, [this](const dnml::Tag &tag) { ended(tag); });
+            const QStringView spanText = line.sliced(at, span.length);
+            const auto took = m_tags.take(span, spanText, at, [this](const dnml::Tag &tag) { ended(tag); });
             if (took == dnml::TagReader::Took::Opened)
                 m_tagLine = m_line;
             else if (span.token == Token::Comment)
-                comment(piece);
+                comment(spanText);
         }
     }
 
@@ -191,9 +191,9 @@ private:
         }
     }
 
-    void comment(QStringView piece)
+    void comment(QStringView spanText)
     {
-        QStringView inner = piece.sliced(4);
+        QStringView inner = spanText.sliced(4);
         if (inner.endsWith(u"-->"))
             inner.chop(3);
         const QStringView label = inner.trimmed();

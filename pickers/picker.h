@@ -26,7 +26,7 @@ struct Choice {
     QStringView reference;
 };
 
-// Composes a picker's fragment and inserts it into Text1, piece by piece.
+// Composes a picker's fragment and inserts it into Text1, part by part.
 using Writer = void (*)(const PickerForm &form, const Choice &choice, PickerHost &host);
 
 struct PickerForm {
