@@ -12,6 +12,7 @@
 #include "outline/ui/outline_panel.h"
 #include "pickers/picker.h"
 #include "search/ui/search_bar.h"
+#include "versions/ui/history.h"
 
 #include <QBitmap>
 #include <QCloseEvent>
@@ -122,6 +123,8 @@ constexpr MenuItem fileItems[] = {
     {"mnu_open", u"開く(&O)", [](MainWindow &w) { w.mnu_open_Click(); }},
     {"mnu_save", u"保存(&S)", [](MainWindow &w) { w.mnu_save_Click(); }},
     {"mnu_overwrite", u"上書き保存(&U)", [](MainWindow &w) { w.mnu_overwrite_Click(); }, "Ctrl+S"},
+    {"mnu_name_version", u"版に名前を付けて保存(&N)", [](MainWindow &w) { w.history().nameVersion(); }},
+    {"mnu_versions", u"以前の版(&H)", [](MainWindow &w) { w.history().showList(); }},
     {"mnu_recent", u"最近使ったファイル(&R)", nullptr},
     {"mnu_ber1", u"-", nullptr},
     {"mnu_exit", u"終了(&X)", [](MainWindow &w) { w.mnu_exit_Click(); }},
@@ -271,6 +274,13 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
                                  15000);
     });
     connect(m_text1.get(), &ScriptEdit::zoomAsked, this, &MainWindow::zoom);
+    // The versions of the files saved: kept around each save in writeTo().
+    m_history = std::make_unique<versions::History>(
+        *m_text1, this,
+        versions::History::Questions{[this](const QString &t, const QString &q) { return m_dialogs->yesNo(this, t, q); },
+                                     [this](const QString &t, const QString &m) { m_dialogs->warn(this, t, m); }, {}});
+    connect(m_history.get(), &versions::History::message, this,
+            [this](const QString &text) { statusBar()->showMessage(text, 10000); });
     applyView();
     // The client area keeps its size: the menu bar and the status bar come on top.
     resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
@@ -615,11 +625,16 @@ bool MainWindow::writeTo(QString path, const QByteArray &bytes)
         if (choice == 1 && (path = m_dialogs->savePath(this, m_document.source())).isEmpty())
             return false;
     }
+    m_history->keepBeforeOverwrite(path);
+    const QString before = m_document.source();
     if (const IoResult error = m_document.save(path, bytes)) {
         m_dialogs->warn(this, QStringLiteral(u"保存"),
                         QStringLiteral(u"「%1」に保存できませんでした。\n%2").arg(disk::shownName(path), error->reason));
         return false;
     }
+    if (!before.isEmpty() && before != m_document.source())
+        m_history->movedTo(before, m_document.source());
+    m_history->keepSaved(m_document.source(), bytes);
     text_changed = false;
     remember(m_document.source());
     return true;

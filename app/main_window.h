@@ -35,6 +35,9 @@ class Highlighter;
 namespace outline {
 class OutlinePanel;
 }
+namespace versions {
+class History;
+}
 class QAction;
 class QLabel;
 class QPushButton;
@@ -63,6 +66,7 @@ public:
     // Null until 構成と文字数 first opens it.
     outline::OutlinePanel *outline() const { return m_outline.get(); }
     recovery::Recovery &recovery() { return m_recovery; }
+    versions::History &history() { return *m_history; }
     bool textChanged() const { return text_changed; }
 
     std::optional<markup::InstallType> installType() const override;
@@ -175,6 +179,7 @@ private:
     std::unique_ptr<assets::Palette> m_palette;
     std::unique_ptr<assets::Completion> m_completion;
     std::unique_ptr<outline::OutlinePanel> m_outline;
+    std::unique_ptr<versions::History> m_history;
     std::array<QPointer<Picker>, 19> m_pickers;
     bool text_changed = false;
 };

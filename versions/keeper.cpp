@@ -58,30 +58,30 @@ void Keeper::setLimits(Limits limits)
     m_worker.post([store = m_store.get(), limits] { store->setLimits(limits); });
 }
 
-void Keeper::post(const QString &path, std::function<Store::Kept(Store &)> keep)
+void Keeper::post(const QString &path, Kind kind, std::function<Store::Kept(Store &)> keep)
 {
-    m_worker.post([this, store = m_store.get(), path, keep = std::move(keep)] {
+    m_worker.post([this, store = m_store.get(), path, kind, keep = std::move(keep)] {
         const Store::Kept done = keep(*store);
         IoResult error = done.error;
         if (!error)
             error = store->prune(path);
-        Worker::reply(this, [this, path, added = done.added, error] {
+        Worker::reply(this, [this, path, kind, added = done.added, error] {
             if (error)
                 emit trouble(cannotKeep(path, error->reason));
             else
-                emit kept(path, added);
+                emit kept(path, kind, added);
         });
     });
 }
 
 void Keeper::keepText(const QString &path, const QString &text, Kind kind, const QString &note)
 {
-    post(path, [path, text, kind, note](Store &store) { return store.keep(path, text, kind, note); });
+    post(path, kind, [path, text, kind, note](Store &store) { return store.keep(path, text, kind, note); });
 }
 
 void Keeper::keepBytes(const QString &path, const QByteArray &bytes, scriptfile::Reading reading, Kind kind)
 {
-    post(path, [path, bytes, reading, kind](Store &store) {
+    post(path, kind, [path, bytes, reading, kind](Store &store) {
         return store.keep(path, scriptfile::decode(bytes, reading).text, kind);
     });
 }
@@ -98,7 +98,7 @@ void Keeper::keepFile(const QString &path, std::optional<scriptfile::Reading> re
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
         return;
-    post(path, [path, file, reading, kind](Store &store) {
+    post(path, kind, [path, file, reading, kind](Store &store) {
         const disk::Read read = file->readAll();
         if (read.error)
             return Store::Kept{{}, false, read.error};

@@ -54,12 +54,12 @@ public:
 
 signals:
     // A version of `path` was kept (`added` false: the newest held its text).
-    void kept(const QString &path, bool added);
+    void kept(const QString &path, versions::Kind kind, bool added);
     // A version could not be kept: the sentence to show the author.
     void trouble(const QString &message);
 
 private:
-    void post(const QString &path, std::function<Store::Kept(Store &)> keep);
+    void post(const QString &path, Kind kind, std::function<Store::Kept(Store &)> keep);
 
     std::unique_ptr<Store> m_store;  // the worker's alone
     Worker m_worker;                 // last: its jobs are done before the rest goes
