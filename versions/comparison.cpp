@@ -12,10 +12,38 @@ constexpr double alike = 0.5;
 // rewrite: its lines are not paired.
 constexpr qsizetype mostPairs = 2000;
 
-// Each line of both texts by its text, so that equal lines are equal
-// elements.
-std::pair<std::vector<quint64>, std::vector<quint64>> lineElements(const Lines &a, const Lines &b)
+// Where each line of a script text begins, after the first: a CR found
+// at the speed of a search for one character, then its LF.
+template <typename Found>
+void eachLineBreak(QStringView text, Found found)
 {
+    for (qsizetype at = text.indexOf(u'\r'); at >= 0; at = text.indexOf(u'\r', at + 1))
+        if (at + 1 < text.size() && text[at + 1] == u'\n')
+            found(at + 2);
+}
+
+std::vector<quint64> hashesOf(const Lines &lines)
+{
+    std::vector<quint64> hashes(std::size_t(lines.count()));
+    for (qsizetype i = 0; i < lines.count(); ++i)
+        hashes[std::size_t(i)] = qHash(lines.line(i), 0x5C1B);
+    return hashes;
+}
+
+// Each line of both texts by its text, so that equal lines are equal
+// elements: the lines' hashes, and only if two lines that differ share one,
+// numbers given to each distinct line.
+std::vector<Match> matchLines(const Lines &a, const Lines &b)
+{
+    std::vector<Match> matches = matchSequences(hashesOf(a), hashesOf(b));
+    const bool exact = std::all_of(matches.begin(), matches.end(), [&](const Match &m) {
+        for (qsizetype i = 0; i < m.length; ++i)
+            if (a.line(m.a + i) != b.line(m.b + i))
+                return false;
+        return true;
+    });
+    if (exact)
+        return matches;
     QHash<QStringView, quint64> ids;
     ids.reserve(a.count() + b.count());
     const auto elements = [&ids](const Lines &lines) {
@@ -25,8 +53,8 @@ std::pair<std::vector<quint64>, std::vector<quint64>> lineElements(const Lines &
             out.push_back(elementOf(ids, lines.line(i)));
         return out;
     };
-    auto first = elements(a);
-    return {std::move(first), elements(b)};
+    const std::vector<quint64> first = elements(a);
+    return matchSequences(first, elements(b));
 }
 
 class Builder
@@ -95,9 +123,9 @@ private:
 
 Lines::Lines(QString text) : m_text(std::move(text))
 {
+    m_starts.reserve(std::size_t(m_text.size() / 32));
     m_starts.push_back(0);
-    for (qsizetype at = m_text.indexOf(u"\r\n"); at >= 0; at = m_text.indexOf(u"\r\n", at + 2))
-        m_starts.push_back(at + 2);
+    eachLineBreak(m_text, [this](qsizetype start) { m_starts.push_back(start); });
 }
 
 qsizetype Lines::start(qsizetype index) const
@@ -116,10 +144,9 @@ Comparison compare(QString a, QString b, int context)
     Comparison c;
     c.a = Lines(std::move(a));
     c.b = Lines(std::move(b));
-    const auto [elementsA, elementsB] = lineElements(c.a, c.b);
     Builder builder(c, context);
     qsizetype doneA = 0, doneB = 0;
-    for (const Match &match : matchSequences(elementsA, elementsB)) {
+    for (const Match &match : matchLines(c.a, c.b)) {
         if (match.a > doneA || match.b > doneB)
             builder.differ(doneA, match.a, doneB, match.b);
         doneA = match.a + match.length;
@@ -172,17 +199,9 @@ QString takeOver(const Comparison &comparison, std::span<const qsizetype> rows)
     return lines.join(u"\r\n");
 }
 
-std::vector<quint64> lineHashes(QStringView text)
+std::vector<quint64> lineHashes(const QString &text)
 {
-    std::vector<quint64> hashes;
-    hashes.reserve(std::size_t(text.size() / 32));
-    for (qsizetype from = 0;;) {
-        const qsizetype end = text.indexOf(u"\r\n", from);
-        hashes.push_back(qHash(text.sliced(from, (end < 0 ? text.size() : end) - from), 0x5C1B));
-        if (end < 0)
-            return hashes;
-        from = end + 2;
-    }
+    return hashesOf(Lines(text));
 }
 
 LineCounts countChanges(std::span<const quint64> from, std::span<const quint64> to)

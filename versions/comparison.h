@@ -89,7 +89,7 @@ struct LineCounts {
     qsizetype added = 0;
     qsizetype removed = 0;
 };
-std::vector<quint64> lineHashes(QStringView text);
+std::vector<quint64> lineHashes(const QString &text);
 LineCounts countChanges(std::span<const quint64> from, std::span<const quint64> to);
 
 // The least replacement that turns `from` into `to`: `length` characters

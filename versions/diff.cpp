@@ -160,17 +160,23 @@ private:
         const bool odd = delta % 2 != 0;
         qsizetype forwardStart = 0, forwardEnd = 0, backwardStart = 0, backwardEnd = 0;
         const auto at = [](std::vector<qsizetype> &v, qsizetype k) -> qsizetype & { return v[std::size_t(k)]; };
+        // How far diagonal k reaches on the d-th step of one direction,
+        // following the elements that `same` finds equal.
+        const auto reach = [&](std::vector<qsizetype> &v, qsizetype k, qsizetype d, auto same) {
+            const qsizetype ko = offset + k;
+            qsizetype x = k == -d || (k != d && at(v, ko - 1) < at(v, ko + 1)) ? at(v, ko + 1) : at(v, ko - 1) + 1;
+            const qsizetype from = x;
+            while (x < n && x - k < m && same(x, x - k))
+                ++x;
+            m_steps -= 1 + x - from;
+            return at(v, ko) = x;
+        };
         for (qsizetype d = 0; d < most; ++d) {
             for (qsizetype k = -d + forwardStart; k <= d - forwardEnd; k += 2) {
-                const qsizetype ko = offset + k;
-                qsizetype x = k == -d || (k != d && at(forward, ko - 1) < at(forward, ko + 1)) ? at(forward, ko + 1)
-                                                                                              : at(forward, ko - 1) + 1;
-                qsizetype y = x - k;
-                const qsizetype from = x;
-                while (x < n && y < m && m_a[a0 + x] == m_b[b0 + y])
-                    ++x, ++y;
-                m_steps -= 1 + x - from;
-                at(forward, ko) = x;
+                const qsizetype x = reach(forward, k, d, [&](qsizetype i, qsizetype j) {
+                    return m_a[a0 + i] == m_b[b0 + j];
+                });
+                const qsizetype y = x - k;
                 if (x > n) {
                     forwardEnd += 2;
                 } else if (y > m) {
@@ -184,19 +190,12 @@ private:
                 }
             }
             for (qsizetype k = -d + backwardStart; k <= d - backwardEnd; k += 2) {
-                const qsizetype ko = offset + k;
-                qsizetype x = k == -d || (k != d && at(backward, ko - 1) < at(backward, ko + 1))
-                                  ? at(backward, ko + 1)
-                                  : at(backward, ko - 1) + 1;
-                qsizetype y = x - k;
-                const qsizetype from = x;
-                while (x < n && y < m && m_a[a1 - 1 - x] == m_b[b1 - 1 - y])
-                    ++x, ++y;
-                m_steps -= 1 + x - from;
-                at(backward, ko) = x;
+                const qsizetype x = reach(backward, k, d, [&](qsizetype i, qsizetype j) {
+                    return m_a[a1 - 1 - i] == m_b[b1 - 1 - j];
+                });
                 if (x > n) {
                     backwardEnd += 2;
-                } else if (y > m) {
+                } else if (x - k > m) {
                     backwardStart += 2;
                 } else if (!odd) {
                     const qsizetype other = offset + delta - k;

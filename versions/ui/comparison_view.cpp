@@ -188,6 +188,10 @@ ComparisonView::ComparisonView(QWidget *parent)
     setModel(m_model);
     setItemDelegate(new RowPainter(*m_model, this));
     setUniformItemSizes(true);
+    // The rows of a long comparison are laid out a batch per turn of the
+    // event loop, so that the window keeps answering.
+    setLayoutMode(QListView::Batched);
+    setBatchSize(2000);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
