@@ -209,6 +209,23 @@ private slots:
         QCOMPARE(w.text()->text(), before);
     }
 
+    // Alt+T pressed while the comparison is still being made waits for it
+    // and takes over its first difference.
+    void takingOverBeforeTheComparisonComes()
+    {
+        Author w(u"一\r\n二"_s);
+        w.rewrite(u"一\r\n弐"_s);
+        QVERIFY(w.window->mnu_overwrite_Click());
+        VersionsDialog *list = w.openList();
+        QVERIFY(list);
+        QSignalSpy compared(list, &VersionsDialog::compared);
+        auto *rows = list->findChild<QTreeWidget *>(u"versionList"_s);
+        rows->setCurrentItem(rows->topLevelItem(1));
+        QTest::keyClick(list, Qt::Key_T, Qt::AltModifier);
+        QVERIFY(arrived(compared));
+        QCOMPARE(w.text()->text(), u"一\r\n二"_s);
+    }
+
     // Against another version, nothing can be taken over; a changed line
     // shows its differing characters.
     void comparedWithAnotherVersion()

@@ -382,8 +382,14 @@ void VersionsDialog::takeOver()
     }
     const Comparison *c = m_view->comparison();
     const std::vector<qsizetype> rows = m_view->chosenRows();
-    if (!c || m_against->currentData().toInt() >= 0 || m_currentRevision != m_text1.script().revision())
+    if (!c || m_against->currentData().toInt() >= 0)
         return;
+    // The script changed behind the comparison (a picker wrote into it):
+    // compared again, nothing taken.
+    if (m_currentRevision != m_text1.script().revision()) {
+        compare();
+        return;
+    }
     const QString wanted = versions::takeOver(*c, rows);
     if (wanted == current()) {
         say(QStringLiteral(u"取り込む違いの行を選んでください（Shift+↑↓）。"));
