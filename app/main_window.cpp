@@ -13,6 +13,7 @@
 #include "outline/ui/outline_panel.h"
 #include "pickers/picker.h"
 #include "search/ui/search_bar.h"
+#include "versions/ui/history.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -104,6 +105,20 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
                                  15000);
     });
     connect(m_text1.get(), &ScriptEdit::zoomAsked, this, &MainWindow::zoom);
+    // The versions of the files saved, kept around each save.
+    m_history = std::make_unique<versions::History>(
+        *m_text1, this,
+        versions::History::Questions{[this](const QString &t, const QString &q) { return m_dialogs->yesNo(this, t, q); },
+                                     [this](const QString &t, const QString &m) { m_dialogs->warn(this, t, m); }, {}});
+    connect(m_history.get(), &versions::History::message, this,
+            [this](const QString &text) { statusBar()->showMessage(text, 10000); });
+    connect(&m_session, &FileSession::aboutToWrite, m_history.get(), &versions::History::keepBeforeOverwrite);
+    connect(&m_session, &FileSession::written, this,
+            [this](const QString &before, const QString &path, const QByteArray &bytes) {
+                if (!before.isEmpty() && before != path)
+                    m_history->movedTo(before, path);
+                m_history->keepSaved(path, bytes);
+            });
     applyView();
     // The client area keeps its size: the menu bar and the status bar come on top.
     resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());

@@ -36,6 +36,9 @@ class Highlighter;
 namespace outline {
 class OutlinePanel;
 }
+namespace versions {
+class History;
+}
 class QAction;
 class QLabel;
 class QPushButton;
@@ -65,6 +68,7 @@ public:
     outline::OutlinePanel *outline() const { return m_outline.get(); }
     recovery::Recovery &recovery() { return m_recovery; }
     FileSession &session() { return m_session; }
+    versions::History &history() { return *m_history; }
     bool textChanged() const { return m_session.changed(); }
 
     std::optional<markup::InstallType> installType() const override;
@@ -166,5 +170,6 @@ private:
     std::unique_ptr<assets::Palette> m_palette;
     std::unique_ptr<assets::Completion> m_completion;
     std::unique_ptr<outline::OutlinePanel> m_outline;
+    std::unique_ptr<versions::History> m_history;
     std::array<QPointer<Picker>, 19> m_pickers;
 };

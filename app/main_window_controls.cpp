@@ -1,6 +1,7 @@
 // The main window's controls as tables: the row of buttons along the top,
 // the keyboard order, and the menus, each entry with the handler it runs.
 #include "app/main_window.h"
+#include "versions/ui/history.h"
 
 #include "assets/ui/palette.h"
 #include "pickers/picker.h"
@@ -102,6 +103,8 @@ constexpr MenuItem fileItems[] = {
     {"mnu_open", u"開く(&O)", [](MainWindow &w) { w.mnu_open_Click(); }},
     {"mnu_save", u"保存(&S)", [](MainWindow &w) { w.mnu_save_Click(); }},
     {"mnu_overwrite", u"上書き保存(&U)", [](MainWindow &w) { w.mnu_overwrite_Click(); }, "Ctrl+S"},
+    {"mnu_name_version", u"版に名前を付けて保存(&N)", [](MainWindow &w) { w.history().nameVersion(); }},
+    {"mnu_versions", u"以前の版(&H)", [](MainWindow &w) { w.history().showList(); }},
     {"mnu_recent", u"最近使ったファイル(&R)", nullptr},
     {"mnu_ber1", u"-", nullptr},
     {"mnu_exit", u"終了(&X)", [](MainWindow &w) { w.mnu_exit_Click(); }},

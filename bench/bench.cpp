@@ -51,6 +51,9 @@
 #include <functional>
 #include <memory>
 
+// bench/versions_bench.cpp
+void versionsFigures(const QString &path, const QString &expected, int runs);
+
 namespace {
 
 using bench::Summary;
@@ -1301,7 +1304,8 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline) runs that group alone.
+    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline, versions) runs that
+    // group alone.
     const QByteArray only = qgetenv("BENCH_ONLY");
     const auto group = [&only](const char *name) { return only.isEmpty() || only == name; };
     if (only.isEmpty()) {
@@ -1336,6 +1340,8 @@ int main(int argc, char *argv[])
         surfaceFigures(path, expected, runs);
     if (group("longline"))
         longLineFigures(expected, runs);
+    if (group("versions"))
+        versionsFigures(path, expected, runs);
     if (only.isEmpty())
         contextRows(path, runs);
     return 0;

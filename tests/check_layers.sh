@@ -19,6 +19,8 @@ declare -A allowed=(
   [outline]="catalogues document markup dnml outline"
   [outline/ui]="catalogues document markup dnml outline editor"
   [recovery]="document recovery"
+  [versions]="document dnml outline recovery versions"
+  [versions/ui]="document editor versions versions/ui"
   [pickers]="catalogues markup document editor pickers"
   [assets/ui]="catalogues markup document editor assets dnml dnml/ui pickers assets/ui"
 )

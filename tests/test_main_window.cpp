@@ -211,7 +211,7 @@ void TestMainWindow::menusStandInOrderWithUniqueAccessKeys()
         layout << menu->objectName() + u": "_s + items.join(u' ');
     }
     QCOMPARE(layout, (QStringList{
-                         QStringLiteral("mnu_file: mnu_open mnu_save mnu_overwrite mnu_recent -mnu_ber1 mnu_exit"),
+                         QStringLiteral("mnu_file: mnu_open mnu_save mnu_overwrite mnu_name_version mnu_versions mnu_recent -mnu_ber1 mnu_exit"),
                          QStringLiteral("mnu_type: mnu_insto_type_0 mnu_insto_type_1"),
                          QStringLiteral("mnu_sengen: mnu_maegaki mnu_taitlecall mnu_honpen mnu_atogaki"),
                          QStringLiteral("mnu_event_cg: mnu_demo -ber2 mnu_hosino mnu_chitose mnu_sizuku mnu_rin mnu_yuzuki"),
