@@ -73,7 +73,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
         statusBar()->setObjectName(QStringLiteral("statusBar"));
         statusBar()->showMessage(note, 5000);
     });
-    m_completion = std::make_unique<assets::Completion>(*m_text1, *m_highlighter, *this, m_usedAssets, this);
+    m_completion = std::make_unique<assets::Completion>(*m_text1, m_highlighter->colouring(), *this, m_usedAssets, this);
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
     fileDrop->setObjectName(QStringLiteral("fileDrop"));

@@ -1,11 +1,11 @@
 #include "dnml/check.h"
 
-#include "assets/matching.h"
 #include "catalogues/catalogue.h"
 #include "dnml/lexer.h"
 #include "dnml/source_value.h"
 #include "dnml/tag.h"
 #include "document/script_file.h"
+#include "markup/folding.h"
 #include "markup/markup.h"
 #include "markup/names.h"
 #include "markup/vocabulary.h"
@@ -58,15 +58,15 @@ struct Kind {
     {
         for (const c::Row &row : rows) {
             refs.insert(row.ref);
-            candidates.push_back({assets::fold(qs(row.name)), row.ref});
+            candidates.push_back({markup::fold(qs(row.name)), row.ref});
             if (row.ref != row.name)
-                candidates.push_back({assets::fold(qs(row.ref)), row.ref});
+                candidates.push_back({markup::fold(qs(row.ref)), row.ref});
         }
     }
     void addRef(std::u16string_view ref)
     {
         refs.insert(ref);
-        candidates.push_back({assets::fold(qs(ref)), ref});
+        candidates.push_back({markup::fold(qs(ref)), ref});
     }
 
     // The reference `value` names, or null.
@@ -197,18 +197,21 @@ QString quoted(QStringView v) { return u'"' + v.toString() + u'"'; }
 class Checker
 {
 public:
-    explicit Checker(QStringView text) : m_text(text) {}
+    Checker(QStringView text, const std::atomic<bool> *cancel) : m_text(text), m_cancel(cancel) {}
 
     std::vector<Finding> run()
     {
         std::vector<Span> spans;
         State state = State::Text;
         forEachLine(m_text, [&](qsizetype start, QStringView line) {
+            if (m_cancel && m_lineStarts.size() % 4096 == 0 && m_cancel->load())
+                return false;
             m_lineStarts.push_back(start);
             unsavable(start, start + line.size());
             spans.clear();
             state = lexLine(line, state, spans);
             readLine(start, line, spans);
+            return true;
         });
         m_tags.finish([this](const Tag &tag) { ended(tag); });
         if (state == State::Comment)
@@ -436,7 +439,7 @@ private:
         auto &known = m_suggestions[&kind];
         if (const auto it = known.find(measured); it != known.end())
             return it->second;
-        const QString folded = assets::fold(qs(measured));
+        const QString folded = markup::fold(qs(measured));
         const std::size_t near = std::size_t(std::max<qsizetype>(1, folded.size() / 4));
         std::u16string_view best;
         std::size_t bestDistance = std::size_t(-1);
@@ -454,6 +457,7 @@ private:
     }
 
     QStringView m_text;
+    const std::atomic<bool> *m_cancel;
     std::unordered_map<const Kind *, std::unordered_map<std::u16string_view, std::u16string_view>> m_suggestions;
     std::vector<qsizetype> m_lineStarts;
     std::vector<Finding> m_findings;
@@ -468,9 +472,9 @@ private:
 
 } // namespace
 
-std::vector<Finding> check(QStringView text)
+std::vector<Finding> check(QStringView text, const std::atomic<bool> *cancel)
 {
-    return Checker(text).run();
+    return Checker(text, cancel).run();
 }
 
 } // namespace dnml

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <atomic>
 #include <vector>
 
 namespace dnml {
@@ -41,7 +42,9 @@ struct Finding {
 
 // Checks a whole script text; offsets are script offsets. Lines end at
 // CR LF or a lone CR; a lone LF belongs to its line.
-// Findings come in the order of their offsets. Safe to call from any thread.
-std::vector<Finding> check(QStringView text);
+// Findings come in the order of their offsets. Safe to call from any thread;
+// once `cancel` is set, it gives up within a few thousand lines and gives
+// back what it found so far.
+std::vector<Finding> check(QStringView text, const std::atomic<bool> *cancel = nullptr);
 
 } // namespace dnml

@@ -8,6 +8,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 namespace dnml {
@@ -67,7 +68,7 @@ State lexPart(QStringView text, State state, bool lineEnds, std::vector<Span> &s
 
 // Calls `line(start, text)` for each line of a script text, in order: lines
 // end at CR LF or a lone CR, and a lone LF stays inside its line. The empty
-// text is one empty line.
+// text is one empty line. A `line` that returns false stops the walk.
 template <typename LineFunction>
 void forEachLine(QStringView text, LineFunction line)
 {
@@ -77,7 +78,12 @@ void forEachLine(QStringView text, LineFunction line)
         qsizetype end = start;
         while (end < n && text[end] != u'\r')
             ++end;
-        line(start, text.sliced(start, end - start));
+        if constexpr (std::is_same_v<decltype(line(start, text)), bool>) {
+            if (!line(start, text.sliced(start, end - start)))
+                return;
+        } else {
+            line(start, text.sliced(start, end - start));
+        }
         if (end >= n)
             return;
         start = end + (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n' ? 2 : 1);
