@@ -23,6 +23,7 @@ TagReader::Took TagReader::apply(const Span &span, QStringView spanText, qsizety
         m_tag.name = {};
         m_tag.attributes.clear();
         m_pending = {};
+        m_equals = false;
         return Took::Opened;
     case Token::TagName:
         if (!m_open)
@@ -37,7 +38,11 @@ TagReader::Took TagReader::apply(const Span &span, QStringView spanText, qsizety
         return Took::Closed;
     case Token::AttributeName:
         m_pending = spanText;
+        m_equals = false;
         return m_open ? Took::Attribute : Took::Nothing;
+    case Token::Equals:
+        m_equals = !m_pending.isEmpty();
+        return Took::Nothing;
     case Token::Value:
     case Token::OpenValue: {
         const bool quoted = spanText.startsWith(u'"');
@@ -48,9 +53,9 @@ TagReader::Took TagReader::apply(const Span &span, QStringView spanText, qsizety
         if (m_open && !m_pending.isEmpty())
             m_tag.attributes.push_back({m_pending, spanText.sliced(from, to - from), at + from, quoted, closed});
         m_pending = {};
+        m_equals = false;
         return m_open ? Took::Value : Took::Nothing;
     }
-    case Token::Equals:
     case Token::Comment:
     case Token::CommentContinued:
     case Token::Bracket:

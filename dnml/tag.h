@@ -58,8 +58,8 @@ public:
 
     bool open() const { return m_open; }
     const Tag &tag() const { return m_tag; }
-    // The attribute whose value may come next.
-    QStringView valueFor() const { return m_pending; }
+    // The attribute whose value may come next: named, and its "=" read.
+    QStringView valueFor() const { return m_equals ? m_pending : QStringView(); }
 
 private:
     template <typename Ended>
@@ -73,6 +73,7 @@ private:
     Tag m_tag;
     bool m_open = false;
     QStringView m_pending;  // the attribute named last, waiting for its value
+    bool m_equals = false;  // and its "=" read
 };
 
 template <typename Ended>
