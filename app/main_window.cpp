@@ -8,6 +8,7 @@
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
 #include "editor/notice_bar.h"
+#include "editor/editor_frame.h"
 #include "editor/script_edit.h"
 #include "editor/status_line.h"
 #include "outline/ui/outline_panel.h"
@@ -56,14 +57,13 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
     buildButtons(client);
-    m_text1 = std::make_unique<ScriptEdit>(m_document, client);
-    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_frame = std::make_unique<EditorFrame>(m_document, client);
+    m_text1 = &m_frame->view();
     m_highlighter = std::make_unique<dnml::Highlighter>(*m_text1);
 
     orderTabs(client);
     buildMenus();
     // The search bar stands above the findings when both are open.
-    connect(&m_panels, &PanelStrip::changed, this, &MainWindow::Form_Resize);
     m_searchBar = std::make_unique<SearchBar>(*m_text1, client);
     m_searchBar->hide();
     addPanel(m_searchBar.get());
@@ -90,13 +90,13 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
         focusText();
     });
     reload->setObjectName(QStringLiteral("diskNoticeReload"));
-    m_panels.add(m_diskNotice.get(), PanelStrip::Edge::Head);
-    m_status = new StatusLine(*m_text1);
+    m_frame->addNotice(m_diskNotice.get());
+    m_status = &m_frame->status();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->addPermanentWidget(m_status, 1);
     wireSession(reload);
     m_text1->setAccessibleName(QStringLiteral(u"台本"));
-    connect(m_text1.get(), &ScriptEdit::lookAlikesReplaced, this, [this] {
+    connect(m_text1, &ScriptEdit::lookAlikesReplaced, this, [this] {
         // Said the first time after each start.
         if (std::exchange(m_lookAlikesTold, true))
             return;
@@ -104,7 +104,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
                                                 u"保存される形（「～」など）で入れました。"),
                                  15000);
     });
-    connect(m_text1.get(), &ScriptEdit::zoomAsked, this, &MainWindow::zoom);
+    connect(m_text1, &ScriptEdit::zoomAsked, this, &MainWindow::zoom);
     // The versions of the files saved, kept around each save.
     m_history = std::make_unique<versions::History>(
         *m_text1, this,
@@ -133,15 +133,13 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
 MainWindow::~MainWindow()
 {
     closePickers();
-    // The panels are taken down below: nothing to lay out any more.
-    m_panels.disconnect(this);
 }
 
 void MainWindow::wireSession(QPushButton *reload)
 {
     connect(&m_session, &FileSession::fileShown, this, &MainWindow::showFile);
     connect(&m_session, &FileSession::recentFilesChanged, this, &MainWindow::fillRecentFiles);
-    connect(&m_session, &FileSession::unsavable, m_text1.get(), &ScriptEdit::select);
+    connect(&m_session, &FileSession::unsavable, m_text1, &ScriptEdit::select);
     connect(&m_session, &FileSession::noticed, this, [this, reload](const QString &message, bool canReload) {
         m_diskNotice->tell(message);
         reload->setVisible(canReload);
@@ -189,15 +187,14 @@ void MainWindow::Form_Resize()
     const QRect area(0, top, client->width(), client->height() - m_command1->height());
     // A window lower than the button row and the panels (or minimised)
     // leaves the text area where it was.
-    if (area.width() < 0 || area.height() - m_panels.height() < 0)
+    if (area.width() < 0 || area.height() < 0)
         return;
-    m_text1->setGeometry(m_panels.place(area));
+    m_frame->setGeometry(area);
 }
 
 void MainWindow::addPanel(QWidget *panel)
 {
-    panel->setParent(centralWidget());
-    m_panels.add(panel);
+    m_frame->addPanel(panel);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

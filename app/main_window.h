@@ -10,7 +10,6 @@
 #include "assets/matching.h"
 #include "document/script_document.h"
 #include "document/settings.h"
-#include "editor/panel_strip.h"
 #include "markup/markup.h"
 #include "pickers/picker_host.h"
 #include "recovery/recovery.h"
@@ -42,6 +41,7 @@ class History;
 class QAction;
 class QLabel;
 class QPushButton;
+class EditorFrame;
 class ScriptEdit;
 class SearchBar;
 class StatusLine;
@@ -58,7 +58,7 @@ public:
     ~MainWindow() override;
 
     ScriptDocument &document() { return m_document; }
-    ScriptEdit *text1() const { return m_text1.get(); }
+    ScriptEdit *text1() const { return m_text1; }
     SearchBar *searchBar() const { return m_searchBar.get(); }
     dnml::FindingsPanel *findings() const { return m_findings.get(); }
     dnml::Highlighter *highlighter() const { return m_highlighter.get(); }
@@ -160,9 +160,9 @@ private:
     QLabel *m_notice = nullptr;
     StatusLine *m_status = nullptr;
     bool m_lookAlikesTold = false;
-    std::unique_ptr<ScriptEdit> m_text1;
+    std::unique_ptr<EditorFrame> m_frame;
+    ScriptEdit *m_text1 = nullptr;  // the frame's
     std::unique_ptr<dnml::Highlighter> m_highlighter;
-    PanelStrip m_panels;
     std::unique_ptr<SearchBar> m_searchBar;
     std::unique_ptr<dnml::FindingsPanel> m_findings;
     std::unique_ptr<NoticeBar> m_diskNotice;

@@ -29,6 +29,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// Where a widget stands in the window's client area, whatever frame holds it.
+QRect inClient(const QWidget *widget)
+{
+    const QWidget *client = widget->window()->findChild<QWidget *>(QStringLiteral("client"));
+    return QRect(widget->mapTo(client, QPoint(0, 0)), widget->size());
+}
+
+
 const QString crlf = QStringLiteral("\r\n");
 
 // The starting document, line by line as an author reads it.
@@ -269,19 +277,19 @@ void TestMainWindow::buttonRowKeepsItsPlaceAndTextFollowsTheWindow()
             QCOMPARE(editor.button(name)->geometry(), QRect(left, 0, width, 33));
     };
     checkRow();
-    QCOMPARE(editor.text()->geometry(), QRect(0, 33, 656, 493));
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 656, 493));
 
     editor.window->resize(editor.window->width() + 200, editor.window->height() + 50);
     QTRY_COMPARE(client->width(), 856);
-    QCOMPARE(editor.text()->geometry(), QRect(0, 33, 856, client->height() - 33));
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 856, client->height() - 33));
     checkRow();
 
     // Lower than the button row: the text area stays where it was.
-    const QRect before = editor.text()->geometry();
+    const QRect before = inClient(editor.text());
     editor.window->resize(editor.window->width(),
                           editor.window->menuBar()->height() + editor.window->statusBar()->height() + 10);
     QTRY_VERIFY(client->height() < 33);
-    QCOMPARE(editor.text()->geometry(), before);
+    QCOMPARE(inClient(editor.text()), before);
 }
 
 void TestMainWindow::panelsUnderTheTextTakeTheirHeightWhileShown()
@@ -298,21 +306,21 @@ void TestMainWindow::panelsUnderTheTextTakeTheirHeightWhileShown()
     QWidget *second = panel(20);
     editor.window->addPanel(first);
     editor.window->addPanel(second);
-    QCOMPARE(editor.text()->geometry(), QRect(0, 33, 656, 493));
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 656, 493));
 
     second->show();
-    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 473));
-    QCOMPARE(second->geometry(), QRect(0, 506, 656, 20));
+    QTRY_COMPARE(inClient(editor.text()), QRect(0, 33, 656, 473));
+    QCOMPARE(inClient(second), QRect(0, 506, 656, 20));
     first->show();
-    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 443));
-    QCOMPARE(first->geometry(), QRect(0, 476, 656, 30));
-    QCOMPARE(second->geometry(), QRect(0, 506, 656, 20));
+    QTRY_COMPARE(inClient(editor.text()), QRect(0, 33, 656, 443));
+    QCOMPARE(inClient(first), QRect(0, 476, 656, 30));
+    QCOMPARE(inClient(second), QRect(0, 506, 656, 20));
     first->setMinimumHeight(40);  // a bar growing a second row
-    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 433));
+    QTRY_COMPARE(inClient(editor.text()), QRect(0, 33, 656, 433));
 
     first->hide();
     second->hide();
-    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 493));
+    QTRY_COMPARE(inClient(editor.text()), QRect(0, 33, 656, 493));
 }
 
 void TestMainWindow::tabVisitsButtonsAndTextInOrder()

@@ -1,5 +1,6 @@
 // Text1's layer over the editor: offsets in which CR LF counts two, a text
 // that comes back exactly as it went in, and the one insertion.
+#include "editor/editor_frame.h"
 #include "editor/script_edit.h"
 #include "editor/status_line.h"
 #include "test_files.h"
@@ -33,6 +34,7 @@ private slots:
     void copyKeepsTheCharacters();
     void onlyContentChangesAreReported();
     void lineNumbersFitEachNewText();
+    void framePanelsTakeTheirHeightFromText1();
     void keysAtAPieceBreakActOnTheScript_data();
     void keysAtAPieceBreakActOnTheScript();
 };
@@ -290,6 +292,43 @@ void TestScriptEdit::lineNumbersFitEachNewText()
     cursor.insertText(u"a\nb"_s);
     QCOMPARE(edit.document()->blockCount(), 2);
     QVERIFY(gutter->width() < wide);
+}
+
+// The frame around Text1 alone, with no window: a notice over it, panels
+// under it in the order added, each taking its height while shown.
+void TestScriptEdit::framePanelsTakeTheirHeightFromText1()
+{
+    ScriptDocument document;
+    EditorFrame frame(document);
+    frame.resize(600, 400);
+    frame.show();
+    auto panel = [](int height) {
+        auto *widget = new QWidget;
+        widget->setMinimumHeight(height);
+        widget->hide();
+        return widget;
+    };
+    QWidget *notice = panel(25);
+    QWidget *first = panel(30);
+    QWidget *second = panel(20);
+    frame.addNotice(notice);
+    frame.addPanel(first);
+    frame.addPanel(second);
+    QTRY_COMPARE(frame.view().geometry(), QRect(0, 0, 600, 400));
+    notice->show();
+    second->show();
+    QTRY_COMPARE(frame.view().geometry(), QRect(0, 25, 600, 355));
+    QCOMPARE(notice->geometry(), QRect(0, 0, 600, 25));
+    QCOMPARE(second->geometry(), QRect(0, 380, 600, 20));
+    first->show();
+    first->setMinimumHeight(40);  // a bar growing a second row
+    QTRY_COMPARE(frame.view().geometry(), QRect(0, 25, 600, 315));
+    QCOMPARE(first->geometry(), QRect(0, 340, 600, 40));
+    notice->hide();
+    first->hide();
+    second->hide();
+    QTRY_COMPARE(frame.view().geometry(), QRect(0, 0, 600, 400));
+    QCOMPARE(frame.view().objectName(), u"Text1"_s);
 }
 
 QTEST_MAIN(TestScriptEdit)
