@@ -11,6 +11,8 @@
 #include "editor/status_line.h"
 #include "outline/ui/outline_panel.h"
 #include "pickers/picker.h"
+#include "prose/ui/prose_findings.h"
+#include "prose/ui/usage_panel.h"
 #include "search/ui/search_bar.h"
 
 #include <QBitmap>
@@ -152,6 +154,7 @@ constexpr MenuItem searchItems[] = {
     {"mnu_ber3", u"-", nullptr},
     {"mnu_jump", u"指定行へジャンプ(&J)", [](MainWindow &w) { w.searchBar()->showJump(); }, "Ctrl+G"},
     {"mnu_palette", u"素材パレット(&A)", [](MainWindow &w) { w.palette()->open(); }, "Ctrl+P"},
+    {"mnu_usages", u"使用箇所(&U)", [](MainWindow &w) { w.mnu_usages_Click(); }, "Ctrl+Shift+U"},
 };
 
 constexpr MenuItem viewItems[] = {
@@ -245,6 +248,16 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
         statusBar()->setObjectName(QStringLiteral("statusBar"));
         statusBar()->showMessage(note, 5000);
     });
+    // The prose check: its findings in the panel, its rules under 表示.
+    m_prose = std::make_unique<prose::ProseFindings>(*m_text1);
+    m_findings->addSource(m_prose.get(), m_prose->tools());
+    QMenu *proseRules = findChild<QMenu *>(QStringLiteral("mnu_view"))->addMenu(QStringLiteral(u"文章の点検(&D)"));
+    proseRules->setObjectName(QStringLiteral("mnu_prose"));
+    proseRules->menuAction()->setObjectName(QStringLiteral("mnu_prose"));
+    for (QAction *rule : m_prose->ruleActions())
+        proseRules->addAction(rule);
+    connect(m_prose.get(), &prose::ProseFindings::notice, this,
+            [this](const QString &note) { statusBar()->showMessage(note, 10000); });
     m_completion = std::make_unique<assets::Completion>(*m_text1, *m_highlighter, *this, m_usedAssets, this);
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
@@ -817,6 +830,15 @@ void MainWindow::mnu_outline_Click()
                 [this](const QString &message) { m_dialogs->warn(this, QStringLiteral(u"文字数"), message); });
     }
     m_outline->showFilter();
+}
+
+void MainWindow::mnu_usages_Click()
+{
+    if (!m_usages) {
+        m_usages = std::make_unique<prose::UsagePanel>(*m_text1, centralWidget());
+        addPanel(m_usages.get());
+    }
+    m_usages->showAtCaret();
 }
 
 void MainWindow::launch(const PickerForm &form)
