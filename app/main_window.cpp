@@ -249,7 +249,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
         statusBar()->showMessage(note, 5000);
     });
     // The prose check: its findings in the panel, its rules under 表示.
-    m_prose = std::make_unique<prose::ProseFindings>(*m_text1);
+    m_prose = std::make_unique<prose::ProseFindings>(*m_text1, this);
     m_findings->addSource(m_prose.get(), m_prose->tools());
     QMenu *proseRules = findChild<QMenu *>(QStringLiteral("mnu_view"))->addMenu(QStringLiteral(u"文章の点検(&D)"));
     proseRules->setObjectName(QStringLiteral("mnu_prose"));

@@ -103,6 +103,8 @@ void TestProse::rules_data()
     QTest::newRow("表記ゆれ: a tag inside the word's line")
         << spelling << QStringList{u"「<INDENT>出来る」</INDENT><P>"_s, u"できる<P>できる"_s}
         << QStringList{u"1:10 表記ゆれ: 「出来る」1件、「できる」2件。"_s};
+    QTest::newRow("表記ゆれ: the speaker's name at a line's start is no word")
+        << spelling << QStringList{u"しずく 「うん」<P>"_s, u"しずく 「そう」<P>"_s, u"雫が落ちた。"_s} << QStringList{};
     QTest::newRow("表記ゆれ: pronouns are the speakers' own")
         << spelling << QStringList{u"私は。"_s, u"わたしは。"_s} << QStringList{};
 
@@ -110,7 +112,7 @@ void TestProse::rules_data()
         << voice << QStringList{u"ゆら 「私は行く」<P>"_s, u"ゆら 「私も」<P>"_s, u"ゆら 「あたしは？」<P>"_s}
         << QStringList{u"3:5 声: ゆらの一人称はふだん「私」（2件）。ここは「あたし」。"_s};
     QTest::newRow("声: a speaker who has only one line stays silent")
-        << voice << QStringList{u"ゆら 「私は私、あたしはあたし」<P>"_s} << QStringList{};
+        << voice << QStringList{u"ゆら 「私は私、あたしは」<P>"_s} << QStringList{};
     QTest::newRow("声: as many of each stays silent")
         << voice << QStringList{u"ゆら 「私」<P>"_s, u"ゆら 「あたし」<P>"_s} << QStringList{};
     QTest::newRow("声: another speaker's quoted words stay silent")
