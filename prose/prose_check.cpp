@@ -126,10 +126,15 @@ public:
             m_state = m_line.read(text, m_state);
             visitor.line(*this);
             m_line.forEachRun([&](qsizetype from, qsizetype length, std::uint8_t flags) {
-                const Run run{from, QStringView(m_line.text()).sliced(from, length), flags};
-                m_words.clear();
-                m_reader.read(run.text, [this](const Word &w) { m_words.push_back(w); });
-                visitor.run(*this, run);
+                const QStringView text = QStringView(m_line.text()).sliced(from, length);
+                for (qsizetype at = 0; at < length;) {
+                    const qsizetype cut = runEnd(text, at);
+                    const Run run{from + at, text.sliced(at, cut - at), flags};
+                    m_words.clear();
+                    m_reader.read(run.text, [this](const Word &w) { m_words.push_back(w); });
+                    visitor.run(*this, run);
+                    at = cut;
+                }
             });
         });
     }
@@ -166,6 +171,20 @@ public:
     }
 
 private:
+    // Where a run read at once ends, from `at`: the dictionary reads a
+    // sentence or a few at a time, however long the line, so a stretch of
+    // more than longestRun characters is cut after a full stop near its end.
+    static qsizetype runEnd(QStringView text, qsizetype at)
+    {
+        constexpr qsizetype longestRun = 2048;
+        if (text.size() - at <= longestRun)
+            return text.size();
+        for (qsizetype cut = at + longestRun; cut > at + longestRun / 2; --cut)
+            if (QStringView(u"。！？").contains(text[cut - 1]))
+                return cut;
+        return at + longestRun - (text[at + longestRun - 1].isHighSurrogate() ? 1 : 0);
+    }
+
     Reader &m_reader;
     LineFeed m_feed;
     ProseLine m_line;

@@ -7,7 +7,7 @@ dnml::State ProseLine::read(QStringView line, dnml::State state)
     using dnml::State;
     using dnml::Token;
     m_text.clear();
-    m_columns.clear();
+    m_pieces.clear();
     m_flags.clear();
     m_spans.clear();
     m_plain = 0;
@@ -43,6 +43,8 @@ dnml::State ProseLine::read(QStringView line, dnml::State state)
 void ProseLine::take(QStringView line, qsizetype from, qsizetype to)
 {
     const bool speaking = m_speaker != outline::narration;
+    if (from < to)
+        m_pieces.push_back({m_text.size(), from});
     for (qsizetype i = from; i < to; ++i) {
         const QChar c = line[i];
         // A bracket has the flags of what is around it.
@@ -60,7 +62,6 @@ void ProseLine::take(QStringView line, qsizetype from, qsizetype to)
         else if (c == u'『')
             ++m_quoted;
         m_text.append(c);
-        m_columns.push_back(i);
         m_flags.push_back(flags);
     }
 }

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -37,7 +38,12 @@ public:
     // The prose characters one after another.
     const QString &text() const { return m_text; }
     // The column in the line of the prose's character `i`.
-    qsizetype column(qsizetype i) const { return m_columns[std::size_t(i)]; }
+    qsizetype column(qsizetype i) const
+    {
+        const auto after = std::upper_bound(m_pieces.begin(), m_pieces.end(), i,
+                                            [](qsizetype at, const Piece &piece) { return at < piece.prose; });
+        return after[-1].column + (i - after[-1].prose);
+    }
     std::uint8_t flags(qsizetype i) const { return m_flags[std::size_t(i)]; }
     // The columns that `length` prose characters from `i` stand over in
     // the line: from the first's to just after the last's (a tag between
@@ -69,7 +75,13 @@ private:
 
     outline::Speaker m_speaker = outline::narration;
     QString m_text;
-    std::vector<qsizetype> m_columns;
+    // Where each stretch of prose between tags starts, in the prose and in
+    // the line: a long line costs a few of these, not one per character.
+    struct Piece {
+        qsizetype prose;
+        qsizetype column;
+    };
+    std::vector<Piece> m_pieces;
     std::vector<std::uint8_t> m_flags;
     std::vector<dnml::Span> m_spans;
     int m_plain = 0;   // depth of 「」

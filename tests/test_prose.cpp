@@ -54,6 +54,7 @@ private slots:
     void rules_data();
     void rules();
     void findingsStandWhereTheWordIs();
+    void aLongLineIsReadInPieces();
     void unifying_data();
     void unifying();
     void writersList_data();
@@ -168,6 +169,20 @@ void TestProse::findingsStandWhereTheWordIs()
     QCOMPARE(f.kind, prose::Rule::Voice);
     QCOMPARE(text.sliced(f.offset, f.length), u"あたし"_s);
     QCOMPARE(result.lines, 3);
+}
+
+// A line of thousands of characters between tags: the dictionary reads it
+// a few sentences at a time, and each finding still stands on its word.
+void TestProse::aLongLineIsReadInPieces()
+{
+    const QString line = u"雪が降る。<P>"_s.repeated(1000) + u"出来る！行く"_s;
+    const QString text = script({line, u"できる。できる。"_s});
+    prose::Rules all;
+    all.on = {true, true, true};
+    const prose::Result result = prose::check(text, m_reader, all, {});
+    QCOMPARE(described(result), (QStringList{u"1:8001 表記ゆれ: 「出来る」1件、「できる」2件。"_s,
+                                             u"1:8004 約物: 「！」のあとには全角の空白を入れます。"_s}));
+    QCOMPARE(text.sliced(result.findings.front().offset, result.findings.front().length), u"出来る"_s);
 }
 
 void TestProse::unifying_data()
