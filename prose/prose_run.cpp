@@ -32,6 +32,9 @@ ProseRun::ProseRun(const ScriptDocument &document, QObject *parent)
     , m_pass(std::make_unique<Pass>())
     , m_worker(QStringLiteral("prose"))
 {
+    m_more.setSingleShot(true);
+    m_more.setInterval(0);
+    connect(&m_more, &QTimer::timeout, this, &ProseRun::feed);
     connect(&document, &ScriptDocument::contentChanged, this, &ProseRun::edited);
 }
 
@@ -138,7 +141,7 @@ void ProseRun::begin()
 void ProseRun::feed()
 {
     const qint64 length = m_document.positions();
-    while (m_running && m_inFlight < mostInFlight && m_position <= length) {
+    if (m_running && m_inFlight < mostInFlight && m_position <= length) {
         const int slice = int(std::min<qint64>(sliceLength, length - m_position));
         const bool last = m_position + slice >= length;
         QString part = scriptSlice(m_document, int(m_position), slice);
@@ -170,6 +173,10 @@ void ProseRun::feed()
             }
         });
     }
+    // One slice a turn of the event loop: the next one, if the worker may
+    // have it yet, on the next turn.
+    if (m_running && m_inFlight < mostInFlight && m_position <= length)
+        m_more.start();
 }
 
 void ProseRun::partDone(quint64 generation, bool last)

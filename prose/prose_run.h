@@ -1,7 +1,7 @@
 // The prose check and the unify step on the script as it is now, off the
 // interface thread. A run hands the script text to its worker a slice at a
-// time from the event loop, a slice more whenever the worker is done with
-// one, so that neither a keystroke waits behind it nor a copy of the whole
+// time from the event loop, one slice a turn while the worker has fewer
+// than two, so that neither a keystroke waits behind it nor a copy of the whole
 // text is ever held; the worker reads the prose with a MeCab tagger of its
 // own. A result comes back only if the text has not changed meanwhile: an
 // edit gives a check up (whoever edits asks again) and starts a unify
@@ -12,6 +12,7 @@
 #include "prose/prose_check.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -42,8 +43,8 @@ public:
     // True when the text changed since the last findings were delivered.
     bool stale() const;
 
-    // Document positions read at a go: about a millisecond.
-    static constexpr int sliceLength = 1 << 16;
+    // Document positions read at a go: under a millisecond.
+    static constexpr int sliceLength = 1 << 14;
 
 signals:
     // Of the text as it is at this moment; offsets in the script text.
@@ -78,6 +79,7 @@ private:
     quint64 m_checked = ~quint64(0);  // the revision the last findings are of
     qint64 m_position = 0;     // where the next slice starts
     int m_inFlight = 0;        // slices the worker has not finished with
+    QTimer m_more;             // reads the next slice on the next turn
     bool m_told = false;       // unavailable() was emitted
     std::optional<Result> m_result;
     std::optional<Unified> m_unified;

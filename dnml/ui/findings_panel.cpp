@@ -84,7 +84,7 @@ void FindingsPanel::addSource(FindingSource *source, QWidget *tools)
             [this, index](const std::vector<Finding> &findings) { sourceDone(index, findings); });
     if (tools)
         m_titleRow->addWidget(tools);
-    if (m_open)
+    if (m_open && !m_check.busy())
         source->start();
 }
 
@@ -120,8 +120,6 @@ void FindingsPanel::startCheck()
 {
     m_pause->stop();
     m_check.start();
-    for (Source &source : m_sources)
-        source.source->start();
 }
 
 void FindingsPanel::checkDone(const std::vector<Finding> &findings)
@@ -129,6 +127,10 @@ void FindingsPanel::checkDone(const std::vector<Finding> &findings)
     if (!m_open)
         return;
     m_own = findings;
+    // The sources check once the check is done: the two never hold a copy
+    // of the text each at the same time.
+    for (Source &source : m_sources)
+        source.source->start();
     merge();
 }
 
@@ -260,7 +262,7 @@ void FindingsPanel::move(Move direction)
         m_pendingMove = direction;
         if (m_check.stale() && !m_check.busy())
             startCheck();
-        else
+        else if (!m_check.busy())
             for (Source &source : m_sources)
                 if (source.source->pending())
                     source.source->start();

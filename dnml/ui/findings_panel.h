@@ -19,7 +19,7 @@ class QTreeWidget;
 namespace dnml {
 
 // Findings of another kind beside the check's (the prose's): the panel asks
-// the source to check whenever it checks, shows its findings among the
+// the source to check whenever it has checked, shows its findings among the
 // check's in the order of the text, waits for them before F8 moves, and
 // tells it which of them is the current row.
 class FindingSource : public QObject

@@ -4,6 +4,7 @@
 #include "prose/ui/unify_dialog.h"
 
 #include <QAction>
+#include <QDeadlineTimer>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
@@ -16,19 +17,18 @@ constexpr const char *actionNames[] = {"mnu_prose_spelling", "mnu_prose_voice", 
 constexpr const char16_t *actionCaptions[] = {u"表記ゆれ(&H)", u"声：一人称と呼び方(&K)", u"約物(&Y)"};
 static_assert(std::size(actionNames) == rules.size() && std::size(actionCaptions) == rules.size());
 
-// The findings as the panel takes them: in document positions. The one
-// place that converts them, until the panel works in script offsets.
-std::vector<dnml::Finding> inDocument(const ScriptDocument &document, const std::vector<Finding> &findings)
+// A finding as the panel takes it: in document positions. The one place
+// that converts them, until the panel works in script offsets.
+dnml::Finding inDocument(const ScriptDocument &document, const Finding &f)
 {
-    std::vector<dnml::Finding> converted;
-    converted.reserve(findings.size());
-    for (const Finding &f : findings) {
-        const int start = document.toPosition(f.offset);
-        const int end = document.toPosition(f.offset + f.length);
-        converted.push_back({dnml::FindingKind::Other, start, end - start, f.line, f.column, f.message});
-    }
-    return converted;
+    const int start = document.toPosition(f.offset);
+    const int end = document.toPosition(f.offset + f.length);
+    return {dnml::FindingKind::Other, start, end - start, f.line, f.column, f.message};
 }
+
+// The longest a turn of the event loop converts findings, in ms: each
+// costs some microseconds, and a script can have thousands.
+constexpr int convertingSlice = 8;
 
 } // namespace
 
@@ -86,6 +86,10 @@ ProseFindings::ProseFindings(ScriptEdit &edit, QObject *parent)
     layout->addWidget(m_unify);
     connect(m_unify, &QPushButton::clicked, this, &ProseFindings::unifyCurrent);
 
+    m_converting.setInterval(0);
+    connect(&m_converting, &QTimer::timeout, this, &ProseFindings::convertSome);
+    // Findings half converted are of a text that is gone.
+    connect(&edit.script(), &ScriptDocument::contentChanged, &m_converting, &QTimer::stop);
     connect(&m_run, &ProseRun::checked, this, &ProseFindings::checked);
     connect(&m_run, &ProseRun::unified, this, &ProseFindings::unified);
     connect(&m_run, &ProseRun::unavailable, this, [this](const QString &reason) {
@@ -113,13 +117,14 @@ void ProseFindings::stop()
 {
     m_wanted = false;
     m_run.stop();
+    m_converting.stop();
     m_result = {};
     setCurrent(-1);
 }
 
 bool ProseFindings::pending() const
 {
-    return m_wanted && m_rules.any() && (m_run.checking() || m_run.stale());
+    return m_wanted && m_rules.any() && (m_run.checking() || m_run.stale() || m_converting.isActive());
 }
 
 void ProseFindings::setCurrent(int index)
@@ -144,7 +149,24 @@ void ProseFindings::checked(const Result &result)
         return;
     m_result = result;
     m_current = -1;
-    emit finished(inDocument(m_edit.script(), m_result.findings));
+    m_converted.clear();
+    m_converted.reserve(m_result.findings.size());
+    convertSome();
+}
+
+void ProseFindings::convertSome()
+{
+    const QDeadlineTimer deadline(convertingSlice);
+    const auto &findings = m_result.findings;
+    while (m_converted.size() < findings.size()) {
+        m_converted.push_back(inDocument(m_edit.script(), findings[m_converted.size()]));
+        if (m_converted.size() < findings.size() && deadline.hasExpired()) {
+            m_converting.start();
+            return;
+        }
+    }
+    m_converting.stop();
+    emit finished(std::exchange(m_converted, {}));
 }
 
 void ProseFindings::unifyCurrent()

@@ -10,6 +10,7 @@
 #include "prose/prose_run.h"
 
 #include <QPointer>
+#include <QTimer>
 
 #include <array>
 
@@ -53,6 +54,7 @@ signals:
 private:
     void ruleSwitched();
     void checked(const Result &result);
+    void convertSome();
     void unified(const Unified &unified);
 
     ScriptEdit &m_edit;
@@ -62,6 +64,8 @@ private:
     QPointer<QWidget> m_tools;  // the panel's once it takes them
     QPushButton *m_unify;
     Result m_result;
+    std::vector<dnml::Finding> m_converted;  // of m_result, while they are converted
+    QTimer m_converting;
     int m_current = -1;
     bool m_wanted = false;  // the panel is open: findings are wanted
     QString m_unifying;     // the spelling being written, while the step runs

@@ -91,8 +91,9 @@ void UsagePanel::showAtCaret()
         return;
     }
     // The first use at or after the caret's line.
-    const qsizetype caretLine = QStringView(script).first(caret).count(u"\r\n") + 1;
-    const auto atOrAfter = [caretLine](const Use &u) { return u.line >= caretLine; };
+    const qsizetype before = caret > 0 ? script.lastIndexOf(u"\r\n", caret - 1) : -1;
+    const qsizetype lineStart = before < 0 ? 0 : before + 2;
+    const auto atOrAfter = [lineStart](const Use &u) { return u.offset >= lineStart; };
     const auto at = std::find_if(m_uses.begin(), m_uses.end(), atOrAfter);
     m_list->setCurrentItem(rows[at == m_uses.end() ? 0 : qsizetype(at - m_uses.begin())]);
     m_list->setFocus(Qt::ShortcutFocusReason);
