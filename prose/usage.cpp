@@ -72,8 +72,8 @@ Subject assetNamed(dnml::AssetTag tag, QStringView value)
     return {value.toString(), {tag}, {value.toString()}, {}};
 }
 
-// The lines of a script text: their starts, found as they are asked for
-// in order.
+// The lines of a script text, asked for in order: which one an offset
+// stands on, and where it starts. A CR stands only in a CR LF.
 class Lines
 {
 public:
@@ -83,12 +83,10 @@ public:
     // and its start.
     std::pair<qsizetype, qsizetype> at(qsizetype offset)
     {
-        for (qsizetype at = m_script.indexOf(u"\r\n", m_start); at >= 0 && at < offset;
-             at = m_script.indexOf(u"\r\n", m_start)) {
-            ++m_line;
-            m_start = at + 2;
-        }
-        return {m_line, m_start};
+        m_line += m_script.sliced(m_counted, offset - m_counted).count(u'\r');
+        m_counted = offset;
+        const qsizetype before = offset > 0 ? m_script.lastIndexOf(u"\r\n", offset - 1) : -1;
+        return {m_line, before < 0 ? 0 : before + 2};
     }
 
     QStringView text(qsizetype start) const
@@ -100,7 +98,7 @@ public:
 private:
     QStringView m_script;
     qsizetype m_line = 0;
-    qsizetype m_start = 0;
+    qsizetype m_counted = 0;  // the CRs before this are counted
 };
 
 std::vector<Use> speakerUses(QStringView script, outline::Speaker speaker)
@@ -116,6 +114,13 @@ std::vector<Use> speakerUses(QStringView script, outline::Speaker speaker)
         // other is only lexed for what it leaves open.
         if (state == dnml::State::Text && line.startsWith(prefix) && outline::speakerOf(line) == speaker)
             found.push_back({number, start, line.first(std::min(line.size(), shownLength)).toString()});
+        // In prose, nothing before the first "<" opens anything.
+        if (state == dnml::State::Text) {
+            const qsizetype tag = line.indexOf(u'<');
+            if (tag < 0)
+                return;
+            line = line.sliced(tag);
+        }
         state = dnml::endState(line, state);
     });
     return found;
