@@ -5,16 +5,18 @@
 // row of the results table (see stats.h).
 //
 // usage: scrivlet_bench <script file> <runs>
-//        scrivlet_bench --peak program|baseline|check|outline|replace <script file>
+//        scrivlet_bench --peak program|baseline|check|outline|replace|prose <script file>
 //            (one process of a memory figure: prints its peak resident
 //            set in kB; "check" opens the script and runs the check,
-//            "outline" opens it and shows the outline panel,
+//            "outline" opens it and shows the outline panel, "prose"
+//            opens it and runs the check with the prose rules on,
 //            "replace" opens it and replaces all through the search bar)
 #include "app/main_window.h"
 #include "assets/ui/completion.h"
 #include "assets/ui/palette.h"
 #include "editor/script_edit.h"
 #include "document/script_file.h"
+#include "bench/prose_bench.h"
 #include "bench/stats.h"
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
@@ -512,6 +514,8 @@ double checkOnce(MainWindow &window, bool clean = true)
 
 void checkFigures(const QString &path, const QString &expected, int runs)
 {
+    // The markup's check alone: the prose has figures of its own.
+    const bench::ProseRulesOff markupAlone;
     {
         Program p;
         p.dialogs->openPath = path;
@@ -591,6 +595,8 @@ int peakChild(const QString &which, const QString &path)
         settle();
         if (which == u"check") {
             checkOnce(p.window);
+        } else if (which == u"prose") {
+            bench::proseCheckForPeak(p.window);
         } else if (which == u"outline") {
             outlineOnce(p.window, false);
         } else if (which == u"replace") {
@@ -1269,7 +1275,7 @@ int main(int argc, char *argv[])
         return peakChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc != 3 || std::atoi(argv[2]) < 1) {
         std::fputs("usage: scrivlet_bench <script file> <runs>\n"
-                   "       scrivlet_bench --peak program|baseline|check|outline|replace <script file>\n",
+                   "       scrivlet_bench --peak program|baseline|check|outline|replace|prose <script file>\n",
                    stderr);
         return 2;
     }
@@ -1281,7 +1287,7 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline) runs that group alone.
+    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline, prose) runs that group alone.
     const QByteArray only = qgetenv("BENCH_ONLY");
     const auto group = [&only](const char *name) { return only.isEmpty() || only == name; };
     if (only.isEmpty()) {
@@ -1305,6 +1311,10 @@ int main(int argc, char *argv[])
     }
     if (group("outline"))
         outlineFigures(path, expected, runs);
+    if (group("prose")) {
+        bench::proseFigures(path, expected, runs);
+        peakFigure("memory with the 文章 check (baseline: open alone)", "prose", "program", path, runs, 1.2);
+    }
     if (group("search")) {
         findNextFigure(path, runs);
         countFigure(path, runs);
