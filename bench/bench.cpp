@@ -18,6 +18,7 @@
 #include "document/script_file.h"
 #include "bench/prose_bench.h"
 #include "bench/stats.h"
+#include "bench/turns.h"
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
 #include "outline/ui/outline_panel.h"
@@ -574,10 +575,7 @@ qsizetype replaceAllThroughTheBar(MainWindow &window)
 // text, and the longest turn of the event loop meanwhile (a zero timer
 // notes each turn). The panel is closed again unless told not to, giving
 // its survey up.
-struct OutlineTimes {
-    double shown;
-    double longestTurn;
-};
+using OutlineTimes = bench::Turns;
 OutlineTimes outlineOnce(MainWindow &window, bool close = true);
 
 int peakChild(const QString &which, const QString &path)
@@ -931,28 +929,16 @@ void completionKeystrokeFigure(const QString &path, int runs)
 
 OutlineTimes outlineOnce(MainWindow &window, bool close)
 {
-    QEventLoop loop;
-    QTimer ticker;
-    ticker.setInterval(0);
-    QElapsedTimer timer, turn;
-    double longest = 0;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longest = std::max(longest, milliseconds(turn));
-        turn.start();
+    const OutlineTimes times = bench::timedTurns([&window](QEventLoop &loop) {
+        window.mnu_outline_Click();
+        QObject::connect(window.outline(), &outline::OutlinePanel::surveyed, &loop, &QEventLoop::quit);
     });
-    timer.start();
-    turn.start();
-    ticker.start();
-    window.mnu_outline_Click();
     outline::OutlinePanel *panel = window.outline();
-    QObject::connect(panel, &outline::OutlinePanel::surveyed, &loop, &QEventLoop::quit);
-    loop.exec();
-    const double shown = milliseconds(timer);
     check(panel->survey() && panel->survey()->lines.size() == std::size_t(window.document().lineCount()),
           "the panel does not show the survey of the whole script");
     if (close)
         panel->dismiss();
-    return {shown, std::max(longest, milliseconds(turn))};
+    return times;
 }
 
 // Lets the window's other work in the background end first, so that a
@@ -984,7 +970,7 @@ void outlineFigures(const QString &path, const QString &expected, int runs)
         std::vector<double> times;
         for (int run = 0; run < runs; ++run) {
             const OutlineTimes t = outlineOnce(p.window);
-            times.push_back(t.shown);
+            times.push_back(t.elapsed);
             longest.push_back(t.longestTurn);
             settle();
         }

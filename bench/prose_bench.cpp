@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "bench/stats.h"
+#include "bench/turns.h"
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
 #include "editor/script_edit.h"
@@ -12,8 +13,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -48,43 +47,21 @@ struct Window {
     }
 };
 
-struct Times {
-    double shown;
-    double longestTurn;
-};
-
-// From `start` until `done` is emitted, and the longest turn of the event
-// loop meanwhile: a timer asks for a turn every millisecond and notes the
-// time between two (a timer of no interval would keep a core busy, which
-// the worker wants on two cores).
-template <typename Sender, typename Signal, typename Start>
-Times timed(Sender *sender, Signal done, Start start)
-{
-    QEventLoop loop;
-    QObject::connect(sender, done, &loop, &QEventLoop::quit);
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QElapsedTimer timer, turn;
-    double longest = 0;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longest = std::max(longest, milliseconds(turn));
-        turn.start();
-    });
-    timer.start();
-    turn.start();
-    ticker.start();
-    start();
-    loop.exec();
-    return {milliseconds(timer), std::max(longest, milliseconds(turn))};
-}
-
 // F7 until the panel shows the findings of both kinds; the panel is closed
 // again, giving everything up.
-Times checkOnce(MainWindow &window, bool close = true)
+// The longest turn is noted by a timer every millisecond: one of no
+// interval would keep a core busy that the worker wants.
+constexpr int tick = 1;
+
+Turns checkOnce(MainWindow &window, bool close = true)
 {
     dnml::FindingsPanel *panel = window.findings();
-    const Times t = timed(panel, &dnml::FindingsPanel::checked, [&window] { window.mnu_check_Click(); });
+    const Turns t = timedTurns(
+        [&window, panel](QEventLoop &loop) {
+            QObject::connect(panel, &dnml::FindingsPanel::checked, &loop, &QEventLoop::quit);
+            window.mnu_check_Click();
+        },
+        tick);
     require(panel->isOpen() && !window.prose()->pending(), "the panel closed before the prose was checked");
     require(panel->findings().empty(), "the check found something in the program's own lines");
     if (close)
@@ -94,10 +71,15 @@ Times checkOnce(MainWindow &window, bool close = true)
 
 // The prose's part alone: its source asked to check, as the panel asks it,
 // until it hands its findings over.
-Times proseOnce(MainWindow &window)
+Turns proseOnce(MainWindow &window)
 {
     prose::ProseFindings *source = window.prose();
-    const Times t = timed(source, &dnml::FindingSource::finished, [source] { source->start(); });
+    const Turns t = timedTurns(
+        [source](QEventLoop &loop) {
+            QObject::connect(source, &dnml::FindingSource::finished, &loop, &QEventLoop::quit);
+            source->start();
+        },
+        tick);
     source->stop();
     return t;
 }
@@ -132,14 +114,14 @@ void checkFigures(const QString &expected, int runs)
         std::vector<double> on, off, longest, alone, aloneLongest;
         for (int run = 0; run < runs; ++run) {
             setProse(w.window, true);
-            const Times t = checkOnce(w.window);
-            on.push_back(t.shown);
+            const Turns t = checkOnce(w.window);
+            on.push_back(t.elapsed);
             longest.push_back(t.longestTurn);
-            const Times p = proseOnce(w.window);
-            alone.push_back(p.shown);
+            const Turns p = proseOnce(w.window);
+            alone.push_back(p.elapsed);
             aloneLongest.push_back(p.longestTurn);
             setProse(w.window, false);
-            off.push_back(checkOnce(w.window).shown);
+            off.push_back(checkOnce(w.window).elapsed);
         }
         setProse(w.window, true);
         const std::string size = std::to_string(lines) + " lines";
