@@ -318,15 +318,21 @@ void TestProse::partsGiveTheFindingsOfTheWhole()
     }
 }
 
-// The starting document, the scaffolds and the title call, and the
-// benchmarks' script, written the program's way: nothing to report under
-// the rules that are on unless turned off.
+// The starting document, the scaffolds, the title call, the dialogue
+// skeletons and a sprite picker's lines under every rule; and the
+// benchmarks' script, written the program's way, under the rules that are
+// on at first.
 void TestProse::noFindingInTheProgramsOwnText()
 {
-    QString text = QString::fromUtf16(markup::startingDocument.data(), qsizetype(markup::startingDocument.size()));
+    const auto str = [](std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); };
+    QString text = str(markup::startingDocument);
     for (std::u16string_view label : markup::sectionLabels)
         text += markup::sectionScaffold(label);
     text += markup::titleCall();
+    text += str(markup::indentedDialogue.text) + str(markup::plainDialogue.text) + u"\r\n"_s;
+    const markup::CastMember &yura = markup::cast.front();
+    text += markup::commentLine(str(yura.sprites.front().name)) + markup::actHead(str(yura.sprites.front().ref)) +
+            markup::folderTail(markup::InstallType::Adult) + str(yura.speaker) + str(markup::plainDialogue.text);
     prose::Rules all;
     all.on = {true, true, true};
     QCOMPARE(described(prose::check(text, m_reader, all, {})), QStringList());
