@@ -160,14 +160,19 @@ void TestProse::rules()
     QCOMPARE(described(result), expected);
 }
 
+// Offsets are UTF-16 units of the script text, whatever MeCab reads (UTF-8):
+// a character beyond the basic plane, a lone LF and a tag before the word
+// leave it where it is.
 void TestProse::findingsStandWhereTheWordIs()
 {
-    const QString text = script({u"ゆら 「私」<P>"_s, u"ゆら 「私」<P>"_s, u"ゆら 「あ、あたし」<P>"_s});
+    const QString text =
+        script({u"ゆら 「私」<P>"_s, u"ゆら 「私」<P>"_s, u"ゆら 「𠮷野家で\n<NL>😀あ、あたし」<P>"_s});
     const prose::Result result = prose::check(text, m_reader, {}, {});
     QCOMPARE(result.findings.size(), std::size_t(1));
     const prose::Finding &f = result.findings.front();
     QCOMPARE(f.kind, prose::Rule::Voice);
     QCOMPARE(text.sliced(f.offset, f.length), u"あたし"_s);
+    QCOMPARE(f.column, f.offset - text.indexOf(u"ゆら 「𠮷"_s) + 1);
     QCOMPARE(result.lines, 3);
 }
 
@@ -382,9 +387,12 @@ void TestProse::uses_data()
     // 6 <bgm src="ふたりの時間"><ACT NAME="人" SRC="pdt\cgyr10.pdt">
     // 7 <!-- ゆら 「私」 -->
     // 8 ゆら 「うん」
+    // 9 <!-- 書きかけ
+    // 10 ゆら 「ない」
+    // 11 -->
     QTest::newRow("music: its tags, not the prose naming it") << 0 << QList<int>{1, 6};
     QTest::newRow("a picture: its comment lines and its path in any case") << 2 << QList<int>{3, 4, 6};
-    QTest::newRow("a speaker: the lines they speak, not a comment") << 4 << QList<int>{5, 8};
+    QTest::newRow("a speaker: the lines they speak, not a comment of one line or more") << 4 << QList<int>{5, 8};
 }
 
 void TestProse::uses()
@@ -398,7 +406,10 @@ void TestProse::uses()
                              u"ゆら 「ふたりの時間」<P>"_s,
                              u"<bgm src=\"ふたりの時間\"><ACT NAME=\"人\" SRC=\"pdt\\cgyr10.pdt\">"_s,
                              u"<!-- ゆら 「私」 -->"_s,
-                             u"ゆら 「うん」"_s};
+                             u"ゆら 「うん」"_s,
+                             u"<!-- 書きかけ"_s,
+                             u"ゆら 「ない」"_s,
+                             u"-->"_s};
     const QString text = script(all);
     qsizetype caret = 12;
     for (int i = 0; i < caretLine; ++i)

@@ -8,6 +8,9 @@
 #include "prose/ui/unify_dialog.h"
 #include "prose/ui/usage_panel.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -62,6 +65,7 @@ private slots:
     void unifyingIsOneUndoStep();
     void rulesAreSwitchedAndRemembered();
     void aRunGivesUpATextThatChanged();
+    void theWritersListIsReadAtEachCheck();
     void usesByKeys();
 };
 
@@ -162,6 +166,30 @@ void TestProseUi::aRunGivesUpATextThatChanged()
     QCOMPARE(results.front().findings.size(), std::size_t(2));
     QCOMPARE(results.front().lines, 5);
     QVERIFY(!run.stale());
+}
+
+void TestProseUi::theWritersListIsReadAtEachCheck()
+{
+    const QString path = prose::userListPath();
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    const auto write = [&path](const QByteArray &rules) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(rules) == rules.size());
+    };
+    write(u"出来る=できる\n"_s.toUtf8());
+    Window w(script({u"ゆら 「出来た」<P>"_s, u"雪が降る。"_s}));
+    w.check();
+    QCOMPARE(w.title(), u"検査結果: 1 件"_s);
+    QCOMPARE(w.panel->findings().front().message, u"表記ゆれ: 「出来る」は「できる」と書きます（表記の一覧）。"_s);
+    // Changed while the program runs: the next check has it.
+    write(u"雪=ゆき\n"_s.toUtf8());
+    QSignalSpy checked(w.panel, &dnml::FindingsPanel::checked);
+    w.editor.text()->setCaret(w.editor.text()->length());
+    typeInto(w.editor.text(), u"。"_s);
+    QVERIFY(checked.wait(10000));
+    QCOMPARE(w.panel->findings().size(), std::size_t(1));
+    QCOMPARE(w.panel->findings().front().line, 2);
+    QVERIFY(QFile::remove(path));
 }
 
 void TestProseUi::usesByKeys()
