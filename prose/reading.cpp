@@ -52,7 +52,10 @@ Reader::Reader()
     // A NUL in the text would end MeCab's input early: it is never passed one.
     m_tagger = MeCab::createTagger("");
     if (!m_tagger)
-        m_error = QString::fromUtf8(MeCab::getTaggerError());
+        m_error = QString::fromUtf8(MeCab::getTaggerError()).trimmed();
+    // MeCab says nothing when its settings file is missing.
+    if (!m_tagger && m_error.isEmpty())
+        m_error = QStringLiteral(u"MeCab の設定ファイル (/etc/mecabrc) か辞書 (mecab-ipadic-utf8) がありません");
 }
 
 Reader::~Reader()

@@ -40,7 +40,8 @@ public:
     Reader(const Reader &) = delete;
     Reader &operator=(const Reader &) = delete;
 
-    // False when MeCab or its dictionary could not be opened; error() says why.
+    // False when MeCab or its dictionary could not be opened; error() says
+    // why, in Japanese when MeCab does not.
     bool ok() const { return m_tagger != nullptr; }
     const QString &error() const { return m_error; }
 

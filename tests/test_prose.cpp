@@ -63,6 +63,7 @@ private slots:
     void respelling_data();
     void respelling();
     void partsGiveTheFindingsOfTheWhole();
+    void withoutADictionaryOnlyPunctuationIsFound();
     void noFindingInTheProgramsOwnText();
     void subjects_data();
     void subjects();
@@ -321,6 +322,22 @@ void TestProse::partsGiveTheFindingsOfTheWhole()
         }
         QCOMPARE(described(check.finish()), whole);
     }
+}
+
+// MeCab reads /etc/mecabrc unless MECABRC names another file: one that is
+// not there stands for a machine without the dictionary.
+void TestProse::withoutADictionaryOnlyPunctuationIsFound()
+{
+    qputenv("MECABRC", "/nonexistent/mecabrc");
+    prose::Reader without;
+    qunsetenv("MECABRC");
+    QVERIFY(!without.ok());
+    QVERIFY(!without.error().isEmpty());
+    prose::Rules all;
+    all.on = {true, true, true};
+    const QString text = script({u"ゆら 「私」<P>"_s, u"ゆら 「私」<P>"_s, u"ゆら 「あたし！行く」<P>"_s, u"出来る。できる"_s});
+    QCOMPARE(described(prose::check(text, without, all, {})),
+             QStringList{u"3:8 約物: 「！」のあとには全角の空白を入れます。"_s});
 }
 
 // The starting document, the scaffolds, the title call, the dialogue
