@@ -13,6 +13,8 @@
 #include "editor/status_line.h"
 #include "outline/ui/outline_panel.h"
 #include "pickers/picker.h"
+#include "prose/ui/prose_findings.h"
+#include "prose/ui/usage_panel.h"
 #include "search/ui/search_bar.h"
 #include "versions/ui/history.h"
 
@@ -69,6 +71,16 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     addPanel(m_searchBar.get());
     m_findings = std::make_unique<dnml::FindingsPanel>(*m_text1, client);
     addPanel(m_findings.get());
+    // The prose check: its findings in the panel, its rules under 表示.
+    m_prose = std::make_unique<prose::ProseFindings>(*m_text1, this);
+    m_findings->addSource(m_prose.get(), m_prose->tools());
+    QMenu *proseRules = findChild<QMenu *>(QStringLiteral("mnu_view"))->addMenu(QStringLiteral(u"文章の点検(&D)"));
+    proseRules->setObjectName(QStringLiteral("mnu_prose"));
+    proseRules->menuAction()->setObjectName(QStringLiteral("mnu_prose"));
+    for (QAction *rule : m_prose->ruleActions())
+        proseRules->addAction(rule);
+    connect(m_prose.get(), &prose::ProseFindings::notice, this,
+            [this](const QString &note) { statusBar()->showMessage(note, 10000); });
     connect(m_findings.get(), &dnml::FindingsPanel::wrapped, this, [this](const QString &note) {
         statusBar()->setObjectName(QStringLiteral("statusBar"));
         statusBar()->showMessage(note, 5000);
@@ -408,6 +420,15 @@ void MainWindow::mnu_outline_Click()
                 [this](const QString &message) { m_dialogs->warn(this, QStringLiteral(u"文字数"), message); });
     }
     m_outline->showFilter();
+}
+
+void MainWindow::mnu_usages_Click()
+{
+    if (!m_usages) {
+        m_usages = std::make_unique<prose::UsagePanel>(*m_text1, centralWidget());
+        addPanel(m_usages.get());
+    }
+    m_usages->showAtCaret();
 }
 
 void MainWindow::launch(const PickerForm &form)

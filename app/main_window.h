@@ -38,6 +38,10 @@ class OutlinePanel;
 namespace versions {
 class History;
 }
+namespace prose {
+class ProseFindings;
+class UsagePanel;
+} // namespace prose
 class QAction;
 class QLabel;
 class QPushButton;
@@ -66,6 +70,10 @@ public:
     assets::Palette *palette();
     // Null until 構成と文字数 first opens it.
     outline::OutlinePanel *outline() const { return m_outline.get(); }
+    // The prose check's findings beside the check's.
+    prose::ProseFindings *prose() const { return m_prose.get(); }
+    // Null until 使用箇所 first opens it.
+    prose::UsagePanel *usages() const { return m_usages.get(); }
     recovery::Recovery &recovery() { return m_recovery; }
     FileSession &session() { return m_session; }
     versions::History &history() { return *m_history; }
@@ -111,6 +119,7 @@ public:
     // Bigger letters for steps > 0, smaller for < 0, the usual size for 0.
     void zoom(int steps);
     void mnu_outline_Click();
+    void mnu_usages_Click();
 
     // Opens a picker, loading it first if it is not open, and puts its
     // outer top-left corner on this window's.
@@ -163,6 +172,7 @@ private:
     std::unique_ptr<EditorFrame> m_frame;
     ScriptEdit *m_text1 = nullptr;  // the frame's
     std::unique_ptr<dnml::Highlighter> m_highlighter;
+    std::unique_ptr<prose::ProseFindings> m_prose;  // outlives the findings panel, which shows its findings
     std::unique_ptr<SearchBar> m_searchBar;
     std::unique_ptr<dnml::FindingsPanel> m_findings;
     std::unique_ptr<NoticeBar> m_diskNotice;
@@ -171,5 +181,6 @@ private:
     std::unique_ptr<assets::Completion> m_completion;
     std::unique_ptr<outline::OutlinePanel> m_outline;
     std::unique_ptr<versions::History> m_history;
+    std::unique_ptr<prose::UsagePanel> m_usages;
     std::array<QPointer<Picker>, 19> m_pickers;
 };

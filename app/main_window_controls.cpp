@@ -135,6 +135,7 @@ constexpr MenuItem searchItems[] = {
     {"mnu_ber3", u"-", nullptr},
     {"mnu_jump", u"指定行へジャンプ(&J)", [](MainWindow &w) { w.searchBar()->showJump(); }, "Ctrl+G"},
     {"mnu_palette", u"素材パレット(&A)", [](MainWindow &w) { w.palette()->open(); }, "Ctrl+P"},
+    {"mnu_usages", u"使用箇所(&U)", [](MainWindow &w) { w.mnu_usages_Click(); }, "Ctrl+Shift+U"},
 };
 
 constexpr MenuItem viewItems[] = {

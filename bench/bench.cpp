@@ -5,17 +5,20 @@
 // row of the results table (see stats.h).
 //
 // usage: scrivlet_bench <script file> <runs>
-//        scrivlet_bench --peak program|baseline|check|outline|replace <script file>
+//        scrivlet_bench --peak program|baseline|check|outline|replace|prose <script file>
 //            (one process of a memory figure: prints its peak resident
 //            set in kB; "check" opens the script and runs the check,
-//            "outline" opens it and shows the outline panel,
+//            "outline" opens it and shows the outline panel, "prose"
+//            opens it and runs the check with the prose rules on,
 //            "replace" opens it and replaces all through the search bar)
 #include "app/main_window.h"
 #include "assets/ui/completion.h"
 #include "assets/ui/palette.h"
 #include "editor/script_edit.h"
 #include "document/script_file.h"
+#include "bench/prose_bench.h"
 #include "bench/stats.h"
+#include "bench/turns.h"
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
 #include "outline/ui/outline_panel.h"
@@ -516,6 +519,8 @@ double checkOnce(MainWindow &window, bool clean = true)
 
 void checkFigures(const QString &path, const QString &expected, int runs)
 {
+    // The markup's check alone: the prose has figures of its own.
+    const bench::ProseRulesOff markupAlone;
     {
         Program p;
         p.dialogs->openPath = path;
@@ -596,10 +601,7 @@ qsizetype replaceAllThroughTheBar(MainWindow &window)
 // text, and the longest turn of the event loop meanwhile (a zero timer
 // notes each turn). The panel is closed again unless told not to, giving
 // its survey up.
-struct OutlineTimes {
-    double shown;
-    double longestTurn;
-};
+using OutlineTimes = bench::Turns;
 OutlineTimes outlineOnce(MainWindow &window, bool close = true);
 
 int peakChild(const QString &which, const QString &path)
@@ -617,6 +619,8 @@ int peakChild(const QString &which, const QString &path)
         settle();
         if (which == u"check") {
             checkOnce(p.window);
+        } else if (which == u"prose") {
+            bench::proseCheckForPeak(p.window);
         } else if (which == u"outline") {
             outlineOnce(p.window, false);
         } else if (which == u"replace") {
@@ -951,28 +955,16 @@ void completionKeystrokeFigure(const QString &path, int runs)
 
 OutlineTimes outlineOnce(MainWindow &window, bool close)
 {
-    QEventLoop loop;
-    QTimer ticker;
-    ticker.setInterval(0);
-    QElapsedTimer timer, turn;
-    double longest = 0;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longest = std::max(longest, milliseconds(turn));
-        turn.start();
+    const OutlineTimes times = bench::timedTurns([&window](QEventLoop &loop) {
+        window.mnu_outline_Click();
+        QObject::connect(window.outline(), &outline::OutlinePanel::surveyed, &loop, &QEventLoop::quit);
     });
-    timer.start();
-    turn.start();
-    ticker.start();
-    window.mnu_outline_Click();
     outline::OutlinePanel *panel = window.outline();
-    QObject::connect(panel, &outline::OutlinePanel::surveyed, &loop, &QEventLoop::quit);
-    loop.exec();
-    const double shown = milliseconds(timer);
     check(panel->survey() && panel->survey()->lines.size() == std::size_t(window.document().lineCount()),
           "the panel does not show the survey of the whole script");
     if (close)
         panel->dismiss();
-    return {shown, std::max(longest, milliseconds(turn))};
+    return times;
 }
 
 // Lets the window's other work in the background end first, so that a
@@ -1004,7 +996,7 @@ void outlineFigures(const QString &path, const QString &expected, int runs)
         std::vector<double> times;
         for (int run = 0; run < runs; ++run) {
             const OutlineTimes t = outlineOnce(p.window);
-            times.push_back(t.shown);
+            times.push_back(t.elapsed);
             longest.push_back(t.longestTurn);
             settle();
         }
@@ -1315,7 +1307,7 @@ int main(int argc, char *argv[])
         return peakChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc != 3 || std::atoi(argv[2]) < 1) {
         std::fputs("usage: scrivlet_bench <script file> <runs>\n"
-                   "       scrivlet_bench --peak program|baseline|check|outline|replace <script file>\n",
+                   "       scrivlet_bench --peak program|baseline|check|outline|replace|prose <script file>\n",
                    stderr);
         return 2;
     }
@@ -1327,8 +1319,8 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline, versions) runs that
-    // group alone.
+    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline, versions, prose) runs
+    // that group alone.
     const QByteArray only = qgetenv("BENCH_ONLY");
     const auto group = [&only](const char *name) { return only.isEmpty() || only == name; };
     if (only.isEmpty()) {
@@ -1352,6 +1344,10 @@ int main(int argc, char *argv[])
     }
     if (group("outline"))
         outlineFigures(path, expected, runs);
+    if (group("prose")) {
+        bench::proseFigures(path, expected, runs);
+        peakFigure("memory with the 文章 check (baseline: open alone)", "prose", "program", path, runs, 1.2);
+    }
     if (group("search")) {
         findNextFigure(path, runs);
         countFigure(path, runs);

@@ -29,6 +29,7 @@ enum class FindingKind {
     UnclosedIndent,    // <INDENT> without </INDENT> on its line
     UnopenedIndent,    // </INDENT> without <INDENT> before it on its line
     Unsavable,         // a character code page 932 cannot hold: the script cannot be saved
+    Other,             // a finding of a source beside the check (see FindingsPanel::addSource)
 };
 
 struct Finding {

@@ -62,6 +62,21 @@ QString commentLine(QStringView text)
     return cat({u"<!--- \" ", text, u" \" --->\r\n"});
 }
 
+std::optional<QStringView> commentLineText(QStringView line)
+{
+    static const std::pair<QString, QString> shape = [] {
+        const QString marker(QChar(0xFFFF));
+        QString comment = commentLine(marker);
+        comment.chop(2);  // its CR LF
+        const qsizetype at = comment.indexOf(marker);
+        return std::pair{comment.first(at), comment.sliced(at + 1)};
+    }();
+    const auto &[before, after] = shape;
+    if (line.size() <= before.size() + after.size() || !line.startsWith(before) || !line.endsWith(after))
+        return std::nullopt;
+    return line.sliced(before.size(), line.size() - before.size() - after.size());
+}
+
 QString backgroundHead(QStringView source)
 {
     return cat({u"<", names::background, u" ", names::src, u"=\"", source, u"\" ", names::folder, u"=\""});

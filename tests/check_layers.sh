@@ -12,9 +12,9 @@ declare -A level=(
   [markup]=1
   [document]=2
   [editor]=3 [dnml]=3 [assets]=3 [search]=3 [recovery]=3
-  [pickers]=4 [dnml/ui]=4 [outline]=4 [search/ui]=4 [prose]=4
-  [outline/ui]=5 [assets/ui]=5 [versions]=5 [prose/ui]=5
-  [versions/ui]=6
+  [pickers]=4 [dnml/ui]=4 [outline]=4 [search/ui]=4
+  [outline/ui]=5 [assets/ui]=5 [versions]=5 [prose]=5
+  [versions/ui]=6 [prose/ui]=6
 )
 status=0
 for folder in "${!level[@]}"; do

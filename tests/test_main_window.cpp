@@ -223,9 +223,10 @@ void TestMainWindow::menusStandInOrderWithUniqueAccessKeys()
                          QStringLiteral("mnu_type: mnu_insto_type_0 mnu_insto_type_1"),
                          QStringLiteral("mnu_sengen: mnu_maegaki mnu_taitlecall mnu_honpen mnu_atogaki"),
                          QStringLiteral("mnu_event_cg: mnu_demo -ber2 mnu_hosino mnu_chitose mnu_sizuku mnu_rin mnu_yuzuki"),
-                         QStringLiteral("mnu_search: mnu_find mnu_find_next mnu_find_previous mnu_replace -mnu_ber3 mnu_jump mnu_palette"),
+                         QStringLiteral("mnu_search: mnu_find mnu_find_next mnu_find_previous mnu_replace -mnu_ber3 mnu_jump mnu_palette "
+                                        "mnu_usages"),
                          QStringLiteral("mnu_view: mnu_colours -mnu_ber4 mnu_check mnu_next mnu_previous -mnu_ber5 "
-                                        "mnu_wrap mnu_line_numbers mnu_font_size mnu_outline"),
+                                        "mnu_wrap mnu_line_numbers mnu_font_size mnu_outline mnu_prose"),
                      }));
 }
 

@@ -1,5 +1,6 @@
 #include "dnml/ui/findings_panel.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScrollBar>
@@ -28,6 +29,7 @@ FindingsPanel::FindingsPanel(ScriptEdit &edit, QWidget *parent)
     , m_edit(edit)
     , m_layer(edit.addMarkLayer(underline()))
     , m_title(new QLabel(this))
+    , m_titleRow(new QHBoxLayout)
     , m_list(new QTreeWidget(this))
     , m_pause(new QTimer(this))
     , m_check(edit.script())
@@ -47,7 +49,8 @@ FindingsPanel::FindingsPanel(ScriptEdit &edit, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(2);
-    layout->addWidget(m_title);
+    m_titleRow->addWidget(m_title, 1);
+    layout->addLayout(m_titleRow);
     layout->addWidget(m_list);
     // A few rows: Text1 keeps most of the window.
     m_list->setFixedHeight(6 * m_list->fontMetrics().height() + 12);
@@ -69,6 +72,19 @@ FindingsPanel::FindingsPanel(ScriptEdit &edit, QWidget *parent)
     });
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &FindingsPanel::toggle);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(m_list, &QTreeWidget::currentItemChanged, this, &FindingsPanel::currentRowChanged);
+}
+
+void FindingsPanel::addSource(FindingSource *source, QWidget *tools)
+{
+    const std::size_t index = m_sources.size();
+    m_sources.push_back({source, {}});
+    connect(source, &FindingSource::finished, this,
+            [this, index](const std::vector<Finding> &findings) { sourceDone(index, findings); });
+    if (tools)
+        m_titleRow->addWidget(tools);
+    if (m_open && !m_check.busy())
+        source->start();
 }
 
 void FindingsPanel::toggle()
@@ -79,6 +95,12 @@ void FindingsPanel::toggle()
         m_pause->stop();
         m_pendingMove = Move::None;
         m_findings.clear();
+        m_own.clear();
+        m_origins.clear();
+        for (Source &source : m_sources) {
+            source.findings.clear();
+            source.source->stop();
+        }
         m_edit.setMarks(m_layer, {});
         hide();
         if (hadFocus)
@@ -103,11 +125,71 @@ void FindingsPanel::checkDone(const std::vector<Finding> &findings)
 {
     if (!m_open)
         return;
-    m_findings = findings;
+    m_own = findings;
+    // The sources check once the check is done: the two never hold a copy
+    // of the text each at the same time.
+    for (Source &source : m_sources)
+        source.source->start();
+    merge();
+}
+
+void FindingsPanel::sourceDone(std::size_t source, const std::vector<Finding> &findings)
+{
+    if (!m_open)
+        return;
+    m_sources[source].findings = findings;
+    merge();
+}
+
+bool FindingsPanel::waiting() const
+{
+    return m_check.stale() || m_check.busy() ||
+           std::any_of(m_sources.begin(), m_sources.end(), [](const Source &s) { return s.source->pending(); });
+}
+
+void FindingsPanel::merge()
+{
+    m_findings = m_own;
+    m_origins.clear();
+    for (std::size_t i = 0; i < m_own.size(); ++i)
+        m_origins.emplace_back(-1, int(i));
+    for (std::size_t s = 0; s < m_sources.size(); ++s) {
+        const std::vector<Finding> &more = m_sources[s].findings;
+        for (std::size_t i = 0; i < more.size(); ++i) {
+            m_findings.push_back(more[i]);
+            m_origins.emplace_back(int(s), int(i));
+        }
+    }
+    // In the order of the text; the check's first where two stand together.
+    std::vector<std::size_t> order(m_findings.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [this](std::size_t a, std::size_t b) { return m_findings[a].offset < m_findings[b].offset; });
+    std::vector<Finding> findings;
+    std::vector<std::pair<int, int>> origins;
+    findings.reserve(order.size());
+    for (std::size_t i : order) {
+        findings.push_back(std::move(m_findings[i]));
+        origins.push_back(m_origins[i]);
+    }
+    m_findings = std::move(findings);
+    m_origins = std::move(origins);
     showFindings();
+    if (waiting())
+        return;
     if (m_pendingMove != Move::None)
         move(std::exchange(m_pendingMove, Move::None));
     emit checked();
+}
+
+void FindingsPanel::currentRowChanged()
+{
+    const int row = m_list->indexOfTopLevelItem(m_list->currentItem());
+    const std::pair<int, int> origin =
+        row >= 0 && std::size_t(row) < m_origins.size() ? m_origins[std::size_t(row)] : std::pair{-1, -1};
+    for (std::size_t s = 0; s < m_sources.size(); ++s)
+        m_sources[s].source->setCurrent(origin.first == int(s) ? origin.second : -1);
 }
 
 void FindingsPanel::showFindings()
@@ -171,10 +253,14 @@ void FindingsPanel::move(Move direction)
 {
     if (!m_open)
         return;
-    if (m_check.stale() || m_check.busy()) {
+    if (waiting()) {
         m_pendingMove = direction;
-        if (!m_check.busy())
+        if (m_check.stale() && !m_check.busy())
             startCheck();
+        else if (!m_check.busy())
+            for (Source &source : m_sources)
+                if (source.source->pending())
+                    source.source->start();
         return;
     }
     if (m_findings.empty())
