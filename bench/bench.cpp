@@ -559,6 +559,33 @@ void checkFigures(const QString &path, const QString &expected, int runs)
                         bench::met(closing.median <= 100));
     }
 
+    // A keystroke with the panel open, and the findings it brings, in a
+    // script of a million findings (a line of a million "<") against one of
+    // none: the longest turn of the event loop from the key until the
+    // findings are shown again.
+    {
+        std::vector<double> many, none;
+        for (const bool findings : {true, false}) {
+            Program p;
+            p.window.text1()->setText(QString(1'000'000, findings ? u'<' : u'あ'));
+            p.window.text1()->setCaret(500'000);
+            p.window.mnu_check_Click();
+            auto *panel = p.window.findings();
+            QEventLoop settled;
+            QObject::connect(panel, &dnml::FindingsPanel::checked, &settled, &QEventLoop::quit);
+            settled.exec();
+            for (int run = 0; run < runs; ++run)
+                (findings ? many : none).push_back(bench::timedTurns([&](QEventLoop &loop) {
+                    QObject::connect(panel, &dnml::FindingsPanel::checked, &loop, &QEventLoop::quit);
+                    pressKey(p.window.text1(), Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+                }).longestTurn);
+        }
+        const Summary a = summarise(many);
+        const Summary b = summarise(none);
+        bench::printRow("keystroke and its findings: longest turn, 1 M findings (baseline: none)", bench::show(a, "ms"),
+                        bench::show(b, "ms"), "-", "<= 16 ms more", bench::met(a.median - b.median <= 16));
+    }
+
     // Typing in a 3,000-line script with the panel open.
     Program p;
     p.window.text1()->setText(firstLines(expected, 3000));

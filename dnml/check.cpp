@@ -223,12 +223,18 @@ public:
             f.line = qsizetype(line - m_lineStarts.begin()) + 1;
             f.column = f.offset - *line + 1;
         }
+        if (m_omitted > 0)
+            m_findings.push_back({FindingKind::Omitted, m_text.size(), 0, 0, 0, QStringLiteral(u"ほか %1 件").arg(m_omitted)});
         return std::move(m_findings);
     }
 
 private:
     void add(FindingKind kind, qsizetype offset, qsizetype length, QString message)
     {
+        if (m_findings.size() == mostFindings) {
+            ++m_omitted;
+            return;
+        }
         m_findings.push_back({kind, offset, length, 0, 0, std::move(message)});
     }
 
@@ -461,6 +467,7 @@ private:
     std::unordered_map<const Kind *, std::unordered_map<std::u16string_view, std::u16string_view>> m_suggestions;
     std::vector<qsizetype> m_lineStarts;
     std::vector<Finding> m_findings;
+    qsizetype m_omitted = 0;  // findings past mostFindings
     std::vector<qsizetype> m_openBrackets;
     std::vector<qsizetype> m_openIndents;
     TagReader m_tags;

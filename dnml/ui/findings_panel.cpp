@@ -5,8 +5,9 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QAbstractTableModel>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -24,21 +25,70 @@ QTextCharFormat underline()
 
 } // namespace
 
+// The findings as the list shows them: a row is made when it is shown, so
+// that ten thousand findings cost the list no more than ten.
+class FindingRows final : public QAbstractTableModel
+{
+public:
+    FindingRows(const std::vector<Finding> &findings, QObject *parent)
+        : QAbstractTableModel(parent)
+        , m_findings(findings)
+    {
+    }
+
+    // The findings changed, all of them.
+    void reset()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex &parent) const override
+    {
+        return parent.isValid() ? 0 : int(m_findings.size());
+    }
+    int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : 3; }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const Finding &f = m_findings[std::size_t(index.row())];
+        const bool place = f.kind != FindingKind::Omitted;
+        switch (index.column()) {
+        case 0: return place ? QString::number(f.line) : QString();
+        case 1: return place ? QString::number(f.column) : QString();
+        default: return f.message;
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        static const QString titles[] = {QStringLiteral(u"行"), QStringLiteral(u"列"), QStringLiteral(u"内容")};
+        return titles[section];
+    }
+
+private:
+    const std::vector<Finding> &m_findings;
+};
+
 FindingsPanel::FindingsPanel(ScriptEdit &edit, QWidget *parent)
     : QWidget(parent)
     , m_edit(edit)
     , m_layer(edit.addMarkLayer(underline()))
     , m_title(new QLabel(this))
     , m_titleRow(new QHBoxLayout)
-    , m_list(new QTreeWidget(this))
+    , m_list(new QTreeView(this))
+    , m_rows(new FindingRows(m_findings, this))
     , m_pause(new QTimer(this))
     , m_check(edit.script())
 {
     setObjectName(QStringLiteral("findings"));
     m_title->setObjectName(QStringLiteral("findingsTitle"));
     m_list->setObjectName(QStringLiteral("findingList"));
-    m_list->setColumnCount(3);
-    m_list->setHeaderLabels({QStringLiteral(u"行"), QStringLiteral(u"列"), QStringLiteral(u"内容")});
+    m_list->setModel(m_rows);
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->header()->setStretchLastSection(true);
@@ -65,14 +115,14 @@ FindingsPanel::FindingsPanel(ScriptEdit &edit, QWidget *parent)
     });
     connect(&m_check, &CheckRun::finished, this, &FindingsPanel::checkDone);
     connect(edit.verticalScrollBar(), &QScrollBar::valueChanged, this, &FindingsPanel::markVisible);
-    connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
-        const int row = m_list->indexOfTopLevelItem(item);
-        if (row >= 0 && std::size_t(row) < m_findings.size())
+    connect(m_list, &QTreeView::activated, this, [this](const QModelIndex &index) {
+        const int row = index.row();
+        if (row >= 0 && std::size_t(row) < m_findings.size() && m_findings[std::size_t(row)].kind != FindingKind::Omitted)
             jumpTo(m_findings[std::size_t(row)]);
     });
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &FindingsPanel::toggle);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(m_list, &QTreeWidget::currentItemChanged, this, &FindingsPanel::currentRowChanged);
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &FindingsPanel::currentRowChanged);
 }
 
 void FindingsPanel::addSource(FindingSource *source, QWidget *tools)
@@ -109,7 +159,7 @@ void FindingsPanel::toggle()
     }
     m_open = true;
     m_findings.clear();
-    m_list->clear();
+    m_rows->reset();
     m_title->setText(QStringLiteral(u"検査中…"));
     show();
     startCheck();
@@ -185,7 +235,7 @@ void FindingsPanel::merge()
 
 void FindingsPanel::currentRowChanged()
 {
-    const int row = m_list->indexOfTopLevelItem(m_list->currentItem());
+    const int row = m_list->currentIndex().row();
     const std::pair<int, int> origin =
         row >= 0 && std::size_t(row) < m_origins.size() ? m_origins[std::size_t(row)] : std::pair{-1, -1};
     for (std::size_t s = 0; s < m_sources.size(); ++s)
@@ -194,18 +244,14 @@ void FindingsPanel::currentRowChanged()
 
 void FindingsPanel::showFindings()
 {
+    // The last row, when there are more findings than are kept, counts the others.
+    const auto shown = std::count_if(m_findings.begin(), m_findings.end(),
+                                     [](const Finding &f) { return f.kind != FindingKind::Omitted; });
     m_title->setText(m_findings.empty() ? QStringLiteral(u"検査結果: 指摘はありません")
-                                        : QStringLiteral(u"検査結果: %1 件").arg(m_findings.size()));
-    m_list->setUpdatesEnabled(false);
-    m_list->clear();
-    QList<QTreeWidgetItem *> rows;
-    rows.reserve(qsizetype(m_findings.size()));
-    for (const Finding &f : m_findings)
-        rows.append(new QTreeWidgetItem({QString::number(f.line), QString::number(f.column), f.message}));
-    m_list->addTopLevelItems(rows);
-    if (!rows.isEmpty())
-        m_list->setCurrentItem(rows.front());
-    m_list->setUpdatesEnabled(true);
+                                        : QStringLiteral(u"検査結果: %1 件").arg(shown));
+    m_rows->reset();
+    if (!m_findings.empty())
+        m_list->setCurrentIndex(m_rows->index(0, 0));
     markVisible();
 }
 
@@ -225,7 +271,8 @@ void FindingsPanel::markVisible()
     constexpr std::size_t mostMarks = 1000;
     std::vector<ScriptEdit::Range> marks;
     for (; it != m_findings.end() && it->offset < last && marks.size() < mostMarks; ++it)
-        marks.push_back({it->offset, std::max<qsizetype>(it->length, 1)});
+        if (it->kind != FindingKind::Omitted)
+            marks.push_back({it->offset, std::max<qsizetype>(it->length, 1)});
     m_edit.setMarks(m_layer, marks);
 }
 
@@ -266,24 +313,30 @@ void FindingsPanel::move(Move direction)
     if (m_findings.empty())
         return;
     const qsizetype caret = m_edit.caret();
+    // The count of the findings not kept is no place to go to.
+    const auto place = [](const Finding &f) { return f.kind != FindingKind::Omitted; };
+    const auto first = std::find_if(m_findings.begin(), m_findings.end(), place);
+    const auto last = std::find_if(m_findings.rbegin(), m_findings.rend(), place);
+    if (first == m_findings.end())
+        return;
     const Finding *target = nullptr;
     bool wrapping = false;
     if (direction == Move::First) {
-        target = &m_findings.front();
+        target = &*first;
     } else if (direction == Move::Last) {
-        target = &m_findings.back();
+        target = &*last;
     } else if (direction == Move::Next) {
         const auto it = std::find_if(m_findings.begin(), m_findings.end(),
-                                     [caret](const Finding &f) { return f.offset > caret; });
+                                     [&](const Finding &f) { return place(f) && f.offset > caret; });
         wrapping = it == m_findings.end();
-        target = wrapping ? &m_findings.front() : &*it;
+        target = wrapping ? &*first : &*it;
     } else {
         const auto it = std::find_if(m_findings.rbegin(), m_findings.rend(),
-                                     [caret](const Finding &f) { return f.offset < caret; });
+                                     [&](const Finding &f) { return place(f) && f.offset < caret; });
         wrapping = it == m_findings.rend();
-        target = wrapping ? &m_findings.back() : &*it;
+        target = wrapping ? &*last : &*it;
     }
-    m_list->setCurrentItem(m_list->topLevelItem(int(target - m_findings.data())));
+    m_list->setCurrentIndex(m_rows->index(int(target - m_findings.data()), 0));
     jumpTo(*target);
     if (wrapping)
         emit wrapped(direction == Move::Next ? QStringLiteral(u"最後の指摘まで来たので、最初の指摘に戻りました。")

@@ -14,9 +14,11 @@
 class QHBoxLayout;
 class QLabel;
 class QTimer;
-class QTreeWidget;
+class QTreeView;
 
 namespace dnml {
+
+class FindingRows;
 
 // Findings of another kind beside the check's (the prose's): the panel asks
 // the source to check whenever it has checked, shows its findings among the
@@ -101,7 +103,8 @@ private:
     ScriptEdit::MarkLayer m_layer;
     QLabel *m_title;
     QHBoxLayout *m_titleRow;
-    QTreeWidget *m_list;
+    QTreeView *m_list;
+    FindingRows *m_rows;
     QTimer *m_pause;
     CheckRun m_check;
     std::vector<Finding> m_findings;
