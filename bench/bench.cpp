@@ -1204,6 +1204,8 @@ void lineOfLength(const QString &expected, qsizetype length, const char *figure,
 // Opening, typing, the journal, the check and idling on a single line of 10 MB.
 void longLineFigures(const QString &expected, int runs)
 {
+    // The markup's check alone, as in the check's own rows.
+    const bench::ProseRulesOff markupAlone;
     static_assert(ScriptDocument::cutAbove == 4096, "the row names the longest line left whole");
     lineOfLength(expected, ScriptDocument::cutAbove, "keystroke, the longest line left whole (4,096 characters)", runs);
     lineOfLength(expected, 20'000, "keystroke, one line of 20,000 characters", runs);

@@ -292,6 +292,7 @@ private slots:
             // A new run stops the one under way, and only its result comes.
             run.begin();
             run.post(endless, deliver);
+            QTRY_VERIFY(running.load());
             run.begin();
             run.post([](const BackgroundRun::Cancel &) { return 3; }, deliver);
             QTRY_COMPARE(delivered, (QList<int>{1, 3}));

@@ -260,11 +260,16 @@ void FindingsPanel::markVisible()
     if (!m_open || m_findings.empty())
         return;
     // Only the findings on screen and a hundred lines either side (the view
-    // may grow): the editor looks at every mark for every line it paints.
+    // may grow): the editor looks at every mark for every line it paints,
+    // and lays out every line a mark is placed in.
+    // Of a line longer than the screen holds, what is on screen and some
+    // screens' worth either side.
     const auto [top, bottom] = m_edit.shownLines();
+    const auto [shownFrom, shownTo] = m_edit.shownRange();
+    constexpr qsizetype reach = 16384;
     const ScriptDocument &script = m_edit.script();
-    const qsizetype first = script.lineStart(std::max(top - 100, 0));
-    const qsizetype last = script.lineStart(bottom + 101);
+    const qsizetype first = std::max(script.lineStart(std::max(top - 100, 0)), shownFrom - reach);
+    const qsizetype last = std::min(script.lineStart(bottom + 101), shownTo + reach);
     auto it = std::lower_bound(m_findings.begin(), m_findings.end(), first,
                                [](const Finding &f, qsizetype at) { return f.offset + f.length < at; });
     // A line of thousands of findings is underlined only so far.
