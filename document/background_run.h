@@ -31,12 +31,17 @@ public:
     // `deliver(result)` here, if the run is still the latest, not cancelled,
     // and of the text as it is then.
     template <typename Job, typename Deliver>
-    void post(Job job, Deliver deliver);
-    // A job whose work is all it does (it feeds a later one, say).
+    void post(Job job, Deliver deliver)
+    {
+        postJob(std::move(job), std::move(deliver), true);
+    }
+    // A job whose work is all it does (it feeds a later one, say): it
+    // delivers nothing, so the run's text is no less stale for it.
     template <typename Job>
     void post(Job job)
     {
-        post([job = std::move(job)](const Cancel &cancel) mutable { job(cancel); return true; }, [](bool) {});
+        postJob([job = std::move(job)](const Cancel &cancel) mutable { job(cancel); return true; }, [](bool) {},
+                false);
     }
 
     // Whether jobs are on the worker.
@@ -45,6 +50,9 @@ public:
     bool stale() const { return m_delivered != m_document.revision(); }
 
 private:
+    template <typename Job, typename Deliver>
+    void postJob(Job job, Deliver deliver, bool delivers);
+
     const ScriptDocument &m_document;
     std::shared_ptr<Cancel> m_cancel;
     quint64 m_revision = 0;
@@ -54,21 +62,23 @@ private:
 };
 
 template <typename Job, typename Deliver>
-void BackgroundRun::post(Job job, Deliver deliver)
+void BackgroundRun::postJob(Job job, Deliver deliver, bool delivers)
 {
     ++m_pending;
     m_worker.post([this, cancel = m_cancel, revision = m_revision, job = std::move(job),
-                   deliver = std::move(deliver)]() mutable {
+                   deliver = std::move(deliver), delivers]() mutable {
         if (cancel->load()) {
             Worker::reply(this, [this] { --m_pending; });
             return;
         }
         auto result = job(*cancel);
-        Worker::reply(this, [this, cancel, revision, result = std::move(result), deliver = std::move(deliver)]() mutable {
+        Worker::reply(this, [this, cancel, revision, result = std::move(result), deliver = std::move(deliver),
+                             delivers]() mutable {
             --m_pending;
             if (cancel->load() || revision != m_document.revision())
                 return;
-            m_delivered = revision;
+            if (delivers)
+                m_delivered = revision;
             deliver(std::move(result));
         });
     });

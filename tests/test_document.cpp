@@ -289,6 +289,11 @@ private slots:
             QTRY_VERIFY(!run.busy());
             QCOMPARE(delivered, QList<int>{1});
             QVERIFY(run.stale());
+            // A job that only feeds a later one delivers nothing.
+            run.begin();
+            run.post([](const BackgroundRun::Cancel &) {});
+            QTRY_VERIFY(!run.busy());
+            QVERIFY(run.stale());
             // A new run stops the one under way, and only its result comes.
             run.begin();
             run.post(endless, deliver);
