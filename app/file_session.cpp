@@ -1,6 +1,7 @@
 #include "app/file_session.h"
 
 #include "app/dialogs.h"
+#include "document/io_wording.h"
 
 #include <QScopedValueRollback>
 
@@ -131,9 +132,9 @@ bool FileSession::load(const QString &path, Purpose purpose)
     if (loaded.error) {
         m_dialogs.warn(m_window, title,
                        purpose == Purpose::Open
-                           ? QStringLiteral(u"「%1」を開けませんでした。\n%2").arg(name, loaded.error->reason)
+                           ? QStringLiteral(u"「%1」を開けませんでした。\n%2").arg(name, wording(*loaded.error))
                            : QStringLiteral(u"「%1」を読み直せませんでした。\n%2\n台本は読み直す前のままです。")
-                                 .arg(name, loaded.error->reason));
+                                 .arg(name, wording(*loaded.error)));
         return false;
     }
     // A change made while the file was read counts as one made after.
@@ -287,7 +288,7 @@ bool FileSession::writeTo(QString path, const QByteArray &bytes)
     const QString before = this->path();
     if (const IoResult error = m_document.save(path, bytes)) {
         m_dialogs.warn(m_window, saveTitle,
-                       QStringLiteral(u"「%1」に保存できませんでした。\n%2").arg(disk::shownName(path), error->reason));
+                       QStringLiteral(u"「%1」に保存できませんでした。\n%2").arg(disk::shownName(path), wording(*error)));
         return false;
     }
     emit written(before, m_document.source(), bytes);

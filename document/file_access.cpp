@@ -53,9 +53,14 @@ qsizetype sequenceLength(QByteArrayView bytes, char32_t &code)
     return length;
 }
 
-IoError fromErrno(int error)
+using Operation = IoError::Operation;
+using Trouble = IoError::Trouble;
+
+IoError notAFile(Operation operation, unsigned mode)
 {
-    return IoError{systemError(error)};
+    IoError error = IoError::of(operation, Trouble::NotAFile);
+    error.mode = mode;
+    return error;
 }
 
 qint64 writeAll(QIODevice &file, const QByteArray &bytes)
@@ -135,26 +140,6 @@ bool present(const QString &name)
     return ::lstat(nameToBytes(name).constData(), &status) == 0;
 }
 
-QString kindOfNonFile(unsigned mode)
-{
-    switch (mode & S_IFMT) {
-    case S_IFREG:
-        return {};
-    case S_IFDIR:
-        return QStringLiteral(u"フォルダー");
-    case S_IFIFO:
-        return QStringLiteral(u"名前付きパイプ");
-    case S_IFCHR:
-    case S_IFBLK:
-        return QStringLiteral(u"デバイス");
-    case S_IFSOCK:
-        return QStringLiteral(u"ソケット");
-    case S_IFLNK:
-        return QStringLiteral(u"シンボリックリンク");
-    }
-    return QStringLiteral(u"ファイルでないもの");
-}
-
 Read readFile(const QString &path, qint64 limit, Links links)
 {
     // Opened without waiting (a named pipe with no writer would hold the
@@ -162,17 +147,18 @@ Read readFile(const QString &path, qint64 limit, Links links)
     const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (links == Links::Refuse ? O_NOFOLLOW : 0);
     Descriptor file{::open(nameToBytes(path).constData(), flags)};
     if (file.fd < 0)
-        return {{}, errno == ELOOP && links == Links::Refuse
-                        ? IoError{QStringLiteral(u"ファイルではなく%1です").arg(kindOfNonFile(S_IFLNK))}
-                        : fromErrno(errno)};
+        return {{}, errno == ELOOP && links == Links::Refuse ? notAFile(Operation::Read, S_IFLNK)
+                                                             : IoError::system(Operation::Read, errno)};
     struct stat status {};
     if (::fstat(file.fd, &status) != 0)
-        return {{}, fromErrno(errno)};
-    if (const QString kind = kindOfNonFile(status.st_mode); !kind.isEmpty())
-        return {{}, IoError{QStringLiteral(u"ファイルではなく%1です").arg(kind)}};
+        return {{}, IoError::system(Operation::Read, errno)};
+    if (!S_ISREG(status.st_mode))
+        return {{}, notAFile(Operation::Read, status.st_mode)};
     const auto tooLarge = [limit](qint64 size) {
-        return IoError{QStringLiteral(u"%1 MB のファイルです。開けるのは %2 MB までです")
-                           .arg(QString::number(double(size) / (1 << 20), 'f', 1), QString::number(limit >> 20))};
+        IoError error = IoError::of(Operation::Read, Trouble::TooLarge);
+        error.size = size;
+        error.limit = limit;
+        return error;
     };
     if (status.st_size > limit)
         return {{}, tooLarge(status.st_size)};
@@ -184,8 +170,11 @@ Read readFile(const QString &path, qint64 limit, Links links)
         const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
-            return {{}, fromErrno(errno)};
+        if (n < 0) {
+            IoError error = IoError::system(Operation::Read, errno);
+            error.position = bytes.size();
+            return {{}, error};
+        }
         if (n == 0)
             break;
         // A file that grows while it is read is held to the limit too.
@@ -212,11 +201,11 @@ IoResult writeAtomically(const QString &path, const QByteArray &bytes, const Wri
     const QByteArray name = target.sliced(slash + 1);
     Descriptor directory{::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (directory.fd < 0)
-        return fromErrno(errno);
+        return IoError::system(Operation::Write, errno);
     struct stat old {};
     const bool existed = ::fstatat(directory.fd, name.constData(), &old, 0) == 0;
     if (existed && S_ISDIR(old.st_mode))
-        return IoError{QStringLiteral(u"ファイルではなく%1です").arg(kindOfNonFile(old.st_mode))};
+        return notAFile(Operation::Write, old.st_mode);
 
     // The text is written into a file with no name, which gets one only
     // once the text is whole on disk: a failure or a kill leaves nothing.
@@ -233,7 +222,7 @@ IoResult writeAtomically(const QString &path, const QByteArray &bytes, const Wri
         file.fd = ::openat(directory.fd, named.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
     }
     if (file.fd < 0)
-        return fromErrno(errno);
+        return IoError::system(Operation::Create, errno);
     struct Unnamed {
         int directory;
         QByteArray name;
@@ -245,22 +234,29 @@ IoResult writeAtomically(const QString &path, const QByteArray &bytes, const Wri
     } leftover{directory.fd, named};
     {
         QFile device;
+        const auto deviceError = [&device] {
+            IoError error = IoError::of(Operation::Write, Trouble::System);
+            error.systemText = device.errorString();
+            return error;
+        };
         if (!device.open(file.fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle))
-            return IoError{device.errorString()};
+            return deviceError();
         const qint64 written = write ? write(device, bytes) : writeAll(device, bytes);
         if (written != bytes.size()) {
+            if (device.error() != QFileDevice::NoError)
+                return deviceError();
             // A device that stops short without an error of its own still
             // has not taken the whole script.
-            return IoError{device.error() != QFileDevice::NoError
-                               ? device.errorString()
-                               : QStringLiteral(u"%1バイトのうち%2バイトしか書き込めませんでした")
-                                     .arg(QString::number(bytes.size()), QString::number(std::max<qint64>(written, 0)))};
+            IoError error = IoError::of(Operation::Write, Trouble::ShortWrite);
+            error.size = bytes.size();
+            error.position = std::max<qint64>(written, 0);
+            return error;
         }
     }
     if (existed)
         ::fchmod(file.fd, old.st_mode & 07777);
     if (::fsync(file.fd) != 0)
-        return fromErrno(errno);
+        return IoError::system(Operation::Finish, errno);
     QByteArray temporary = named;
     if (named.isEmpty()) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.fd);
@@ -269,16 +265,26 @@ IoResult writeAtomically(const QString &path, const QByteArray &bytes, const Wri
             if (::linkat(AT_FDCWD, self.constData(), directory.fd, temporary.constData(), AT_SYMLINK_FOLLOW) == 0)
                 break;
             if (errno != EEXIST || attempt == 100)
-                return fromErrno(errno);
+                return IoError::system(Operation::Create, errno);
         }
         leftover.name = temporary;
     }
     if (::renameat(directory.fd, temporary.constData(), directory.fd, name.constData()) != 0)
-        return fromErrno(errno);
+        return IoError::system(Operation::Write, errno);
     leftover.name.clear();
     // The new name must survive a power cut too.
     ::fsync(directory.fd);
     return {};
+}
+
+IoResult removeFile(const QString &path)
+{
+    QFile file(path);
+    if (file.remove() || !file.exists())
+        return {};
+    IoError error = IoError::of(IoError::Operation::Remove, IoError::Trouble::System, path);
+    error.systemText = file.errorString();
+    return error;
 }
 
 Stamp stampOf(const QString &path)

@@ -32,13 +32,9 @@ bool present(const QString &name);
 // The largest file the program reads: a script is a few MB at most.
 inline constexpr qint64 readLimit = qint64(256) << 20;
 
-// What is at a path when it is not a file to read: "フォルダー", "名前付きパイプ"…
-// Empty for a regular file.
-QString kindOfNonFile(unsigned mode);
-
 struct Read {
     QByteArray bytes;
-    IoResult error;  // when set, `bytes` is empty
+    IoResult error;  // when set, `bytes` is empty; its path is left empty
 };
 enum class Links { Follow, Refuse };
 // Reads the whole regular file at `path`, at most `limit` bytes. Whatever
@@ -55,8 +51,12 @@ using Writer = std::function<qint64(QIODevice &file, const QByteArray &bytes)>;
 // folder, synced to disk, then named and renamed over the target (a
 // symbolic link's target, when the path is a link), keeping the target's
 // permissions. On any failure the target keeps its old content and no file
-// is left behind.
+// is left behind. An error's path is left empty: the caller has it.
 IoResult writeAtomically(const QString &path, const QByteArray &bytes, const Writer &write = {});
+
+// Removes the file at `path`; one that is not there is no error. An
+// error names the path.
+IoResult removeFile(const QString &path);
 
 // What tells one version of a file from another without reading it.
 struct Stamp {

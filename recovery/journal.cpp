@@ -26,21 +26,25 @@ QString folderPath()
 
 IoResult checkFolder(const QString &folder)
 {
+    using Trouble = IoError::Trouble;
     // Other users must neither read the journals (they hold the text) nor
     // remove them: the folder must be a folder of this user's own, not a
     // link to somewhere else, that nobody else may enter.
     struct stat status {};
     if (::lstat(QFile::encodeName(folder).constData(), &status) != 0)
-        return IoError{QStringLiteral(u"フォルダ「%1」を調べられません（%2）。").arg(folder, systemError(errno))};
+        return IoError::system(IoError::Operation::Inspect, errno, folder);
+    IoError unsafe = IoError::of(IoError::Operation::Inspect, Trouble::NotAFolder, folder);
+    unsafe.mode = status.st_mode;
     if (!S_ISDIR(status.st_mode))
-        return IoError{QStringLiteral(u"「%1」はフォルダーではなく%2です。")
-                           .arg(folder, S_ISLNK(status.st_mode) ? QStringLiteral(u"シンボリックリンク")
-                                                                 : disk::kindOfNonFile(status.st_mode))};
-    if (status.st_uid != ::geteuid())
-        return IoError{QStringLiteral(u"フォルダ「%1」の持ち主がこのユーザーではありません。").arg(folder)};
-    if ((status.st_mode & 077) != 0)
-        return IoError{QStringLiteral(u"フォルダ「%1」にほかのユーザーも入れます（%2）。")
-                           .arg(folder, QString::number(status.st_mode & 0777, 8))};
+        return unsafe;
+    if (status.st_uid != ::geteuid()) {
+        unsafe.trouble = Trouble::NotOwned;
+        return unsafe;
+    }
+    if ((status.st_mode & 077) != 0) {
+        unsafe.trouble = Trouble::OpenToOthers;
+        return unsafe;
+    }
     return {};
 }
 
@@ -48,10 +52,10 @@ IoResult prepareFolder(const QString &folder)
 {
     const QString appData = QFileInfo(folder).absolutePath();
     if (!QDir().mkpath(QFileInfo(appData).absolutePath()))
-        return IoError{QStringLiteral(u"フォルダ「%1」を作れません。").arg(QFileInfo(appData).absolutePath())};
+        return IoError::system(IoError::Operation::MakeFolder, 0, QFileInfo(appData).absolutePath());
     for (const QString &path : {appData, folder}) {
         if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST)
-            return IoError{QStringLiteral(u"フォルダ「%1」を作れません（%2）。").arg(path, systemError(errno))};
+            return IoError::system(IoError::Operation::MakeFolder, errno, path);
     }
     return checkFolder(folder);
 }
@@ -116,11 +120,9 @@ std::vector<Leftover> leftovers(const QString &folder, const QString &own)
                                         .arg(lockPath);
         }
         const disk::Read read = disk::readFile(leftover.path, journalLimit, disk::Links::Refuse);
-        if (read.error) {
-            leftover.replayed.problem = read.error->reason + QStringLiteral(u"。");
-        } else {
+        leftover.unreadable = read.error;
+        if (!read.error)
             leftover.replayed = replay(read.bytes);
-        }
         // An unreadable journal sorts by when it was last written.
         if (leftover.replayed.state == Replayed::State::Unreadable)
             leftover.replayed.lastEdit = QFileInfo(leftover.path).lastModified().toMSecsSinceEpoch();
@@ -132,21 +134,9 @@ std::vector<Leftover> leftovers(const QString &folder, const QString &own)
     return found;
 }
 
-namespace {
-
-IoResult removeJournal(const QString &path)
-{
-    QFile file(path);
-    if (!file.remove() && file.exists())
-        return IoError{QStringLiteral(u"「%1」を消せません（%2）。").arg(path, file.errorString())};
-    return {};
-}
-
-} // namespace
-
 IoResult discard(Leftover &leftover)
 {
-    IoResult result = removeJournal(leftover.path);
+    IoResult result = disk::removeFile(leftover.path);
     leftover.lock.reset();
     return result;
 }
@@ -170,11 +160,11 @@ struct Journal::File {
             return broke(*error);
         lock.reset(newLock(path));
         if (!lock->tryLock(0))
-            return broke({QStringLiteral(u"「%1」の鎖錠ファイルを作れません。")
-                              .arg(lock->error() == QLockFile::PermissionError ? folder : path)});
+            return broke(IoError::system(IoError::Operation::Lock, 0,
+                                         lock->error() == QLockFile::PermissionError ? folder : path));
         fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0)
-            return broke({QStringLiteral(u"「%1」を作れません（%2）。").arg(path, systemError(errno))});
+            return broke(IoError::system(IoError::Operation::Create, errno, path));
         if (IoResult error = write(start, false))
             return error;
         if (IoResult error = write(encodeBase(base, when)))
@@ -207,7 +197,7 @@ struct Journal::File {
         fd = -1;
         IoResult result;
         if (remove && !path.isEmpty())
-            result = removeJournal(path);
+            result = disk::removeFile(path);
         lock.reset();
         return result;
     }
@@ -221,11 +211,11 @@ struct Journal::File {
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
-                return broke({QStringLiteral(u"「%1」に書けません（%2）。").arg(path, systemError(n < 0 ? errno : ENOSPC))});
+                return broke(IoError::system(IoError::Operation::Write, n < 0 ? errno : ENOSPC, path));
             done += n;
         }
         if (sync && ::fdatasync(fd) != 0)
-            return broke({QStringLiteral(u"「%1」を書き終えられません（%2）。").arg(path, systemError(errno))});
+            return broke(IoError::system(IoError::Operation::Finish, errno, path));
         return {};
     }
 
@@ -265,7 +255,7 @@ std::function<void()> reporting(Journal *owner, Job job)
 {
     return [owner, job = std::move(job)] {
         if (IoResult error = job())
-            Worker::reply(owner, [owner, reason = error->reason] { emit owner->failed(reason); });
+            Worker::reply(owner, [owner, error = *error] { emit owner->failed(error); });
     };
 }
 

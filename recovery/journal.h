@@ -35,6 +35,7 @@ struct Leftover {
     Replayed replayed;
     std::shared_ptr<QLockFile> lock;
     QString unlocked;  // why it could not be locked, when it could not
+    IoResult unreadable;  // why its file could not be read, when it could not
 };
 
 // Every journal in `folder` whose process is gone, newest last edit first:
@@ -80,7 +81,7 @@ public:
 signals:
     // A journal could not be written (no more is written to it), or one
     // that is done with could not be removed.
-    void failed(const QString &reason);
+    void failed(const IoError &error);
 
 private:
     struct File;

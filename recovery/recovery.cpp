@@ -1,5 +1,7 @@
 #include "recovery/recovery.h"
 
+#include "document/io_wording.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QTimer>
@@ -35,7 +37,7 @@ bool Recovery::offer(const Ask &ask)
     const QFileInfo folder(m_journal.folder());
     if (folder.exists() || folder.isSymLink())
         if (const IoResult unsafe = checkFolder(folder.filePath()))
-            unavailable(unsafe->reason);
+            unavailable(*unsafe);
     // The window's own journal may have begun, or begun and ended, already
     // (the starting text goes in as an edit): its writer is let finish
     // making or removing the file first, and the journal is never offered.
@@ -46,7 +48,9 @@ bool Recovery::offer(const Ask &ask)
         if (replayed.state == Replayed::State::Unreadable) {
             if (ask(title, QStringLiteral(u"前回の復元用の記録「%1」からは文書を戻せません。\n%2%3\n"
                                           u"この記録を破棄しますか?")
-                               .arg(leftover.path, replayed.problem, unlocked)))
+                               .arg(leftover.path,
+                                    leftover.unreadable ? wording(*leftover.unreadable) + u'。' : replayed.problem,
+                                    unlocked)))
                 report(discard(leftover));
             continue;
         }
@@ -141,17 +145,17 @@ void Recovery::setJournalling(bool on)
         endJournal();
 }
 
-void Recovery::unavailable(const QString &reason)
+void Recovery::unavailable(const IoError &error)
 {
     emit trouble(QStringLiteral(u"復元用の記録を残せません（%1）。編集は続けられますが、"
                                 u"異常終了したときは保存していない文書を戻せません。")
-                     .arg(reason));
+                     .arg(wording(error)));
 }
 
 void Recovery::report(const IoResult &result)
 {
     if (result)
-        emit trouble(QStringLiteral(u"復元用の記録を片付けられません（%1）。").arg(result->reason));
+        emit trouble(QStringLiteral(u"復元用の記録を片付けられません（%1）。").arg(wording(*result)));
 }
 
 } // namespace recovery

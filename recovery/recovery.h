@@ -49,7 +49,7 @@ private:
     void copyNextSlice();
     void endJournal();
     void report(const IoResult &result);
-    void unavailable(const QString &reason);
+    void unavailable(const IoError &error);
 
     ScriptDocument &m_document;
     Journal m_journal;

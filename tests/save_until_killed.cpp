@@ -2,6 +2,7 @@
 // in turn, the second first, until it is killed; says on its standard
 // output when each save starts and when it has ended.
 //   save_until_killed TARGET FIRST-VERSION SECOND-VERSION
+#include "document/io_wording.h"
 #include "document/script_file.h"
 
 #include <QFile>
@@ -30,7 +31,7 @@ int main(int argc, char *argv[])
         std::printf("saving %lu\n", n);
         std::fflush(stdout);
         if (const auto error = scriptfile::save(target, versions[n % 2])) {
-            std::fprintf(stderr, "save %lu failed: %s\n", n, qPrintable(error->reason));
+            std::fprintf(stderr, "save %lu failed: %s\n", n, qPrintable(wording(*error)));
             return 1;
         }
         std::printf("saved %lu\n", n);

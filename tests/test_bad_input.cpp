@@ -3,6 +3,7 @@
 // system's reason, and the text in Text1 is what the author should find.
 #include "app/main_window.h"
 #include "editor/script_edit.h"
+#include "document/io_wording.h"
 #include "document/script_file.h"
 #include "scripted_dialogs.h"
 #include "test_files.h"
@@ -434,7 +435,7 @@ void TestBadInput::writeStoppingPartWayKeepsTheTarget()
             return deviceError ? -1 : written;
         });
         QVERIFY(error);
-        QVERIFY(!error->reason.isEmpty());
+        QVERIFY(!wording(*error).isEmpty());
     }
     QCOMPARE(readFile(target), old);
     QCOMPARE(entries(m_dir.path()), before);

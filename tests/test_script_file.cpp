@@ -1,11 +1,16 @@
 // Script files, byte for byte: decoding with the line-end rules, encoding,
-// and the atomic write.
+// and the atomic write; the words for a file that fails.
+#include "document/io_wording.h"
 #include "document/script_file.h"
 #include "markup/markup.h"
 #include "test_files.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 using namespace scriptfile;
 using namespace Qt::Literals::StringLiterals;
@@ -14,7 +19,28 @@ namespace {
 
 QByteArray sjis(const char *hex) { return QByteArray::fromHex(hex); }
 
+using Operation = IoError::Operation;
+using Trouble = IoError::Trouble;
+
+IoError failure(Operation operation, Trouble trouble, const QString &path = {}, int code = 0)
+{
+    IoError error = IoError::of(operation, trouble, path);
+    error.code = code;
+    return error;
+}
+
+IoError with(IoError error, unsigned mode, qint64 size = -1, qint64 limit = -1, qint64 position = -1)
+{
+    error.mode = mode;
+    error.size = size;
+    error.limit = limit;
+    error.position = position;
+    return error;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(IoError)
 
 class TestScriptFile : public QObject
 {
@@ -35,6 +61,8 @@ private slots:
     void saveReplacesTheTargetWhole();
     void failedSaveLeavesTargetAndNoStrayFile_data();
     void failedSaveLeavesTargetAndNoStrayFile();
+    void errorsAreWordedAsTheAuthorReadsThem_data();
+    void errorsAreWordedAsTheAuthorReadsThem();
     void lookAlikesBecomeWhatTheCodePageHolds_data();
     void lookAlikesBecomeWhatTheCodePageHolds();
     void filesFromElsewhereAreRecognised_data();
@@ -212,7 +240,7 @@ void TestScriptFile::loadReportsWhatCannotBeRead()
     for (const QString &path : {dir.path(), dir.filePath(QStringLiteral("missing.dnml"))}) {
         const Loaded failed = load(path);
         QVERIFY2(failed.error, qPrintable(path));
-        QVERIFY(!failed.error->reason.isEmpty());
+        QVERIFY(!wording(*failed.error).isEmpty());
         QVERIFY(failed.script.text.isEmpty());
     }
 }
@@ -246,10 +274,67 @@ void TestScriptFile::failedSaveLeavesTargetAndNoStrayFile()
 
     const auto error = save(dir.filePath(target), "new\r\n");
     QVERIFY(error);
-    QVERIFY(!error->reason.isEmpty());
+    QVERIFY(!wording(*error).isEmpty());
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
     QCOMPARE(readFile(dir.filePath(QStringLiteral("file"))), QByteArray("a file"));
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+}
+
+void TestScriptFile::errorsAreWordedAsTheAuthorReadsThem_data()
+{
+    QTest::addColumn<IoError>("error");
+    QTest::addColumn<QString>("sentence");
+    const QString full = QString::fromLocal8Bit(std::strerror(ENOSPC));
+    IoError device = failure(Operation::Write, Trouble::System);
+    device.systemText = u"Device said no"_s;
+
+    QTest::newRow("no path: the system's words alone") << failure(Operation::Read, Trouble::System, {}, ENOSPC) << full;
+    QTest::newRow("no path: a device's own words") << device << u"Device said no"_s;
+    QTest::newRow("a folder to read says what it is") << with(failure(Operation::Read, Trouble::NotAFile), S_IFDIR)
+                                                      << u"ファイルではなくフォルダーです"_s;
+    QTest::newRow("a link refused says so") << with(failure(Operation::Read, Trouble::NotAFile), S_IFLNK)
+                                            << u"ファイルではなくシンボリックリンクです"_s;
+    QTest::newRow("too large: its size and the limit in MB")
+        << with(failure(Operation::Read, Trouble::TooLarge), 0, 300 << 20, 256 << 20)
+        << u"300.0 MB のファイルです。開けるのは 256 MB までです"_s;
+    QTest::newRow("too large, size unknown: only the limit") << with(failure(Operation::Read, Trouble::TooLarge), 0, -1, 256 << 20)
+                                                             << u"256 MB より大きいファイルです"_s;
+    QTest::newRow("a write cut short: bytes taken of all") << with(failure(Operation::Write, Trouble::ShortWrite), 0, 10, -1, 4)
+                                                           << u"10バイトのうち4バイトしか書き込めませんでした"_s;
+    QTest::newRow("a named file not written: the path, then why")
+        << failure(Operation::Write, Trouble::System, u"/v/a"_s, ENOSPC) << u"「/v/a」に書けません（%1）。"_s.arg(full);
+    QTest::newRow("a named file not read, for its size")
+        << with(failure(Operation::Read, Trouble::TooLarge, u"/v/t"_s), 0, 300 << 20, 256 << 20)
+        << u"「/v/t」を読めません（300.0 MB のファイルです。開けるのは 256 MB までです）。"_s;
+    QTest::newRow("create") << failure(Operation::Create, Trouble::System, u"/j"_s, ENOSPC) << u"「/j」を作れません（%1）。"_s.arg(full);
+    QTest::newRow("finish writing") << failure(Operation::Finish, Trouble::System, u"/j"_s, ENOSPC)
+                                    << u"「/j」を書き終えられません（%1）。"_s.arg(full);
+    QTest::newRow("remove") << failure(Operation::Remove, Trouble::System, u"/j"_s, ENOSPC) << u"「/j」を消せません（%1）。"_s.arg(full);
+    QTest::newRow("inspect a folder") << failure(Operation::Inspect, Trouble::System, u"/d"_s, ENOSPC)
+                                      << u"フォルダ「/d」を調べられません（%1）。"_s.arg(full);
+    QTest::newRow("a folder not made, with why") << failure(Operation::MakeFolder, Trouble::System, u"/d"_s, ENOSPC)
+                                                 << u"フォルダ「/d」を作れません（%1）。"_s.arg(full);
+    QTest::newRow("a folder not made, nothing says why: no brackets")
+        << failure(Operation::MakeFolder, Trouble::System, u"/d"_s) << u"フォルダ「/d」を作れません。"_s;
+    QTest::newRow("no lock file") << failure(Operation::Lock, Trouble::System, u"/j"_s) << u"「/j」の鎖錠ファイルを作れません。"_s;
+    QTest::newRow("a link where a folder should be")
+        << with(failure(Operation::Inspect, Trouble::NotAFolder, u"/d"_s), S_IFLNK | 0777)
+        << u"「/d」はフォルダーではなくシンボリックリンクです。"_s;
+    QTest::newRow("another user's folder") << failure(Operation::Inspect, Trouble::NotOwned, u"/d"_s)
+                                           << u"フォルダ「/d」の持ち主がこのユーザーではありません。"_s;
+    QTest::newRow("a folder open to others: its permissions in octal")
+        << with(failure(Operation::Inspect, Trouble::OpenToOthers, u"/d"_s), S_IFDIR | 0755)
+        << u"フォルダ「/d」にほかのユーザーも入れます（755）。"_s;
+    QTest::newRow("a folder another window holds") << failure(Operation::Lock, Trouble::InUse, u"/d"_s)
+                                                   << u"版のフォルダ「/d」を、ほかのウィンドウが使っています。"_s;
+    QTest::newRow("damaged") << failure(Operation::Read, Trouble::Damaged, u"/t"_s) << u"「/t」は壊れています。"_s;
+}
+
+void TestScriptFile::errorsAreWordedAsTheAuthorReadsThem()
+{
+    QFETCH(IoError, error);
+    QFETCH(QString, sentence);
+    QCOMPARE(wording(error), sentence);
 }
 
 void TestScriptFile::lookAlikesBecomeWhatTheCodePageHolds_data()

@@ -4,6 +4,7 @@
 // and foreign files, the folder's checks, and the worker reading a file
 // that a save replaces.
 #include "document/file_access.h"
+#include "document/io_wording.h"
 #include "versions/comparison.h"
 #include "versions/keeper.h"
 #include "versions/store.h"
@@ -352,7 +353,7 @@ private slots:
         QList<QByteArray> hashes;
         for (const QString &text : awkwardTexts) {
             const versions::Store::Kept kept = store.keep(path, text, Kind::Saved);
-            QVERIFY2(!kept.error && kept.added, qPrintable(kept.error ? kept.error->reason : readable(text)));
+            QVERIFY2(!kept.error && kept.added, qPrintable(kept.error ? wording(*kept.error) : readable(text)));
             hashes << kept.version.text;
         }
         for (qsizetype i = 0; i < awkwardTexts.size(); ++i) {
@@ -595,7 +596,7 @@ private slots:
         }
         const versions::Store::Kept kept = store.keep(u"/a.dnml"_s, u"本文"_s, Kind::Saved);
         QVERIFY(kept.error);
-        QVERIFY2(kept.error->reason.contains(reasonHas), qPrintable(kept.error->reason));
+        QVERIFY2(wording(*kept.error).contains(reasonHas), qPrintable(wording(*kept.error)));
         QVERIFY(QDir(data.filePath(u"elsewhere"_s)).isEmpty());
     }
 

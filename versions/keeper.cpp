@@ -26,21 +26,22 @@ struct OpenFile {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n < 0)
-                return {{}, IoError{systemError(errno)}};
+            if (n < 0) {
+                IoError error = IoError::system(IoError::Operation::Read, errno);
+                error.position = bytes.size();
+                return {{}, error};
+            }
             if (n == 0)
                 return {bytes, {}};
-            if (bytes.size() + n > disk::readLimit)
-                return {{}, IoError{QStringLiteral(u"%1 MB より大きいファイルです").arg(disk::readLimit >> 20)}};
+            if (bytes.size() + n > disk::readLimit) {
+                IoError error = IoError::of(IoError::Operation::Read, IoError::Trouble::TooLarge);
+                error.limit = disk::readLimit;
+                return {{}, error};
+            }
             bytes.append(buffer, n);
         }
     }
 };
-
-QString cannotKeep(const QString &path, const QString &reason)
-{
-    return QStringLiteral(u"「%1」の版を残せませんでした。%2").arg(disk::shownName(path), reason);
-}
 
 } // namespace
 
@@ -67,7 +68,7 @@ void Keeper::post(const QString &path, Kind kind, std::function<Store::Kept(Stor
             error = store->prune(path);
         Worker::reply(this, [this, path, kind, added = done.added, error] {
             if (error)
-                emit trouble(cannotKeep(path, error->reason));
+                emit trouble(path, *error);
             else
                 emit kept(path, kind, added);
         });
@@ -91,7 +92,7 @@ void Keeper::keepFile(const QString &path, std::optional<scriptfile::Reading> re
     const int fd = ::open(disk::nameToBytes(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         if (errno != ENOENT)
-            emit trouble(cannotKeep(path, systemError(errno)));
+            emit trouble(path, IoError::system(IoError::Operation::Read, errno));
         return;
     }
     auto file = std::make_shared<const OpenFile>(fd);
@@ -112,7 +113,7 @@ void Keeper::link(const QString &from, const QString &to)
 {
     m_worker.post([this, store = m_store.get(), from, to] {
         if (IoResult error = store->link(from, to))
-            Worker::reply(this, [this, to, error] { emit trouble(cannotKeep(to, error->reason)); });
+            Worker::reply(this, [this, to, error] { emit trouble(to, *error); });
     });
 }
 

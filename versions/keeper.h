@@ -55,8 +55,8 @@ public:
 signals:
     // A version of `path` was kept (`added` false: the newest held its text).
     void kept(const QString &path, versions::Kind kind, bool added);
-    // A version could not be kept: the sentence to show the author.
-    void trouble(const QString &message);
+    // A version of `path` could not be kept, for `error`.
+    void trouble(const QString &path, const IoError &error);
 
 private:
     void post(const QString &path, Kind kind, std::function<Store::Kept(Store &)> keep);

@@ -118,16 +118,18 @@ qint64 countCharacters(QStringView text)
 IoResult makeFolder(const QString &folder)
 {
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
-        return IoError{QStringLiteral(u"フォルダ「%1」を作れません（%2）。").arg(folder, systemError(errno))};
+        return IoError::system(IoError::Operation::MakeFolder, errno, folder);
     return recovery::checkFolder(folder);
 }
 
-IoResult removeFile(const QString &path)
+// The store's own files are named in the error: its callers never see them.
+IoResult naming(IoResult error, IoError::Operation operation, const QString &path)
 {
-    QFile file(path);
-    if (!file.remove() && file.exists())
-        return IoError{QStringLiteral(u"「%1」を消せません（%2）。").arg(path, file.errorString())};
-    return {};
+    if (error) {
+        error->operation = operation;
+        error->path = path;
+    }
+    return error;
 }
 
 std::unique_ptr<QSettings> settingsFile()
@@ -193,7 +195,7 @@ struct Store::Lock {
     {
         if (file.tryLock(10'000))
             return {};
-        return IoError{QStringLiteral(u"版のフォルダ「%1」を、ほかのウィンドウが使っています。").arg(folder)};
+        return IoError::of(IoError::Operation::Lock, IoError::Trouble::InUse, folder);
     }
 };
 
@@ -221,17 +223,13 @@ IoResult Store::prepare(const QString &path, const QString &folder) const
     const QString file = folder + QStringLiteral("/file");
     if (QFile::exists(file))
         return {};
-    if (IoResult error = disk::writeAtomically(file, disk::nameToBytes(path)))
-        return IoError{QStringLiteral(u"「%1」に書けません（%2）。").arg(file, error->reason)};
-    return {};
+    return naming(disk::writeAtomically(file, disk::nameToBytes(path)), IoError::Operation::Write, file);
 }
 
 IoResult Store::writeRecord(const QString &folder, const Version &version) const
 {
     const QString path = folder + u'/' + version.id + recordSuffix;
-    if (IoResult error = disk::writeAtomically(path, encodeRecord(version)))
-        return IoError{QStringLiteral(u"「%1」に書けません（%2）。").arg(path, error->reason)};
-    return {};
+    return naming(disk::writeAtomically(path, encodeRecord(version)), IoError::Operation::Write, path);
 }
 
 std::vector<quint64> Store::linesOf(const QString &path, const QByteArray &hash, IoResult &error) const
@@ -269,10 +267,8 @@ Store::Kept Store::keep(const QString &path, const QString &text, Kind kind, con
         const QByteArrayView bytes = utf16(text);
         const QByteArray stored =
             QByteArray(textMagic) + char(format) + qCompress(reinterpret_cast<const uchar *>(bytes.data()), bytes.size(), 3);
-        if (IoResult error = disk::writeAtomically(textFile, stored)) {
-            kept.error = IoError{QStringLiteral(u"「%1」に書けません（%2）。").arg(textFile, error->reason)};
+        if ((kept.error = naming(disk::writeAtomically(textFile, stored), IoError::Operation::Write, textFile)))
             return kept;
-        }
     }
     Version &v = kept.version;
     static std::atomic<quint32> serial = 0;
@@ -321,7 +317,7 @@ IoResult Store::prune(const QString &path)
     for (std::size_t i = 0; i < kept.size(); ++i) {
         if (kept[i])
             left.push_back(listing.versions[i]);
-        else if (IoResult error = removeFile(folder + u'/' + listing.versions[i].id + recordSuffix); error && !result)
+        else if (IoResult error = disk::removeFile(folder + u'/' + listing.versions[i].id + recordSuffix); error && !result)
             result = error;
     }
     // Each version's change is against the version now below it.
@@ -355,7 +351,7 @@ IoResult Store::prune(const QString &path)
         // A write cut short by a crash, under this folder's lock.
         const bool cutShort = name.startsWith(u'.') && name.contains(QStringLiteral(".scrivlet-"));
         if (unheld || cutShort)
-            if (IoResult error = removeFile(dir.filePath(name)); error && !result)
+            if (IoResult error = disk::removeFile(dir.filePath(name)); error && !result)
                 result = error;
     }
     return result;
@@ -372,9 +368,7 @@ IoResult Store::link(const QString &from, const QString &to)
     if (IoResult error = lock.take(folder))
         return error;
     const QString origin = folder + QStringLiteral("/origin");
-    if (IoResult error = disk::writeAtomically(origin, disk::nameToBytes(from)))
-        return IoError{QStringLiteral(u"「%1」に書けません（%2）。").arg(origin, error->reason)};
-    return {};
+    return naming(disk::writeAtomically(origin, disk::nameToBytes(from)), IoError::Operation::Write, origin);
 }
 
 Listing Store::list(const QString &path) const
@@ -386,7 +380,7 @@ Listing Store::list(const QString &path) const
         return listing;
     for (const QString &checked : {m_folder, folder})
         if (IoResult error = recovery::checkFolder(checked)) {
-            listing.problems.push_back({checked, error->reason});
+            listing.problems.push_back({checked, {}, error});
             return listing;
         }
     const QDir dir(folder);
@@ -403,14 +397,18 @@ Listing Store::list(const QString &path) const
             continue;
         }
         if (!name.endsWith(recordSuffix) || !regular) {
-            listing.problems.push_back({file, QStringLiteral(u"版のファイルではありません")});
+            listing.problems.push_back({file, QStringLiteral(u"版のファイルではありません"), {}});
             continue;
         }
         const disk::Read read = disk::readFile(file, 1 << 20, disk::Links::Refuse);
-        QString problem = read.error ? read.error->reason : QString();
-        std::optional<Version> version = read.error ? std::nullopt : decodeRecord(read.bytes, problem);
+        if (read.error) {
+            listing.problems.push_back({file, {}, read.error});
+            continue;
+        }
+        QString problem;
+        std::optional<Version> version = decodeRecord(read.bytes, problem);
         if (!version) {
-            listing.problems.push_back({file, problem});
+            listing.problems.push_back({file, problem, {}});
             continue;
         }
         version->id = name.chopped(recordSuffix.size());
@@ -421,7 +419,7 @@ Listing Store::list(const QString &path) const
             listing.versions.push_back(std::move(version));
         else
             listing.problems.push_back(
-                {file, QStringLiteral(u"本文のファイル「%1%2」がありません").arg(QString::fromLatin1(version.text), textSuffix)});
+                {file, QStringLiteral(u"本文のファイル「%1%2」がありません").arg(QString::fromLatin1(version.text), textSuffix), {}});
     }
     std::sort(listing.versions.begin(), listing.versions.end(), [](const Version &x, const Version &y) {
         return x.time != y.time ? x.time > y.time : x.id > y.id;
@@ -437,9 +435,9 @@ Text Store::text(const QString &path, const QByteArray &hash) const
     const QString file = folderOf(path) + u'/' + QString::fromLatin1(hash) + textSuffix;
     const disk::Read read = disk::readFile(file, largestText, disk::Links::Refuse);
     if (read.error)
-        return {{}, IoError{QStringLiteral(u"「%1」を読めません（%2）。").arg(file, read.error->reason)}};
+        return {{}, naming(read.error, IoError::Operation::Read, file)};
     const qsizetype head = qsizetype(sizeof textMagic - 1) + 1;
-    const auto damaged = [&file] { return Text{{}, IoError{QStringLiteral(u"「%1」は壊れています。").arg(file)}}; };
+    const auto damaged = [&file] { return Text{{}, IoError::of(IoError::Operation::Read, IoError::Trouble::Damaged, file)}; };
     if (!read.bytes.startsWith(textMagic) || read.bytes.size() < head + 4 || quint8(read.bytes[head - 1]) > format)
         return damaged();
     const QByteArrayView packed = QByteArrayView(read.bytes).sliced(head);

@@ -65,10 +65,12 @@ struct Version {
     qint64 linesRemoved = 0;
 };
 
-// A file of a versions folder that was passed over, and why.
+// A file of a versions folder that was passed over, and why: what is
+// wrong with its content, or why it could not be read at all.
 struct Problem {
     QString path;
     QString reason;
+    IoResult error;
 };
 
 struct Listing {

@@ -1,5 +1,6 @@
 #include "outline/ui/outline_panel.h"
 
+#include "document/io_wording.h"
 #include "document/script_file.h"
 
 #include <QAbstractTableModel>
@@ -424,7 +425,7 @@ void OutlinePanel::saveCsv(const QString &path)
 void OutlinePanel::writeCsv(const QString &path)
 {
     if (const IoResult error = scriptfile::save(path, csv(m_shown->whole)))
-        emit csvFailed(QStringLiteral(u"「%1」に書き出せませんでした。\n%2").arg(path, error->reason));
+        emit csvFailed(QStringLiteral(u"「%1」に書き出せませんでした。\n%2").arg(path, wording(*error)));
 }
 
 bool OutlinePanel::eventFilter(QObject *watched, QEvent *event)

@@ -1,6 +1,7 @@
 #include "versions/ui/history.h"
 
 #include "document/file_access.h"
+#include "document/io_wording.h"
 #include "versions/ui/versions_dialog.h"
 
 #include <QInputDialog>
@@ -36,7 +37,9 @@ History::History(ScriptEdit &text1, QWidget *window, Questions questions, const 
             return ok ? std::optional(note) : std::nullopt;
         };
     m_keeper.setLimits(loadLimits());
-    connect(&m_keeper, &Keeper::trouble, this, &History::message);
+    connect(&m_keeper, &Keeper::trouble, this, [this](const QString &path, const IoError &error) {
+        emit message(QStringLiteral(u"「%1」の版を残せませんでした。%2").arg(disk::shownName(path), wording(error)));
+    });
     connect(&m_keeper, &Keeper::kept, this, [this](const QString &path, Kind kind, bool) {
         if (kind == Kind::Named)
             emit message(QStringLiteral(u"「%1」の今の文章を、名前を付けた版として残しました。").arg(disk::shownName(path)));

@@ -1,6 +1,7 @@
 #include "versions/ui/versions_dialog.h"
 
 #include "document/file_access.h"
+#include "document/io_wording.h"
 #include "versions/comparison.h"
 #include "versions/ui/comparison_view.h"
 
@@ -250,7 +251,7 @@ void VersionsDialog::fill(const Found &found)
         m_list->resizeColumnToContents(column);
     QStringList problems;
     for (const Problem &problem : found.problems)
-        problems << QStringLiteral(u"「%1」（%2）").arg(disk::shownName(problem.path), problem.reason);
+        problems << QStringLiteral(u"「%1」（%2）").arg(disk::shownName(problem.path), problem.error ? wording(*problem.error) : problem.reason);
     m_problems->setText(QStringLiteral(u"読めないファイルを飛ばしました: ") + problems.join(u"、"));
     m_problems->setVisible(!problems.isEmpty());
     m_bringBack->setEnabled(!m_entries.empty());
@@ -292,7 +293,7 @@ void VersionsDialog::compare()
             const Text older = texts->get(store, a.file, a.version.text);
             const Text newer = b ? texts->get(store, b->file, b->version.text) : Text{now, {}};
             if (older.error || newer.error)
-                compared.error = (older.error ? older.error : newer.error)->reason;
+                compared.error = wording(*(older.error ? older.error : newer.error));
             else
                 compared.comparison = std::make_shared<const Comparison>(versions::compare(older.text, newer.text));
             return compared;
@@ -365,7 +366,7 @@ void VersionsDialog::bringBack()
                          return;
                      dialog->m_bringing = false;
                      if (text.error) {
-                         dialog->summarise(QStringLiteral(u"戻せませんでした: %1").arg(text.error->reason));
+                         dialog->summarise(QStringLiteral(u"戻せませんでした: %1").arg(wording(*text.error)));
                          return;
                      }
                      dialog->replaceText(text.text);
