@@ -230,16 +230,12 @@ QStringView firstLines(QStringView text, qsizetype lines)
 
 qsizetype lineCount(QStringView text) { return text.count(u"\r\n") + 1; }
 
-// Form5's block, as its OK writes it for the first row: the comment, the
-// tag's head and tail, and the speaker's name.
-void insertSpriteBlock(ScriptEdit *text1)
+// Form5's block, as its OK writes it for the first row (the comment, the
+// tag and the speaker's name), in one insertion.
+void insertSpriteBlock(MainWindow &window)
 {
     const PickerForm &form = *pickerNamed("Form5");
-    const catalogues::Row &row = form.adult[0];
-    text1->insert(markup::commentLine(QStringView(row.name.data(), qsizetype(row.name.size()))));
-    text1->insert(markup::actHead(QStringView(row.ref.data(), qsizetype(row.ref.size()))));
-    text1->insert(markup::folderTail(markup::InstallType::Adult));
-    text1->insert(QStringView(form.speaker->speaker.data(), qsizetype(form.speaker->speaker.size())));
+    writeRow(form, form.adult, 0, window);
 }
 
 void insertionFigure(const QString &expected, int runs)
@@ -265,7 +261,7 @@ void insertionFigure(const QString &expected, int runs)
             const qsizetype before = text1->length();
             QElapsedTimer timer;
             timer.start();
-            insertSpriteBlock(text1);
+            insertSpriteBlock(windows[i]->window);
             times[i].push_back(milliseconds(timer));
             check(text1->length() > before, "the block did not go in");
             settle();

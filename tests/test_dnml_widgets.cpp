@@ -583,7 +583,8 @@ void TestDnmlWidgets::programsOwnWritingChecksClean()
                 for (std::size_t i = 0; i < rows.size(); ++i) {
                     const QString name = QString::fromUtf16(rows[i].name.data(), qsizetype(rows[i].name.size()));
                     const QStringView ref(rows[i].ref.data(), qsizetype(rows[i].ref.size()));
-                    form.write(form, Choice{name, int(i), form.tableSize ? ref : QStringView(name)}, window);
+                    const Choice choice{name, int(i), form.tableSize ? ref : QStringView(name)};
+                    window.insert(form.write(form, choice, window));
                     text->insert(u"\r\n"_s);
                 }
             }
