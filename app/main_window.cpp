@@ -68,10 +68,6 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     addPanel(m_searchBar.get());
     m_findings = std::make_unique<dnml::FindingsPanel>(*m_text1, client);
     addPanel(m_findings.get());
-    connect(m_findings.get(), &dnml::FindingsPanel::wrapped, this, [this](const QString &note) {
-        statusBar()->setObjectName(QStringLiteral("statusBar"));
-        statusBar()->showMessage(note, 5000);
-    });
     m_completion = std::make_unique<assets::Completion>(*m_text1, *m_highlighter, *this, m_usedAssets, this);
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
@@ -93,20 +89,23 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     m_status = new StatusLine(*m_text1);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->addPermanentWidget(m_status, 1);
+    // F8 round one way, then the other: the later note is the true one.
+    connect(m_findings.get(), &dnml::FindingsPanel::wrapped, m_status,
+            [this](const QString &note) { m_status->tell(note, 5000, QStringLiteral("findingsWrapped")); });
     wireSession(reload);
     m_text1->setAccessibleName(QStringLiteral(u"台本"));
-    connect(m_text1.get(), &ScriptEdit::lookAlikesReplaced, this, [this] {
+    connect(m_text1.get(), &ScriptEdit::lookAlikesReplaced, this, [this](qsizetype, QChar entered, QChar held) {
         // Said the first time after each start.
         if (std::exchange(m_lookAlikesTold, true))
             return;
-        statusBar()->showMessage(QStringLiteral(u"「〜」など、Shift-JISで保存すると形が変わる文字を、"
-                                                u"保存される形（「～」など）で入れました。"),
-                                 15000);
+        m_status->tell(QStringLiteral(u"%1 を %2 として入力しました（Shift-JIS で保存される形）").arg(entered, held), 15000);
     });
     connect(m_text1.get(), &ScriptEdit::zoomAsked, this, &MainWindow::zoom);
     applyView();
-    // The client area keeps its size: the menu bar and the status bar come on top.
-    resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    // The client area keeps its size (wider only if the button row had to
+    // widen): the menu bar and the status bar come on top.
+    resize(std::max(pixels(clientWidth), m_command13->geometry().right() + 1),
+           pixels(clientHeight) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     Form_Load();
     const bool restored = m_recovery.offer([this](const QString &title, const QString &question) {
         return m_dialogs->yesNo(this, title, question);
@@ -268,16 +267,25 @@ void MainWindow::showFile(const QString &path, bool changed)
                                      : QStringLiteral(u"%1 - %2").arg(windowTitle(), disk::shownName(QFileInfo(path).fileName())));
 }
 
+void MainWindow::viewOptionChosen(bool settings::View::*option, const char *item)
+{
+    m_view.*option = findChild<QAction *>(QLatin1String(item))->isChecked();
+    applyView();
+}
+
 void MainWindow::mnu_wrap_Click()
 {
-    m_view.wrap = findChild<QAction *>(QStringLiteral("mnu_wrap"))->isChecked();
-    applyView();
+    viewOptionChosen(&settings::View::wrap, "mnu_wrap");
 }
 
 void MainWindow::mnu_line_numbers_Click()
 {
-    m_view.lineNumbers = findChild<QAction *>(QStringLiteral("mnu_line_numbers"))->isChecked();
-    applyView();
+    viewOptionChosen(&settings::View::lineNumbers, "mnu_line_numbers");
+}
+
+void MainWindow::mnu_blanks_Click()
+{
+    viewOptionChosen(&settings::View::blanks, "mnu_blanks");
 }
 
 void MainWindow::zoom(int steps)
@@ -291,10 +299,12 @@ void MainWindow::applyView()
 {
     m_text1->setWrap(m_view.wrap);
     m_text1->setLineNumbers(m_view.lineNumbers);
+    m_text1->setBlanksShown(m_view.blanks);
     if (m_text1->fontSize() != m_view.fontSize)
         m_text1->setFontSize(m_view.fontSize);
     findChild<QAction *>(QStringLiteral("mnu_wrap"))->setChecked(m_view.wrap);
     findChild<QAction *>(QStringLiteral("mnu_line_numbers"))->setChecked(m_view.lineNumbers);
+    findChild<QAction *>(QStringLiteral("mnu_blanks"))->setChecked(m_view.blanks);
     settings::saveView(m_view);
 }
 

@@ -104,6 +104,7 @@ public:
     void mnu_previous_Click();
     void mnu_wrap_Click();
     void mnu_line_numbers_Click();
+    void mnu_blanks_Click();
     // Bigger letters for steps > 0, smaller for < 0, the usual size for 0.
     void zoom(int steps);
     void mnu_outline_Click();
@@ -140,6 +141,8 @@ private:
     // The file's name and mark in the status bar and the window's name.
     void showFile(const QString &path, bool changed);
     void applyView();
+    // A checkable item of 表示 chosen: its option follows its check mark.
+    void viewOptionChosen(bool settings::View::*option, const char *item);
 
     // Declared in the order they are built and destroyed in reverse, so
     // that nothing outlives what it points to: the pickers and the panels

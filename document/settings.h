@@ -14,6 +14,7 @@ struct View {
     bool wrap = false;         // long lines wrap at the window's width
     bool lineNumbers = false;  // a gutter of line numbers
     int fontSize = 12;         // points
+    bool blanks = false;       // blanks, line ends and full-width letters marked
     friend bool operator==(const View &, const View &) = default;
 };
 inline constexpr int smallestFont = 6;

@@ -173,6 +173,11 @@ OutlinePanel::OutlinePanel(ScriptEdit &edit, QWidget *parent)
                                QStringLiteral(u"選択")});
     m_counts->setRootIsDecorated(false);
     m_counts->setUniformRowHeights(true);
+    // Figures stand right-aligned under their headings, each column as wide
+    // as its widest cell: none stretched to the panel's edge.
+    m_counts->header()->setStretchLastSection(false);
+    for (int column = 1; column < 4; ++column)
+        m_counts->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     m_csv->setObjectName(QStringLiteral("countsCsv"));
     m_csv->setToolTip(QStringLiteral(u"全体の話者ごとの行数と文字数を CSV ファイル (UTF-8) に書き出します"));
 
