@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -55,8 +56,21 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
     buildButtons(client);
-    m_text1 = std::make_unique<ScriptEdit>(m_document, client);
+    m_split = new QSplitter(Qt::Vertical, client);
+    m_split->setObjectName(QStringLiteral("panelSplitter"));
+    m_split->setChildrenCollapsible(false);
+    m_text1 = std::make_unique<ScriptEdit>(m_document, m_split);
     m_text1->setObjectName(QStringLiteral("Text1"));
+    m_split->addWidget(m_text1.get());
+    m_split->setStretchFactor(0, 1);
+    // The heights the author drags the panels to last from one start to
+    // the next.
+    connect(m_split, &QSplitter::splitterMoved, this, [this] {
+        const QList<int> sizes = m_split->sizes();
+        for (int i = 1; i < m_split->count(); ++i)
+            if (m_split->widget(i)->isVisible())
+                settings::savePanelHeight(m_split->widget(i)->objectName(), sizes[i]);
+    });
     m_highlighter = std::make_unique<dnml::Highlighter>(*m_text1);
 
     orderTabs(client);
@@ -65,6 +79,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     connect(&m_panels, &PanelStrip::changed, this, &MainWindow::Form_Resize);
     m_searchBar = std::make_unique<SearchBar>(*m_text1, client);
     m_searchBar->hide();
+    m_searchBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     addPanel(m_searchBar.get());
     m_findings = std::make_unique<dnml::FindingsPanel>(*m_text1, client);
     addPanel(m_findings.get());
@@ -175,13 +190,33 @@ void MainWindow::Form_Resize()
     // leaves the text area where it was.
     if (area.width() < 0 || area.height() - m_panels.height() < 0)
         return;
-    m_text1->setGeometry(m_panels.place(area));
+    m_split->setGeometry(m_panels.place(area));
 }
 
 void MainWindow::addPanel(QWidget *panel)
 {
-    panel->setParent(centralWidget());
-    m_panels.add(panel);
+    m_split->addWidget(panel);
+    m_split->setStretchFactor(m_split->indexOf(panel), 0);
+    panel->installEventFilter(this);
+}
+
+void MainWindow::placePanel(QWidget *panel)
+{
+    m_split->refresh();
+    QList<int> sizes = m_split->sizes();
+    const int at = m_split->indexOf(panel);
+    const int remembered = settings::panelHeight(panel->objectName());
+    const int wanted = std::clamp(remembered > 0 ? remembered
+                                                 : panel->minimumSizeHint().height() + 3 * panel->fontMetrics().height(),
+                                  std::max(panel->minimumSizeHint().height(), panel->minimumHeight()),
+                                  panel->maximumHeight());
+    // Text1 keeps a few lines whatever the panels ask.
+    const int given = std::min(wanted, sizes[at] + sizes[0] - 4 * m_text1->fontMetrics().height());
+    if (given <= sizes[at])
+        return;
+    sizes[0] -= given - sizes[at];
+    sizes[at] = given;
+    m_split->setSizes(sizes);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
@@ -189,6 +224,14 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     if (watched == centralWidget() && (type == QEvent::Resize || type == QEvent::LayoutRequest))
         Form_Resize();
+    // A panel shown takes its height from Text1 at once, and one hidden
+    // gives it back: a key pressed next lands in a text laid out anew.
+    if (watched != centralWidget() && m_split->indexOf(static_cast<QWidget *>(watched)) > 0) {
+        if (type == QEvent::Show)
+            placePanel(static_cast<QWidget *>(watched));
+        else if (type == QEvent::Hide)
+            m_split->refresh();
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

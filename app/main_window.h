@@ -39,6 +39,7 @@ class OutlinePanel;
 class QAction;
 class QLabel;
 class QPushButton;
+class QSplitter;
 class ScriptEdit;
 class SearchBar;
 class StatusLine;
@@ -74,9 +75,10 @@ public:
     // Gives Text1 the keyboard focus, bringing this window to the front.
     void focusText() override;
 
-    // Adds a panel (a search bar, a list of findings) to the strip under
-    // Text1. Panels stack in the order added; while one is shown, Text1
-    // gives up its height and takes it back when it hides.
+    // Adds a panel (a search bar, a list of findings) under Text1, in a
+    // splitter: panels stack in the order added; while one is shown, Text1
+    // gives up its height and takes it back when it hides. A panel that
+    // can grow is given the height the author last dragged it to.
     void addPanel(QWidget *panel);
 
     // Command handlers, one per control and event.
@@ -141,6 +143,8 @@ private:
     // The file's name and mark in the status bar and the window's name.
     void showFile(const QString &path, bool changed);
     void applyView();
+    // A panel under Text1 shown: the height it had last, or a few rows.
+    void placePanel(QWidget *panel);
     // A checkable item of 表示 chosen: its option follows its check mark.
     void viewOptionChosen(bool settings::View::*option, const char *item);
 
@@ -159,6 +163,7 @@ private:
     QLabel *m_notice = nullptr;
     StatusLine *m_status = nullptr;
     bool m_lookAlikesTold = false;
+    QSplitter *m_split = nullptr;  // Text1 over the panels under it
     std::unique_ptr<ScriptEdit> m_text1;
     std::unique_ptr<dnml::Highlighter> m_highlighter;
     PanelStrip m_panels;

@@ -42,6 +42,16 @@ void saveView(const View &view)
     stored->setValue(QStringLiteral("view/blanks"), view.blanks);
 }
 
+int panelHeight(const QString &panel)
+{
+    return std::max(store()->value(QStringLiteral("panels/") + panel, 0).toInt(), 0);
+}
+
+void savePanelHeight(const QString &panel, int height)
+{
+    store()->setValue(QStringLiteral("panels/") + panel, height);
+}
+
 // A name is kept as text when its bytes are UTF-8, so that the file stays
 // readable, and as its bytes otherwise, which text in the file would turn
 // into other bytes.

@@ -23,6 +23,11 @@ inline constexpr int largestFont = 48;
 View loadView();
 void saveView(const View &view);
 
+// The height the author last gave a panel under Text1 (by its object
+// name), in pixels; 0 when none was given.
+int panelHeight(const QString &panel);
+void savePanelHeight(const QString &panel, int height);
+
 // The scripts opened or saved last, newest first, at most ten, each once.
 class RecentFiles
 {

@@ -19,6 +19,7 @@
 #include <QFileIconProvider>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QStyleOptionButton>
 #include <QTranslator>
 #include <QInputMethodEvent>
@@ -66,6 +67,12 @@ QString startingDocument()
 }
 
 using Action = std::function<void(Editor &)>;
+
+// Where a widget of the window stands in its client area, whatever holds it.
+QRect inClient(const QWidget *widget)
+{
+    return {widget->mapTo(widget->window()->findChild<QWidget *>(u"client"_s), QPoint()), widget->size()};
+}
 
 // The program's own interface font for as long as it lives, `scale` times
 // its size (a desktop that draws letters at 150 % gives 1.5).
@@ -129,6 +136,7 @@ private slots:
     void fileTypesAreNamedInJapanese();
     void blanksAreMarkedOverTheTextAlone();
     void panelsUnderTheTextTakeTheirHeightWhileShown();
+    void panelsKeepTheHeightTheyWereDraggedTo();
     void tabVisitsButtonsAndTextInOrder();
     void closingWithEverythingOpenLeavesNothingBehind();
     void changesSetTheFlagAndNothingElseDoes_data();
@@ -316,19 +324,19 @@ void TestMainWindow::buttonRowKeepsItsPlaceAndTextFollowsTheWindow()
             QCOMPARE(editor.button(name)->geometry(), QRect(left, 0, width, 33));
     };
     checkRow();
-    QCOMPARE(editor.text()->geometry(), QRect(0, 33, 656, 493));
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 656, 493));
 
     editor.window->resize(editor.window->width() + 200, editor.window->height() + 50);
     QTRY_COMPARE(client->width(), 856);
-    QCOMPARE(editor.text()->geometry(), QRect(0, 33, 856, client->height() - 33));
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 856, client->height() - 33));
     checkRow();
 
     // Lower than the button row: the text area stays where it was.
-    const QRect before = editor.text()->geometry();
+    const QRect before = inClient(editor.text());
     editor.window->resize(editor.window->width(),
                           editor.window->menuBar()->height() + editor.window->statusBar()->height() + 10);
     QTRY_VERIFY(client->height() < 33);
-    QCOMPARE(editor.text()->geometry(), before);
+    QCOMPARE(inClient(editor.text()), before);
 }
 
 void TestMainWindow::captionsFitTheirButtons_data()
@@ -579,31 +587,70 @@ void TestMainWindow::panelsUnderTheTextTakeTheirHeightWhileShown()
 {
     Editor editor;
     QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
-    auto panel = [](int height) {
+    auto panel = [](const char *name, int height) {
         auto *widget = new QWidget;
-        widget->setMinimumHeight(height);
+        widget->setObjectName(QLatin1String(name));
+        widget->setFixedHeight(height);
         widget->hide();
         return widget;
     };
-    QWidget *first = panel(30);
-    QWidget *second = panel(20);
+    QWidget *first = panel("first", 30);
+    QWidget *second = panel("second", 20);
     editor.window->addPanel(first);
     editor.window->addPanel(second);
-    QCOMPARE(editor.text()->geometry(), QRect(0, 33, 656, 493));
+    const int handle = editor.window->findChild<QSplitter *>(u"panelSplitter"_s)->handleWidth();
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 656, 493));
 
     second->show();
-    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 473));
-    QCOMPARE(second->geometry(), QRect(0, 506, 656, 20));
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 656, 473 - handle));
+    QCOMPARE(inClient(second), QRect(0, 506, 656, 20));
     first->show();
-    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 443));
-    QCOMPARE(first->geometry(), QRect(0, 476, 656, 30));
-    QCOMPARE(second->geometry(), QRect(0, 506, 656, 20));
-    first->setMinimumHeight(40);  // a bar growing a second row
-    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 433));
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 656, 443 - 2 * handle));
+    QCOMPARE(inClient(first), QRect(0, 476 - handle, 656, 30));
+    QCOMPARE(inClient(second), QRect(0, 506, 656, 20));
+    first->setFixedHeight(40);  // a bar growing a second row
+    QTRY_COMPARE(inClient(editor.text()), QRect(0, 33, 656, 433 - 2 * handle));
 
     first->hide();
     second->hide();
-    QTRY_COMPARE(editor.text()->geometry(), QRect(0, 33, 656, 493));
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 656, 493));
+}
+
+// A panel dragged taller by its splitter's handle keeps that height when it
+// opens again, at the next start too; Text1 keeps a few lines whatever.
+void TestMainWindow::panelsKeepTheHeightTheyWereDraggedTo()
+{
+    int dragged = 0;
+    {
+        Editor editor;
+        QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+        editor.action("mnu_check")->trigger();
+        QWidget *findings = editor.window->findChild<QWidget *>(u"findings"_s);
+        QWidget *rows = findings->findChild<QWidget *>(u"findingList"_s);
+        QVERIFY(findings->isVisible());
+        const int before = rows->height();
+        auto *split = editor.window->findChild<QSplitter *>(u"panelSplitter"_s);
+        QSplitterHandle *handle = split->handle(split->indexOf(findings));
+        const QPoint grip = handle->rect().center();
+        const QPoint up = grip - QPoint(0, 120);
+        QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+        QMouseEvent move(QEvent::MouseMove, QPointF(up), handle->mapToGlobal(QPointF(up)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(handle, &move);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, up);
+        // The list of findings itself grows: more rows in sight.
+        QCOMPARE(rows->height(), before + 120);
+        dragged = findings->height();
+        editor.action("mnu_check")->trigger();
+        QVERIFY(!findings->isVisible());
+        editor.action("mnu_check")->trigger();
+        QCOMPARE(findings->height(), dragged);
+    }
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    editor.action("mnu_check")->trigger();
+    QCOMPARE(editor.window->findChild<QWidget *>(u"findings"_s)->height(), dragged);
+    QVERIFY(editor.text()->height() >= 4 * editor.text()->fontMetrics().height());
 }
 
 void TestMainWindow::tabVisitsButtonsAndTextInOrder()
@@ -965,7 +1012,7 @@ void TestMainWindow::aChangeOnDiskIsToldWhenTheWindowComesBack()
     comeBack();
     QVERIFY(notice->isVisible());
     QCOMPARE(editor.text()->text(), u"<P>"_s);  // nothing reloaded by itself
-    const QRect text = editor.text()->geometry();
+    const QRect text = inClient(editor.text());
     QCOMPARE(notice->geometry().bottom() + 1, text.top());
     notice->findChild<QPushButton *>(u"diskNoticeReload"_s)->click();
     QCOMPARE(editor.text()->text(), u"<BGM SRC=\"x\">\r\n<P>"_s);

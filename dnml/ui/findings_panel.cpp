@@ -49,8 +49,8 @@ FindingsPanel::FindingsPanel(ScriptEdit &edit, QWidget *parent)
     layout->setSpacing(2);
     layout->addWidget(m_title);
     layout->addWidget(m_list);
-    // A few rows: Text1 keeps most of the window.
-    m_list->setFixedHeight(6 * m_list->fontMetrics().height() + 12);
+    // A few rows at least; the author may give it more.
+    m_list->setMinimumHeight(3 * m_list->fontMetrics().height() + 12);
     hide();
 
     m_pause->setSingleShot(true);

@@ -198,10 +198,10 @@ OutlinePanel::OutlinePanel(ScriptEdit &edit, QWidget *parent)
     layout->addLayout(top);
     layout->addLayout(lists);
     layout->addWidget(m_stage);
-    // A few rows: Text1 keeps most of the window.
+    // A few rows at least; the author may give it more.
     const int rowHeight = fontMetrics().height();
     for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_list), static_cast<QAbstractItemView *>(m_counts)})
-        view->setFixedHeight(6 * rowHeight + 12);
+        view->setMinimumHeight(3 * rowHeight + 12);
     m_stage->setFixedHeight(2 * rowHeight + 4);
     setTabOrder(m_filter, m_list);
     setTabOrder(m_list, m_counts);
