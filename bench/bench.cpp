@@ -1297,20 +1297,22 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline) runs that group alone.
+    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline, picker) runs that
+    // group alone.
     const QByteArray only = qgetenv("BENCH_ONLY");
     const auto group = [&only](const char *name) { return only.isEmpty() || only == name; };
     if (only.isEmpty()) {
         openFigure(path, runs, expected);
         saveFigure(path, runs, expected);
-        insertionFigure(expected, runs);
     }
+    if (group("picker"))
+        insertionFigure(expected, runs);
     if (group("journal"))
         journalKeystrokeFigure(path, runs);
-    if (only.isEmpty()) {
+    if (group("picker"))
         pickerFigure(runs);
+    if (only.isEmpty())
         peakFigure("memory", "program", "baseline", path, runs, 1.2);
-    }
     if (group("colours"))
         colourFigures(path, runs);
     if (group("check"))
