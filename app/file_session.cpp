@@ -283,11 +283,14 @@ bool FileSession::writeTo(QString path, const QByteArray &bytes)
         if (choice == 1 && (path = m_dialogs.savePath(m_window, this->path())).isEmpty())
             return false;
     }
+    emit aboutToWrite(path);
+    const QString before = this->path();
     if (const IoResult error = m_document.save(path, bytes)) {
         m_dialogs.warn(m_window, saveTitle,
                        QStringLiteral(u"「%1」に保存できませんでした。\n%2").arg(disk::shownName(path), error->reason));
         return false;
     }
+    emit written(before, m_document.source(), bytes);
     m_name = disk::nameToBytes(m_document.source());
     becomes({disk::stampOf(m_document.source()), disk::digestOf(bytes)}, false);
     showForm({}, {});

@@ -75,6 +75,11 @@ signals:
     void recentFilesChanged(const QStringList &paths);
     // A character the file cannot hold, shown to the author before a save is refused.
     void unsavable(qsizetype offset, qsizetype length);
+    // A save is about to write over the file at `path` (whatever is there).
+    void aboutToWrite(const QString &path);
+    // A save completed: `bytes` are at `path` now, which the text belonged
+    // to `before` (empty for none).
+    void written(const QString &before, const QString &path, const QByteArray &bytes);
 
 private:
     enum class Purpose { Open, Reload };

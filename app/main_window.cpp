@@ -8,11 +8,15 @@
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
 #include "editor/notice_bar.h"
+#include "editor/editor_frame.h"
 #include "editor/script_edit.h"
 #include "editor/status_line.h"
 #include "outline/ui/outline_panel.h"
 #include "pickers/picker.h"
+#include "prose/ui/prose_findings.h"
+#include "prose/ui/usage_panel.h"
 #include "search/ui/search_bar.h"
+#include "versions/ui/history.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -21,7 +25,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -56,34 +59,28 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
     buildButtons(client);
-    m_split = new QSplitter(Qt::Vertical, client);
-    m_split->setObjectName(QStringLiteral("panelSplitter"));
-    m_split->setChildrenCollapsible(false);
-    m_text1 = std::make_unique<ScriptEdit>(m_document, m_split);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_split->addWidget(m_text1.get());
-    m_split->setStretchFactor(0, 1);
-    // The heights the author drags the panels to last from one start to
-    // the next.
-    connect(m_split, &QSplitter::splitterMoved, this, [this] {
-        const QList<int> sizes = m_split->sizes();
-        for (int i = 1; i < m_split->count(); ++i)
-            if (m_split->widget(i)->isVisible())
-                settings::savePanelHeight(m_split->widget(i)->objectName(), sizes[i]);
-    });
+    m_frame = std::make_unique<EditorFrame>(m_document, client);
+    m_text1 = &m_frame->view();
     m_highlighter = std::make_unique<dnml::Highlighter>(*m_text1);
 
     orderTabs(client);
     buildMenus();
     // The search bar stands above the findings when both are open.
-    connect(&m_panels, &PanelStrip::changed, this, &MainWindow::Form_Resize);
     m_searchBar = std::make_unique<SearchBar>(*m_text1, client);
     m_searchBar->hide();
     m_searchBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     addPanel(m_searchBar.get());
     m_findings = std::make_unique<dnml::FindingsPanel>(*m_text1, client);
     addPanel(m_findings.get());
-    m_completion = std::make_unique<assets::Completion>(*m_text1, *m_highlighter, *this, m_usedAssets, this);
+    // The prose check: its findings in the panel, its rules under 表示.
+    m_prose = std::make_unique<prose::ProseFindings>(*m_text1, this);
+    m_findings->addSource(m_prose.get(), m_prose->tools());
+    QMenu *proseRules = findChild<QMenu *>(QStringLiteral("mnu_view"))->addMenu(QStringLiteral(u"文章の点検(&D)"));
+    proseRules->setObjectName(QStringLiteral("mnu_prose"));
+    proseRules->menuAction()->setObjectName(QStringLiteral("mnu_prose"));
+    for (QAction *rule : m_prose->ruleActions())
+        proseRules->addAction(rule);
+    m_completion = std::make_unique<assets::Completion>(*m_text1, m_highlighter->colouring(), *this, m_usedAssets, this);
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
     fileDrop->setObjectName(QStringLiteral("fileDrop"));
@@ -100,22 +97,37 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
         focusText();
     });
     reload->setObjectName(QStringLiteral("diskNoticeReload"));
-    m_panels.add(m_diskNotice.get(), PanelStrip::Edge::Head);
-    m_status = new StatusLine(*m_text1);
+    m_frame->addNotice(m_diskNotice.get());
+    m_status = &m_frame->status();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->addPermanentWidget(m_status, 1);
     // F8 round one way, then the other: the later note is the true one.
     connect(m_findings.get(), &dnml::FindingsPanel::wrapped, m_status,
             [this](const QString &note) { m_status->tell(note, 5000, QStringLiteral("findingsWrapped")); });
+    connect(m_prose.get(), &prose::ProseFindings::notice, m_status, [this](const QString &note) { m_status->tell(note, 10000); });
     wireSession(reload);
     m_text1->setAccessibleName(QStringLiteral(u"台本"));
-    connect(m_text1.get(), &ScriptEdit::lookAlikesReplaced, this, [this](qsizetype, QChar entered, QChar held) {
+    connect(m_text1, &ScriptEdit::lookAlikesReplaced, this, [this](qsizetype, QChar entered, QChar held) {
         // Said the first time after each start.
         if (std::exchange(m_lookAlikesTold, true))
             return;
         m_status->tell(QStringLiteral(u"%1 を %2 として入力しました（Shift-JIS で保存される形）").arg(entered, held), 15000);
     });
-    connect(m_text1.get(), &ScriptEdit::zoomAsked, this, &MainWindow::zoom);
+    connect(m_text1, &ScriptEdit::zoomAsked, this, &MainWindow::zoom);
+    // The versions of the files saved, kept around each save.
+    m_history = std::make_unique<versions::History>(
+        *m_text1, this,
+        versions::History::Questions{[this](const QString &t, const QString &q) { return m_dialogs->yesNo(this, t, q); },
+                                     [this](const QString &t, const QString &m) { m_dialogs->warn(this, t, m); }, {}});
+    connect(m_history.get(), &versions::History::message, m_status,
+            [this](const QString &text) { m_status->tell(text, 10000); });
+    connect(&m_session, &FileSession::aboutToWrite, m_history.get(), &versions::History::keepBeforeOverwrite);
+    connect(&m_session, &FileSession::written, this,
+            [this](const QString &before, const QString &path, const QByteArray &bytes) {
+                if (!before.isEmpty() && before != path)
+                    m_history->movedTo(before, path);
+                m_history->keepSaved(path, bytes);
+            });
     applyView();
     // The client area keeps its size (wider only if the button row had to
     // widen): the menu bar and the status bar come on top.
@@ -132,15 +144,13 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
 MainWindow::~MainWindow()
 {
     closePickers();
-    // The panels are taken down below: nothing to lay out any more.
-    m_panels.disconnect(this);
 }
 
 void MainWindow::wireSession(QPushButton *reload)
 {
     connect(&m_session, &FileSession::fileShown, this, &MainWindow::showFile);
     connect(&m_session, &FileSession::recentFilesChanged, this, &MainWindow::fillRecentFiles);
-    connect(&m_session, &FileSession::unsavable, m_text1.get(), &ScriptEdit::select);
+    connect(&m_session, &FileSession::unsavable, m_text1, &ScriptEdit::select);
     connect(&m_session, &FileSession::noticed, this, [this, reload](const QString &message, bool canReload) {
         m_diskNotice->tell(message);
         reload->setVisible(canReload);
@@ -188,35 +198,14 @@ void MainWindow::Form_Resize()
     const QRect area(0, top, client->width(), client->height() - m_command1->height());
     // A window lower than the button row and the panels (or minimised)
     // leaves the text area where it was.
-    if (area.width() < 0 || area.height() - m_panels.height() < 0)
+    if (area.width() < 0 || area.height() < 0)
         return;
-    m_split->setGeometry(m_panels.place(area));
+    m_frame->setGeometry(area);
 }
 
 void MainWindow::addPanel(QWidget *panel)
 {
-    m_split->addWidget(panel);
-    m_split->setStretchFactor(m_split->indexOf(panel), 0);
-    panel->installEventFilter(this);
-}
-
-void MainWindow::placePanel(QWidget *panel)
-{
-    m_split->refresh();
-    QList<int> sizes = m_split->sizes();
-    const int at = m_split->indexOf(panel);
-    const int remembered = settings::panelHeight(panel->objectName());
-    const int wanted = std::clamp(remembered > 0 ? remembered
-                                                 : panel->minimumSizeHint().height() + 3 * panel->fontMetrics().height(),
-                                  std::max(panel->minimumSizeHint().height(), panel->minimumHeight()),
-                                  panel->maximumHeight());
-    // Text1 keeps a few lines whatever the panels ask.
-    const int given = std::min(wanted, sizes[at] + sizes[0] - 4 * m_text1->fontMetrics().height());
-    if (given <= sizes[at])
-        return;
-    sizes[0] -= given - sizes[at];
-    sizes[at] = given;
-    m_split->setSizes(sizes);
+    m_frame->addPanel(panel);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
@@ -224,14 +213,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     if (watched == centralWidget() && (type == QEvent::Resize || type == QEvent::LayoutRequest))
         Form_Resize();
-    // A panel shown takes its height from Text1 at once, and one hidden
-    // gives it back: a key pressed next lands in a text laid out anew.
-    if (watched != centralWidget() && m_split->indexOf(static_cast<QWidget *>(watched)) > 0) {
-        if (type == QEvent::Show)
-            placePanel(static_cast<QWidget *>(watched));
-        else if (type == QEvent::Hide)
-            m_split->refresh();
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -449,6 +430,15 @@ void MainWindow::mnu_outline_Click()
                 [this](const QString &message) { m_dialogs->warn(this, QStringLiteral(u"文字数"), message); });
     }
     m_outline->showFilter();
+}
+
+void MainWindow::mnu_usages_Click()
+{
+    if (!m_usages) {
+        m_usages = std::make_unique<prose::UsagePanel>(*m_text1, centralWidget());
+        addPanel(m_usages.get());
+    }
+    m_usages->showAtCaret();
 }
 
 void MainWindow::launch(const PickerForm &form)

@@ -10,7 +10,6 @@
 #include "assets/matching.h"
 #include "document/script_document.h"
 #include "document/settings.h"
-#include "editor/panel_strip.h"
 #include "markup/markup.h"
 #include "pickers/picker_host.h"
 #include "recovery/recovery.h"
@@ -36,10 +35,17 @@ class Highlighter;
 namespace outline {
 class OutlinePanel;
 }
+namespace versions {
+class History;
+}
+namespace prose {
+class ProseFindings;
+class UsagePanel;
+} // namespace prose
 class QAction;
 class QLabel;
 class QPushButton;
-class QSplitter;
+class EditorFrame;
 class ScriptEdit;
 class SearchBar;
 class StatusLine;
@@ -56,7 +62,7 @@ public:
     ~MainWindow() override;
 
     ScriptDocument &document() { return m_document; }
-    ScriptEdit *text1() const { return m_text1.get(); }
+    ScriptEdit *text1() const { return m_text1; }
     SearchBar *searchBar() const { return m_searchBar.get(); }
     dnml::FindingsPanel *findings() const { return m_findings.get(); }
     dnml::Highlighter *highlighter() const { return m_highlighter.get(); }
@@ -64,8 +70,13 @@ public:
     assets::Palette *palette();
     // Null until 構成と文字数 first opens it.
     outline::OutlinePanel *outline() const { return m_outline.get(); }
+    // The prose check's findings beside the check's.
+    prose::ProseFindings *prose() const { return m_prose.get(); }
+    // Null until 使用箇所 first opens it.
+    prose::UsagePanel *usages() const { return m_usages.get(); }
     recovery::Recovery &recovery() { return m_recovery; }
     FileSession &session() { return m_session; }
+    versions::History &history() { return *m_history; }
     bool textChanged() const { return m_session.changed(); }
 
     std::optional<markup::InstallType> installType() const override;
@@ -110,6 +121,7 @@ public:
     // Bigger letters for steps > 0, smaller for < 0, the usual size for 0.
     void zoom(int steps);
     void mnu_outline_Click();
+    void mnu_usages_Click();
 
     // Opens a picker, loading it first if it is not open, and puts its
     // outer top-left corner on this window's.
@@ -144,7 +156,6 @@ private:
     void showFile(const QString &path, bool changed);
     void applyView();
     // A panel under Text1 shown: the height it had last, or a few rows.
-    void placePanel(QWidget *panel);
     // A checkable item of 表示 chosen: its option follows its check mark.
     void viewOptionChosen(bool settings::View::*option, const char *item);
 
@@ -163,10 +174,10 @@ private:
     QLabel *m_notice = nullptr;
     StatusLine *m_status = nullptr;
     bool m_lookAlikesTold = false;
-    QSplitter *m_split = nullptr;  // Text1 over the panels under it
-    std::unique_ptr<ScriptEdit> m_text1;
+    std::unique_ptr<EditorFrame> m_frame;
+    ScriptEdit *m_text1 = nullptr;  // the frame's
     std::unique_ptr<dnml::Highlighter> m_highlighter;
-    PanelStrip m_panels;
+    std::unique_ptr<prose::ProseFindings> m_prose;  // outlives the findings panel, which shows its findings
     std::unique_ptr<SearchBar> m_searchBar;
     std::unique_ptr<dnml::FindingsPanel> m_findings;
     std::unique_ptr<NoticeBar> m_diskNotice;
@@ -174,5 +185,7 @@ private:
     std::unique_ptr<assets::Palette> m_palette;
     std::unique_ptr<assets::Completion> m_completion;
     std::unique_ptr<outline::OutlinePanel> m_outline;
+    std::unique_ptr<versions::History> m_history;
+    std::unique_ptr<prose::UsagePanel> m_usages;
     std::array<QPointer<Picker>, 19> m_pickers;
 };

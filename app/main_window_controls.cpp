@@ -1,6 +1,7 @@
 // The main window's controls as tables: the row of buttons along the top,
 // the keyboard order, and the menus, each entry with the handler it runs.
 #include "app/main_window.h"
+#include "versions/ui/history.h"
 
 #include "app/button_captions.h"
 #include "assets/ui/palette.h"
@@ -136,6 +137,8 @@ constexpr MenuItem fileItems[] = {
     {"mnu_open", u"開く(&O)", [](MainWindow &w) { w.mnu_open_Click(); }},
     {"mnu_save", u"保存(&S)", [](MainWindow &w) { w.mnu_save_Click(); }},
     {"mnu_overwrite", u"上書き保存(&U)", [](MainWindow &w) { w.mnu_overwrite_Click(); }, "Ctrl+S"},
+    {"mnu_name_version", u"版に名前を付けて保存(&N)", [](MainWindow &w) { w.history().nameVersion(); }},
+    {"mnu_versions", u"以前の版(&H)", [](MainWindow &w) { w.history().showList(); }},
     {"mnu_recent", u"最近使ったファイル(&R)", nullptr},
     {"mnu_ber1", u"-", nullptr},
     {"mnu_exit", u"終了(&X)", [](MainWindow &w) { w.mnu_exit_Click(); }},
@@ -166,6 +169,7 @@ constexpr MenuItem searchItems[] = {
     {"mnu_ber3", u"-", nullptr},
     {"mnu_jump", u"指定行へジャンプ(&J)", [](MainWindow &w) { w.searchBar()->showJump(); }, "Ctrl+G"},
     {"mnu_palette", u"素材パレット(&A)", [](MainWindow &w) { w.palette()->open(); }, "Ctrl+P"},
+    {"mnu_usages", u"使用箇所(&U)", [](MainWindow &w) { w.mnu_usages_Click(); }, "Ctrl+Shift+U"},
 };
 
 constexpr MenuItem viewItems[] = {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "assets/asset_index.h"
+#include "markup/folding.h"
 
 #include <QString>
 #include <QStringView>
@@ -14,10 +15,7 @@
 
 namespace assets {
 
-// The text as it is compared: compatibility-normalised (NFKC: full-width
-// letters and digits become half-width, half-width katakana full-width),
-// case-folded, and katakana turned into hiragana.
-QString fold(QStringView text);
+using markup::fold;
 
 // How a typed text stands in a name, best first.
 enum class Match : std::uint8_t { Prefix, Substring, Subsequence, None };

@@ -5,17 +5,20 @@
 // row of the results table (see stats.h).
 //
 // usage: scrivlet_bench <script file> <runs>
-//        scrivlet_bench --peak program|baseline|check|outline|replace <script file>
+//        scrivlet_bench --peak program|baseline|check|outline|replace|prose <script file>
 //            (one process of a memory figure: prints its peak resident
 //            set in kB; "check" opens the script and runs the check,
-//            "outline" opens it and shows the outline panel,
+//            "outline" opens it and shows the outline panel, "prose"
+//            opens it and runs the check with the prose rules on,
 //            "replace" opens it and replaces all through the search bar)
 #include "app/main_window.h"
 #include "assets/ui/completion.h"
 #include "assets/ui/palette.h"
 #include "editor/script_edit.h"
 #include "document/script_file.h"
+#include "bench/prose_bench.h"
 #include "bench/stats.h"
+#include "bench/turns.h"
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
 #include "outline/ui/outline_panel.h"
@@ -43,6 +46,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QThread>
 #include <QTimer>
 #include <QTreeView>
 
@@ -50,6 +54,9 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+
+// bench/versions_bench.cpp
+void versionsFigures(const QString &path, const QString &expected, int runs);
 
 namespace {
 
@@ -508,6 +515,8 @@ double checkOnce(MainWindow &window, bool clean = true)
 
 void checkFigures(const QString &path, const QString &expected, int runs)
 {
+    // The markup's check alone: the prose has figures of its own.
+    const bench::ProseRulesOff markupAlone;
     {
         Program p;
         p.dialogs->openPath = path;
@@ -523,6 +532,55 @@ void checkFigures(const QString &path, const QString &expected, int runs)
                         bench::met(whole.median <= 500));
     }
     peakFigure("memory with the check (baseline: open alone)", "check", "program", path, runs, 1.1);
+
+    // The window closed while the check of the long script runs: from the
+    // close until the window is gone.
+    {
+        std::vector<double> times;
+        for (int run = 0; run < runs; ++run) {
+            auto p = std::make_unique<Program>();
+            p->dialogs->openPath = path;
+            p->window.mnu_open_Click();
+            settle();
+            p->window.mnu_check_Click();
+            // The check is well under way on its worker.
+            QThread::msleep(60);
+            QElapsedTimer timer;
+            timer.start();
+            p.reset();
+            times.push_back(milliseconds(timer));
+        }
+        const Summary closing = summarise(times);
+        bench::printRow("the window closed during the whole check", bench::show(closing, "ms"), "-", "-", "<= 100 ms",
+                        bench::met(closing.median <= 100));
+    }
+
+    // A keystroke with the panel open, and the findings it brings, in a
+    // script of a million findings (a line of a million "<") against one of
+    // none: the longest turn of the event loop from the key until the
+    // findings are shown again.
+    {
+        std::vector<double> many, none;
+        for (const bool findings : {true, false}) {
+            Program p;
+            p.window.text1()->setText(QString(1'000'000, findings ? u'<' : u'あ'));
+            p.window.text1()->setCaret(500'000);
+            p.window.mnu_check_Click();
+            auto *panel = p.window.findings();
+            QEventLoop settled;
+            QObject::connect(panel, &dnml::FindingsPanel::checked, &settled, &QEventLoop::quit);
+            settled.exec();
+            for (int run = 0; run < runs; ++run)
+                (findings ? many : none).push_back(bench::timedTurns([&](QEventLoop &loop) {
+                    QObject::connect(panel, &dnml::FindingsPanel::checked, &loop, &QEventLoop::quit);
+                    pressKey(p.window.text1(), Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+                }).longestTurn);
+        }
+        const Summary a = summarise(many);
+        const Summary b = summarise(none);
+        bench::printRow("keystroke and its findings: longest turn, 1 M findings (baseline: none)", bench::show(a, "ms"),
+                        bench::show(b, "ms"), "-", "<= 16 ms more", bench::met(a.median - b.median <= 16));
+    }
 
     // Typing in a 3,000-line script with the panel open.
     Program p;
@@ -566,10 +624,7 @@ qsizetype replaceAllThroughTheBar(MainWindow &window)
 // text, and the longest turn of the event loop meanwhile (a zero timer
 // notes each turn). The panel is closed again unless told not to, giving
 // its survey up.
-struct OutlineTimes {
-    double shown;
-    double longestTurn;
-};
+using OutlineTimes = bench::Turns;
 OutlineTimes outlineOnce(MainWindow &window, bool close = true);
 
 int peakChild(const QString &which, const QString &path)
@@ -587,6 +642,8 @@ int peakChild(const QString &which, const QString &path)
         settle();
         if (which == u"check") {
             checkOnce(p.window);
+        } else if (which == u"prose") {
+            bench::proseCheckForPeak(p.window);
         } else if (which == u"outline") {
             outlineOnce(p.window, false);
         } else if (which == u"replace") {
@@ -921,28 +978,16 @@ void completionKeystrokeFigure(const QString &path, int runs)
 
 OutlineTimes outlineOnce(MainWindow &window, bool close)
 {
-    QEventLoop loop;
-    QTimer ticker;
-    ticker.setInterval(0);
-    QElapsedTimer timer, turn;
-    double longest = 0;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longest = std::max(longest, milliseconds(turn));
-        turn.start();
+    const OutlineTimes times = bench::timedTurns([&window](QEventLoop &loop) {
+        window.mnu_outline_Click();
+        QObject::connect(window.outline(), &outline::OutlinePanel::surveyed, &loop, &QEventLoop::quit);
     });
-    timer.start();
-    turn.start();
-    ticker.start();
-    window.mnu_outline_Click();
     outline::OutlinePanel *panel = window.outline();
-    QObject::connect(panel, &outline::OutlinePanel::surveyed, &loop, &QEventLoop::quit);
-    loop.exec();
-    const double shown = milliseconds(timer);
     check(panel->survey() && panel->survey()->lines.size() == std::size_t(window.document().lineCount()),
           "the panel does not show the survey of the whole script");
     if (close)
         panel->dismiss();
-    return {shown, std::max(longest, milliseconds(turn))};
+    return times;
 }
 
 // Lets the window's other work in the background end first, so that a
@@ -974,7 +1019,7 @@ void outlineFigures(const QString &path, const QString &expected, int runs)
         std::vector<double> times;
         for (int run = 0; run < runs; ++run) {
             const OutlineTimes t = outlineOnce(p.window);
-            times.push_back(t.shown);
+            times.push_back(t.elapsed);
             longest.push_back(t.longestTurn);
             settle();
         }
@@ -1155,6 +1200,8 @@ void lineOfLength(const QString &expected, qsizetype length, const char *figure,
 // Opening, typing, the journal, the check and idling on a single line of 10 MB.
 void longLineFigures(const QString &expected, int runs)
 {
+    // The markup's check alone, as in the check's own rows.
+    const bench::ProseRulesOff markupAlone;
     static_assert(ScriptDocument::cutAbove == 4096, "the row names the longest line left whole");
     lineOfLength(expected, ScriptDocument::cutAbove, "keystroke, the longest line left whole (4,096 characters)", runs);
     lineOfLength(expected, 20'000, "keystroke, one line of 20,000 characters", runs);
@@ -1285,7 +1332,7 @@ int main(int argc, char *argv[])
         return peakChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (argc != 3 || std::atoi(argv[2]) < 1) {
         std::fputs("usage: scrivlet_bench <script file> <runs>\n"
-                   "       scrivlet_bench --peak program|baseline|check|outline|replace <script file>\n",
+                   "       scrivlet_bench --peak program|baseline|check|outline|replace|prose <script file>\n",
                    stderr);
         return 2;
     }
@@ -1297,8 +1344,8 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline, picker) runs that
-    // group alone.
+    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline, versions, prose,
+    // picker) runs that group alone.
     const QByteArray only = qgetenv("BENCH_ONLY");
     const auto group = [&only](const char *name) { return only.isEmpty() || only == name; };
     if (only.isEmpty()) {
@@ -1323,6 +1370,10 @@ int main(int argc, char *argv[])
     }
     if (group("outline"))
         outlineFigures(path, expected, runs);
+    if (group("prose")) {
+        bench::proseFigures(path, expected, runs);
+        peakFigure("memory with the 文章 check (baseline: open alone)", "prose", "program", path, runs, 1.2);
+    }
     if (group("search")) {
         findNextFigure(path, runs);
         countFigure(path, runs);
@@ -1334,6 +1385,8 @@ int main(int argc, char *argv[])
         surfaceFigures(path, expected, runs);
     if (group("longline"))
         longLineFigures(expected, runs);
+    if (group("versions"))
+        versionsFigures(path, expected, runs);
     if (only.isEmpty())
         contextRows(path, runs);
     return 0;

@@ -1,11 +1,13 @@
 #include "dnml/check.h"
 
-#include "assets/matching.h"
 #include "catalogues/catalogue.h"
 #include "dnml/lexer.h"
 #include "dnml/source_value.h"
+#include "dnml/tag.h"
 #include "document/script_file.h"
+#include "markup/folding.h"
 #include "markup/markup.h"
+#include "markup/names.h"
 #include "markup/vocabulary.h"
 
 #include <QHash>
@@ -20,6 +22,7 @@ namespace dnml {
 namespace {
 
 namespace c = catalogues;
+namespace names = markup::names;
 using markup::adultFolder;
 using markup::allAgesFolder;
 using markup::titleBackground;
@@ -62,7 +65,7 @@ std::u16string pathPrefix(std::u16string_view value)
 QString nameHead(QStringView name)
 {
     const qsizetype slash = name.indexOf(u'／');
-    return slash <= 0 ? QString() : assets::fold(name.first(slash));
+    return slash <= 0 ? QString() : markup::fold(name.first(slash));
 }
 
 // Edit distance over UTF-16 units in which two neighbours swapped count as
@@ -106,15 +109,15 @@ struct Kind {
     {
         for (const c::Row &row : rows) {
             refs.insert(row.ref);
-            candidates.push_back({assets::fold(qs(row.name)), row.ref, row.name, owner});
+            candidates.push_back({markup::fold(qs(row.name)), row.ref, row.name, owner});
             if (row.ref != row.name)
-                candidates.push_back({assets::fold(qs(row.ref)), row.ref, row.name, owner});
+                candidates.push_back({markup::fold(qs(row.ref)), row.ref, row.name, owner});
         }
     }
     void addRef(std::u16string_view ref)
     {
         refs.insert(ref);
-        candidates.push_back({assets::fold(qs(ref)), ref, ref, nobody});
+        candidates.push_back({markup::fold(qs(ref)), ref, ref, nobody});
     }
 
     // The reference `value` names, or null.
@@ -233,13 +236,6 @@ const Catalogues &tables()
     return instance;
 }
 
-struct Attribute {
-    QStringView name;
-    QStringView value;  // without its quotes
-    qsizetype offset;   // of the value's first character
-    bool quoted;
-};
-
 // The comment line a picker writes before a picture's tag, and the name it
 // holds; the tag on the next line is judged against it.
 struct PickerComment {
@@ -260,46 +256,28 @@ const std::pair<QString, QString> &commentLineShape()
     return shape;
 }
 
-// A tag being read: from its "<" to its ">", across lines.
-struct Tag {
-    bool open = false;
-    bool closing = false;  // "</"
-    bool closed = false;   // its ">" was read
-    bool openQuote = false;  // a quote in it was left open, and found so already
-    qsizetype offset = 0;
-    qsizetype length = 1;
-    QStringView name;
-    std::vector<Attribute> attributes;
-    PickerComment comment;  // the picker's comment on the line before it
-
-    const Attribute *attribute(QStringView wanted) const
-    {
-        for (const Attribute &a : attributes)
-            if (sameName(a.name, wanted))
-                return &a;
-        return nullptr;
-    }
-};
-
 QString quoted(QStringView v) { return u'"' + v.toString() + u'"'; }
 
 class Checker
 {
 public:
-    explicit Checker(QStringView text) : m_text(text) {}
+    Checker(QStringView text, const std::atomic<bool> *cancel) : m_text(text), m_cancel(cancel) {}
 
     std::vector<Finding> run()
     {
         std::vector<Span> spans;
         State state = State::Text;
         forEachLine(m_text, [&](qsizetype start, QStringView line) {
+            if (m_cancel && m_lineStarts.size() % 4096 == 0 && m_cancel->load())
+                return false;
             m_lineStarts.push_back(start);
             unsavable(start, start + line.size());
             spans.clear();
             state = lexLine(line, state, spans);
             readLine(start, line, spans);
+            return true;
         });
-        finishTag();
+        m_tags.finish([this](const Tag &tag) { ended(tag); });
         if (state == State::Comment)
             add(FindingKind::UnclosedComment, m_commentStart, 4, QStringLiteral(u"\"<!--\" を閉じる \"-->\" がありません。"));
         std::stable_sort(m_findings.begin(), m_findings.end(),
@@ -309,12 +287,18 @@ public:
             f.line = qsizetype(line - m_lineStarts.begin()) + 1;
             f.column = f.offset - *line + 1;
         }
+        if (m_omitted > 0)
+            m_findings.push_back({FindingKind::Omitted, m_text.size(), 0, 0, 0, QStringLiteral(u"ほか %1 件").arg(m_omitted)});
         return std::move(m_findings);
     }
 
 private:
     void add(FindingKind kind, qsizetype offset, qsizetype length, QString message)
     {
+        if (m_findings.size() == mostFindings) {
+            ++m_omitted;
+            return;
+        }
         m_findings.push_back({kind, offset, length, 0, 0, std::move(message)});
     }
 
@@ -344,78 +328,50 @@ private:
         std::vector<qsizetype> &indents = m_openIndents;
         brackets.clear();
         indents.clear();
-        QStringView pendingName;
         for (const Span &span : spans) {
             const qsizetype at = lineStart + span.start;
-            const QStringView piece = m_text.sliced(at, span.length);
+            const QStringView spanText = m_text.sliced(at, span.length);
+            const auto took = m_tags.take(span, spanText, at, [this](const Tag &tag) { ended(tag); });
+            const Tag &tag = m_tags.tag();
             switch (span.token) {
             case Token::TagOpen:
-                finishTag();
-                m_tag.open = true;
-                m_tag.closing = span.length == 2;
-                m_tag.closed = false;
-                m_tag.offset = at;
-                m_tag.length = span.length;
-                m_tag.name = {};
-                m_tag.attributes.clear();
-                m_tag.openQuote = false;
-                m_tag.comment = m_comment.line == lineNumber - 1 ? m_comment : PickerComment{};
-                pendingName = {};
+                m_tagComment = m_comment.line == lineNumber - 1 ? m_comment : PickerComment{};
                 break;
             case Token::TagName:
-                m_tag.name = piece;
-                if (sameName(piece, u"INDENT")) {
-                    if (!m_tag.closing)
-                        indents.push_back(m_tag.offset);
+                if (took == TagReader::Took::Named && tag.is(names::indent)) {
+                    if (!tag.closing)
+                        indents.push_back(tag.offset);
                     else if (!indents.empty())
                         indents.pop_back();
                     else
-                        add(FindingKind::UnopenedIndent, m_tag.offset, at + span.length - m_tag.offset,
+                        add(FindingKind::UnopenedIndent, tag.offset, at + span.length - tag.offset,
                             QStringLiteral(u"</INDENT> の前に <INDENT> がこの行にありません。"));
                 }
                 break;
-            case Token::TagClose:
-                m_tag.length = at + 1 - m_tag.offset;
-                m_tag.closed = true;
-                finishTag();
-                break;
-            case Token::AttributeName:
-                pendingName = piece;
-                break;
-            case Token::Equals:
-                break;
             case Token::Value:
-            case Token::OpenValue: {
-                const bool quoted = piece.startsWith(u'"');
-                const bool closed = span.token == Token::Value;
-                const qsizetype from = quoted ? 1 : 0;
-                const qsizetype to = quoted && closed ? piece.size() - 1 : piece.size();
-                if (!pendingName.isEmpty() && m_tag.open)
-                    m_tag.attributes.push_back({pendingName, piece.sliced(from, to - from), at + from, quoted});
-                pendingName = {};
-                if (!closed) {
-                    // One quote left open is one finding: the tag around it
-                    // is not judged any further.
-                    m_tag.openQuote = true;
+            case Token::OpenValue:
+                // One quote left open is one finding: the tag around it is
+                // not judged any further.
+                if (span.token == Token::OpenValue && spanText.startsWith(u'"'))
                     add(FindingKind::UnclosedQuote, at, 1, QStringLiteral(u"引用符 \" が閉じていません。"));
-                }
                 break;
-            }
             case Token::Comment:
-                finishTag();
                 m_commentStart = at;
                 if (span.start == 0 && span.length == line.size())
-                    notePickerComment(piece, lineNumber);
-                break;
-            case Token::CommentContinued:
+                    notePickerComment(spanText, lineNumber);
                 break;
             case Token::Bracket:
-                if (piece == u"「")
+                if (spanText == u"「")
                     brackets.push_back(at);
                 else if (!brackets.empty())
                     brackets.pop_back();
                 else
                     add(FindingKind::UnopenedBracket, at, 1, QStringLiteral(u"」 の前に 「 がこの行にありません。"));
+                break;
+            case Token::TagClose:
+            case Token::AttributeName:
+            case Token::Equals:
+            case Token::CommentContinued:
                 break;
             }
         }
@@ -432,37 +388,31 @@ private:
             m_comment = {comment.sliced(before.size(), comment.size() - before.size() - after.size()), lineNumber};
     }
 
-    // Judges the tag read so far: at its ">", or when another "<" or the
-    // end of the script comes first.
-    void finishTag()
+    // Judges a tag that ended: at its ">", or when another "<" or the end
+    // of the script came first. One with a quote left open was reported so.
+    void ended(const Tag &tag)
     {
-        if (!m_tag.open)
+        if (tag.openQuote)
             return;
-        if (m_tag.openQuote) {
-            m_tag.open = false;
-            return;
-        }
-        if (!m_tag.closed)
-            add(FindingKind::UnclosedTag, m_tag.offset, m_tag.length,
-                QStringLiteral(u"\"<\" を閉じる \">\" がありません。"));
-        m_tag.open = false;
-        if (!m_tag.closing)
-            judgeReferences();
+        if (!tag.closed)
+            add(FindingKind::UnclosedTag, tag.offset, tag.length, QStringLiteral(u"\"<\" を閉じる \">\" がありません。"));
+        if (!tag.closing)
+            judgeReferences(tag);
     }
 
-    void judgeReferences()
+    void judgeReferences(const Tag &tag)
     {
         const Catalogues &t = tables();
-        const Attribute *src = m_tag.attribute(u"SRC");
-        const Attribute *folder = m_tag.attribute(u"FOLDER");
-        const Kind *kind = t.kindOf(m_tag.name);
+        const Attribute *src = tag.attribute(names::src);
+        const Attribute *folder = tag.attribute(names::folder);
+        const Kind *kind = t.kindOf(tag.name);
         if (src && kind)
             judgeSource(*kind, *src);
         if (!folder)
             return;
         const std::u16string_view value = u16(folder->value);
         const bool edition = value == adultFolder || value == allAgesFolder;
-        const bool include = sameName(m_tag.name, u"INCLUDE");
+        const bool include = tag.is(names::include);
         if (!edition && !(include && value == markup::playerFolder)) {
             const QString editions = QStringLiteral(u"%1 か %2").arg(quoted(qs(adultFolder)), quoted(qs(allAgesFolder)));
             add(FindingKind::FolderValue, folder->offset, folder->value.size(),
@@ -536,15 +486,15 @@ private:
     // of the row the comment names. `ref` is the catalogue's own spelling.
     void judgeComment(std::u16string_view ref, const Attribute &src)
     {
-        if (m_tag.comment.line < 0)
+        if (m_tagComment.line < 0)
             return;
         const auto &names = tables().pictureNames;
         const auto it = names.find(ref);
-        if (it == names.end() || std::find(it->second.begin(), it->second.end(), u16(m_tag.comment.name)) != it->second.end())
+        if (it == names.end() || std::find(it->second.begin(), it->second.end(), u16(m_tagComment.name)) != it->second.end())
             return;
         add(FindingKind::CommentMismatch, src.offset, src.value.size(),
             QStringLiteral(u"コメントの名前と絵が違います。コメントは %1、%2 は %3 の絵です。")
-                .arg(quoted(m_tag.comment.name), quoted(src.value), quoted(qs(it->second.front()))));
+                .arg(quoted(m_tagComment.name), quoted(src.value), quoted(qs(it->second.front()))));
     }
 
     qsizetype lineOf(qsizetype offset) const
@@ -567,7 +517,7 @@ private:
         auto &known = m_suggestions[&kind];
         if (const auto it = known.find(measured); it != known.end())
             return it->second;
-        const QString folded = assets::fold(qs(measured));
+        const QString folded = markup::fold(qs(measured));
         const std::size_t near = std::size_t(std::max<qsizetype>(1, folded.size() / 4));
         const int owner = tables().ownerOf(qs(measured));
         const Kind::Candidate *best = nullptr;
@@ -588,12 +538,15 @@ private:
     }
 
     QStringView m_text;
+    const std::atomic<bool> *m_cancel;
     std::unordered_map<const Kind *, std::unordered_map<std::u16string_view, const Kind::Candidate *>> m_suggestions;
     std::vector<qsizetype> m_lineStarts;
     std::vector<Finding> m_findings;
+    qsizetype m_omitted = 0;  // findings past mostFindings
     std::vector<qsizetype> m_openBrackets;
     std::vector<qsizetype> m_openIndents;
-    Tag m_tag;
+    TagReader m_tags;
+    PickerComment m_tagComment;  // the picker's comment on the line before the tag being read
     PickerComment m_comment;
     qsizetype m_commentStart = 0;
     std::optional<std::pair<QStringView, qsizetype>> m_firstEdition;
@@ -601,9 +554,9 @@ private:
 
 } // namespace
 
-std::vector<Finding> check(QStringView text)
+std::vector<Finding> check(QStringView text, const std::atomic<bool> *cancel)
 {
-    return Checker(text).run();
+    return Checker(text, cancel).run();
 }
 
 } // namespace dnml

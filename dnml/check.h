@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <atomic>
 #include <vector>
 
 namespace dnml {
@@ -28,6 +29,8 @@ enum class FindingKind {
     UnclosedIndent,    // <INDENT> without </INDENT> on its line
     UnopenedIndent,    // </INDENT> without <INDENT> before it on its line
     Unsavable,         // a character code page 932 cannot hold: the script cannot be saved
+    Omitted,           // the last row when there are more findings than are kept: how many more
+    Other,             // a finding of a source beside the check (see FindingsPanel::addSource)
 };
 
 struct Finding {
@@ -41,7 +44,12 @@ struct Finding {
 
 // Checks a whole script text; offsets are script offsets. Lines end at
 // CR LF or a lone CR; a lone LF belongs to its line.
-// Findings come in the order of their offsets. Safe to call from any thread.
-std::vector<Finding> check(QStringView text);
+// Findings come in the order of their offsets; past the first mostFindings,
+// they are counted in one last Omitted finding at the text's end. Safe to
+// call from any thread;
+// once `cancel` is set, it gives up within a few thousand lines and gives
+// back what it found so far.
+inline constexpr std::size_t mostFindings = 10'000;
+std::vector<Finding> check(QStringView text, const std::atomic<bool> *cancel = nullptr);
 
 } // namespace dnml

@@ -2,11 +2,11 @@
 // reads the document's text once and checks that copy on a worker; the
 // findings come back by finished() on the interface thread, and only if
 // the text has not changed meanwhile (else the caller asks again). A run
-// asked for while one is under way follows it.
+// asked for while one is under way cancels it and follows.
 #pragma once
 
 #include "dnml/check.h"
-#include "document/worker.h"
+#include "document/background_run.h"
 
 #include <QObject>
 
@@ -26,10 +26,10 @@ public:
 
     // Checks the text as it is now.
     void start();
-    // True while a check is under way or follows one.
-    bool busy() const { return m_running; }
+    // True while a check is under way.
+    bool busy() const { return m_run.busy(); }
     // True when the text changed since the last findings were delivered.
-    bool stale() const;
+    bool stale() const { return m_run.stale(); }
 
 signals:
     // The findings of the text as it is at this moment; offsets are script
@@ -37,13 +37,8 @@ signals:
     void finished(const std::vector<dnml::Finding> &findings);
 
 private:
-    void done(quint64 revision, std::vector<Finding> findings);
-
     const ScriptDocument &m_document;
-    quint64 m_checked = ~quint64(0);  // the revision the last findings are of
-    bool m_running = false;
-    bool m_again = false;
-    Worker m_worker;  // last: stopped before anything its jobs reply to
+    BackgroundRun m_run;
 };
 
 } // namespace dnml

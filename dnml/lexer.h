@@ -1,6 +1,6 @@
 // One lexer for DNML, shared by the colours and the check. It works line by
 // line: a function of the line's text and the state at its start, giving
-// the line's pieces and the state at its end. The state is one small value
+// the line's spans and the state at its end. The state is one small value
 // so that a caller can keep one per line and stop re-lexing as soon as a
 // line ends in the state it ended in before.
 #pragma once
@@ -8,6 +8,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 namespace dnml {
@@ -67,7 +68,7 @@ State lexPart(QStringView text, State state, bool lineEnds, std::vector<Span> &s
 
 // Calls `line(start, text)` for each line of a script text, in order: lines
 // end at CR LF or a lone CR, and a lone LF stays inside its line. The empty
-// text is one empty line.
+// text is one empty line. A `line` that returns false stops the walk.
 template <typename LineFunction>
 void forEachLine(QStringView text, LineFunction line)
 {
@@ -77,7 +78,12 @@ void forEachLine(QStringView text, LineFunction line)
         qsizetype end = start;
         while (end < n && text[end] != u'\r')
             ++end;
-        line(start, text.sliced(start, end - start));
+        if constexpr (std::is_same_v<decltype(line(start, text)), bool>) {
+            if (!line(start, text.sliced(start, end - start)))
+                return;
+        } else {
+            line(start, text.sliced(start, end - start));
+        }
         if (end >= n)
             return;
         start = end + (text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n' ? 2 : 1);

@@ -1,16 +1,20 @@
 #include "dnml/source_value.h"
 
+#include "dnml/tag.h"
+#include "markup/names.h"
+
 #include <vector>
 
 namespace dnml {
 
 std::optional<AssetTag> assetTagNamed(QStringView name)
 {
-    constexpr std::pair<QStringView, AssetTag> tags[] = {
-        {u"BGM", AssetTag::Bgm},
-        {u"SOUND", AssetTag::Sound},
-        {u"BACKGROUND", AssetTag::Background},
-        {u"ACT", AssetTag::Act},
+    namespace names = markup::names;
+    constexpr std::pair<std::u16string_view, AssetTag> tags[] = {
+        {names::bgm, AssetTag::Bgm},
+        {names::sound, AssetTag::Sound},
+        {names::background, AssetTag::Background},
+        {names::act, AssetTag::Act},
     };
     for (const auto &[tag, kind] : tags)
         if (sameName(name, tag))
@@ -20,14 +24,9 @@ std::optional<AssetTag> assetTagNamed(QStringView name)
 
 std::optional<SourceValue> sourceValueAt(std::span<const QStringView> lines, State start, qsizetype caret)
 {
-    // What is open where the pieces have got to: a tag (its name, unknown
-    // when it began before the first line), and the attribute whose "="
-    // came last.
-    bool inTag = start == State::Tag || start == State::TagStart;
-    bool closing = false;
-    QStringView element;
-    QStringView attribute;
-    bool equals = false;
+    // A tag begun before the first line is read without its name: no
+    // value in it is an asset's.
+    TagReader tags;
     State state = start;
     std::vector<Span> spans;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -38,50 +37,18 @@ std::optional<SourceValue> sourceValueAt(std::span<const QStringView> lines, Sta
         for (const Span &span : spans) {
             if (caretLine && span.start >= caret)
                 return std::nullopt;
-            const QStringView piece = line.sliced(span.start, span.length);
-            switch (span.token) {
-            case Token::TagOpen:
-                inTag = true;
-                closing = span.length == 2;
-                element = {};
-                attribute = {};
-                equals = false;
-                break;
-            case Token::TagName:
-                element = piece;
-                break;
-            case Token::AttributeName:
-                attribute = piece;
-                equals = false;
-                break;
-            case Token::Equals:
-                equals = !attribute.isEmpty();
-                break;
-            case Token::Value:
-            case Token::OpenValue: {
-                const bool open = span.token == Token::OpenValue;
-                const qsizetype end = span.start + span.length - (open ? 0 : 1);
-                if (caretLine && piece.startsWith(u'"') && caret > span.start && caret <= end) {
-                    const auto tag = assetTagNamed(element);
-                    if (!inTag || closing || !tag || !equals || !sameName(attribute, u"SRC"))
-                        return std::nullopt;
-                    return SourceValue{*tag, span.start + 1, end, !open};
-                }
-                attribute = {};
-                equals = false;
-                break;
+            const QStringView spanText = line.sliced(span.start, span.length);
+            const bool value = span.token == Token::Value || span.token == Token::OpenValue;
+            const bool open = span.token == Token::OpenValue;
+            const qsizetype end = span.start + span.length - (open ? 0 : 1);
+            if (value && caretLine && spanText.startsWith(u'"') && caret > span.start && caret <= end) {
+                const Tag &tag = tags.tag();
+                const auto asset = assetTagNamed(tag.name);
+                if (!tags.open() || tag.closing || !asset || !sameName(tags.valueFor(), markup::names::src))
+                    return std::nullopt;
+                return SourceValue{*asset, span.start + 1, end, !open};
             }
-            case Token::TagClose:
-            case Token::Comment:
-            case Token::CommentContinued:
-                inTag = false;
-                element = {};
-                attribute = {};
-                equals = false;
-                break;
-            case Token::Bracket:
-                break;
-            }
+            tags.take(span, spanText, span.start, [](const Tag &) {});
         }
     }
     return std::nullopt;

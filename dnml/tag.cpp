@@ -5,50 +5,63 @@ namespace dnml {
 const Attribute *Tag::attribute(QStringView wanted) const
 {
     for (const Attribute &a : attributes)
-        if (a.name.size() == wanted.size() && (a.name == wanted || a.name.compare(wanted, Qt::CaseInsensitive) == 0))
+        if (sameName(a.name, wanted))
             return &a;
     return nullptr;
 }
 
-void Tag::take(const Span &span, QStringView piece, qsizetype at)
+TagReader::Took TagReader::apply(const Span &span, QStringView spanText, qsizetype at)
 {
     switch (span.token) {
     case Token::TagOpen:
-        open = true;
-        closing = span.length == 2;
-        closed = false;
-        offset = at;
-        length = span.length;
-        name = {};
-        attributes.clear();
-        m_pendingName = {};
-        break;
+        m_open = true;
+        m_tag.closing = span.length == 2;
+        m_tag.closed = false;
+        m_tag.openQuote = false;
+        m_tag.offset = at;
+        m_tag.length = span.length;
+        m_tag.name = {};
+        m_tag.attributes.clear();
+        m_pending = {};
+        m_equals = false;
+        return Took::Opened;
     case Token::TagName:
-        name = piece;
-        break;
+        if (!m_open)
+            return Took::Nothing;
+        m_tag.name = spanText;
+        return Took::Named;
     case Token::TagClose:
-        length = at + 1 - offset;
-        closed = true;
-        break;
+        if (!m_open)
+            return Took::Nothing;
+        m_tag.length = at + 1 - m_tag.offset;
+        m_tag.closed = true;
+        return Took::Closed;
     case Token::AttributeName:
-        m_pendingName = piece;
-        break;
+        m_pending = spanText;
+        m_equals = false;
+        return m_open ? Took::Attribute : Took::Nothing;
+    case Token::Equals:
+        m_equals = !m_pending.isEmpty();
+        return Took::Nothing;
     case Token::Value:
     case Token::OpenValue: {
-        const bool quoted = piece.startsWith(u'"');
+        const bool quoted = spanText.startsWith(u'"');
+        const bool closed = span.token == Token::Value;
         const qsizetype from = quoted ? 1 : 0;
-        const qsizetype to = quoted && span.token == Token::Value ? piece.size() - 1 : piece.size();
-        if (!m_pendingName.isEmpty() && open)
-            attributes.push_back({m_pendingName, piece.sliced(from, to - from), at + from});
-        m_pendingName = {};
-        break;
+        const qsizetype to = quoted && closed ? spanText.size() - 1 : spanText.size();
+        m_tag.openQuote = m_tag.openQuote || !closed;
+        if (m_open && !m_pending.isEmpty())
+            m_tag.attributes.push_back({m_pending, spanText.sliced(from, to - from), at + from, quoted, closed});
+        m_pending = {};
+        m_equals = false;
+        return m_open ? Took::Value : Took::Nothing;
     }
-    case Token::Equals:
     case Token::Comment:
     case Token::CommentContinued:
     case Token::Bracket:
-        break;
+        return Took::Nothing;
     }
+    return Took::Nothing;
 }
 
 } // namespace dnml

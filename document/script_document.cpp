@@ -1,5 +1,6 @@
 #include "document/script_document.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -9,6 +10,26 @@ using scriptdoc::blockBreak;
 using scriptdoc::loneLineFeed;
 
 namespace {
+
+// The layout of a document no view shows: it takes the changes, so that
+// the document reports them, and lays nothing out. A view puts its own in
+// its place. (Qt's default layout would lay the whole text out the first
+// time a cursor is placed in it.)
+class NoLayout final : public QAbstractTextDocumentLayout
+{
+public:
+    using QAbstractTextDocumentLayout::QAbstractTextDocumentLayout;
+    void draw(QPainter *, const PaintContext &) override {}
+    int hitTest(const QPointF &, Qt::HitTestAccuracy) const override { return -1; }
+    int pageCount() const override { return 1; }
+    QSizeF documentSize() const override { return {}; }
+    QRectF frameBoundingRect(QTextFrame *) const override { return {}; }
+    QRectF blockBoundingRect(const QTextBlock &) const override { return {}; }
+
+protected:
+    void documentChanged(int, int, int) override {}
+};
+
 
 constexpr char16_t CR = u'\r';
 constexpr char16_t LF = u'\n';
@@ -116,7 +137,7 @@ ScriptDocument::ScriptDocument(QObject *parent)
     m_text->setUndoRedoEnabled(true);
     // A document without a layout reports no changes; a view puts its own
     // layout in place of this one.
-    m_text->documentLayout();
+    m_text->setDocumentLayout(new NoLayout(m_text));
     connect(m_text, &QTextDocument::contentsChange, this, &ScriptDocument::contentsChange);
 }
 
@@ -179,19 +200,29 @@ QString scriptTextOf(QStringView raw, std::span<const int> skipped, int base, St
     const qsizetype breaks = raw.count(QChar(blockBreak)) - qsizetype(skipped.size());
     QString out(raw.size() + breaks - qsizetype(skipped.size()), Qt::Uninitialized);
     char16_t *o = reinterpret_cast<char16_t *>(out.data());
+    const char16_t *r = reinterpret_cast<const char16_t *>(raw.utf16());
     qsizetype w = 0;
     auto skip = skipped.begin();
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        const char16_t c = raw[i].unicode();
-        if (skip != skipped.end() && *skip - base == i) {
+    for (qsizetype i = 0; i < raw.size();) {
+        // Up to the next break before a piece, every character but the
+        // three the document keeps otherwise is the script's own.
+        const qsizetype end = skip == skipped.end() ? raw.size() : qsizetype(*skip - base);
+        for (; i < end; ++i) {
+            const char16_t c = r[i];
+            if (c < loneLineFeed || (c > blockBreak && c != standIn)) {
+                o[w++] = c;
+            } else if (c == blockBreak) {
+                o[w++] = CR;
+                o[w++] = LF;
+            } else if (c == standIn) {
+                o[w++] = standingFor(base + int(i));
+            } else {
+                o[w++] = LF;  // a lone LF
+            }
+        }
+        if (skip != skipped.end()) {
             ++skip;
-        } else if (c == blockBreak) {
-            o[w++] = CR;
-            o[w++] = LF;
-        } else if (c == standIn) {
-            o[w++] = standingFor(base + int(i));
-        } else {
-            o[w++] = c == loneLineFeed ? LF : c;
+            ++i;
         }
     }
     return out;
@@ -219,12 +250,19 @@ ScriptDocument::DocumentText ScriptDocument::toDocumentText(QString &&script)
 
 QString ScriptDocument::scriptOf(QStringView raw, std::span<const int> skipped, int base) const
 {
-    return scriptTextOf(raw, skipped, base, [this](int position) {
-        QTextCursor cursor(m_text);
-        cursor.setPosition(position + 1);
-        const QVariant standsFor = cursor.charFormat().property(standsForProperty);
-        return standsFor.isValid() ? char16_t(standsFor.toInt()) : standIn;
-    });
+    return scriptTextOf(raw, skipped, base, [this](int position) { return standingFor(position); });
+}
+
+char16_t ScriptDocument::standingFor(int position) const
+{
+    // From the fragments of the block: placing a cursor would lay it out.
+    const QTextBlock block = m_text->findBlock(position);
+    for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+        if (const QTextFragment f = fragment.fragment(); f.contains(position)) {
+            const QVariant standsFor = f.charFormat().property(standsForProperty);
+            return standsFor.isValid() ? char16_t(standsFor.toInt()) : standIn;
+        }
+    return standIn;
 }
 
 QString ScriptDocument::fromFormerJournal(QStringView raw)
@@ -262,7 +300,35 @@ QString ScriptDocument::text() const
 {
     // toPlainText() would fold both breaks into "\n" and turn U+00A0 into a
     // blank: the text is always read raw.
-    return scriptOf(m_text->toRawText(), m_pieceBreaks, 0);
+    QString text = m_text->toRawText();
+    if (!m_pieceBreaks.empty())
+        return scriptOf(text, m_pieceBreaks, 0);
+    // With no pieces each character stays or grows: the raw text becomes
+    // the script in place, from its end, and no second copy of a long
+    // script is ever held.
+    const qsizetype raw = text.size();
+    const qsizetype size = raw + text.count(QChar(blockBreak));
+    text.resize(size);
+    char16_t *d = reinterpret_cast<char16_t *>(text.data());
+    std::vector<std::pair<qsizetype, int>> standIns;  // where in the script, and in the document
+    for (qsizetype r = raw, w = size; r-- > 0;) {
+        const char16_t c = d[r];
+        if (c < loneLineFeed || (c > blockBreak && c != standIn)) {
+            d[--w] = c;
+        } else if (c == blockBreak) {
+            d[--w] = LF;
+            d[--w] = CR;
+        } else if (c == standIn) {
+            d[--w] = c;
+            standIns.emplace_back(w, int(r));
+        } else {
+            d[--w] = LF;  // a lone LF
+        }
+    }
+    // What a stand-in stands for is read from the blocks, after the pass.
+    for (const auto &[at, position] : standIns)
+        d[at] = standingFor(position);
+    return text;
 }
 
 QString ScriptDocument::scriptText(int position, int length) const
@@ -441,13 +507,13 @@ void ScriptDocument::insert(QTextCursor &cursor, QStringView script)
     cursor.endEditBlock();
 }
 
-bool ScriptDocument::insertDocumentText(QTextCursor &cursor, const DocumentText &text, bool shape)
+bool ScriptDocument::insertDocumentText(QTextCursor &cursor, const DocumentText &text, bool shape, int lineBlocks)
 {
     // Nothing shown in pieces, nothing to cut, nothing standing in: the
     // editor's own insertion. The text never takes the format of a stand-in
     // before it.
-    const int lineBlocks =
-        m_text->findBlock(cursor.selectionStart()).length() + m_text->findBlock(cursor.selectionEnd()).length();
+    if (lineBlocks < 0)
+        lineBlocks = m_text->findBlock(cursor.selectionStart()).length() + m_text->findBlock(cursor.selectionEnd()).length();
     if (!m_piecesMade && text.standIns.empty() && lineBlocks + longestLine(text.text) <= cutAbove) {
         cursor.insertText(text.text, QTextCharFormat());
         return false;
@@ -566,8 +632,14 @@ void ScriptDocument::replaceEach(QTextCursor &cursor, std::span<const Edit> edit
 {
     if (edits.empty())
         return;
-    // The edits' places in the document, found in one walk over the blocks.
-    std::vector<std::pair<int, int>> places;
+    // The edits' places in the document, and the lengths of the blocks
+    // they start and end in, found in one walk over the blocks.
+    struct Place {
+        int start;
+        int removed;
+        int blocks;
+    };
+    std::vector<Place> places;
     places.reserve(edits.size());
     QTextBlock block = m_text->begin();
     qsizetype blockStart = 0;  // the block's script offset
@@ -585,7 +657,9 @@ void ScriptDocument::replaceEach(QTextCursor &cursor, std::span<const Edit> edit
     };
     for (const Edit &edit : edits) {
         const int start = positionOf(edit.start);
-        places.emplace_back(start, positionOf(edit.start + edit.length) - start);
+        const int startBlock = block.length();
+        const int removed = positionOf(edit.start + edit.length) - start;
+        places.push_back({start, removed, startBlock + block.length()});
     }
     // From the last to the first, so that no edit moves the places of the
     // ones still to come; the lines are shaped once all are in, since a
@@ -596,10 +670,10 @@ void ScriptDocument::replaceEach(QTextCursor &cursor, std::span<const Edit> edit
     bool shape = false;
     cursor.beginEditBlock();
     for (std::size_t i = edits.size(); i-- > 0;) {
-        const auto [start, removed] = places[i];
+        const auto [start, removed, blocks] = places[i];
         cursor.setPosition(start);
         cursor.setPosition(start + removed, QTextCursor::KeepAnchor);
-        shape = insertDocumentText(cursor, toDocumentText(edits[i].text), false) || shape;
+        shape = insertDocumentText(cursor, toDocumentText(edits[i].text), false, blocks) || shape;
         const int size = cursor.position() - start;
         if (i + 1 == edits.size()) {
             lastSize = size;
@@ -609,7 +683,7 @@ void ScriptDocument::replaceEach(QTextCursor &cursor, std::span<const Edit> edit
         }
     }
     if (shape)
-        shapeLines(places.front().first, places.back().first + grownPositions + lastSize);
+        shapeLines(places.front().start, places.back().start + grownPositions + lastSize);
     cursor.endEditBlock();
     cursor.setPosition(toPosition(edits.back().start + grown + edits.back().text.size()));
 }
@@ -741,6 +815,8 @@ void ScriptDocument::contentsChange(int position, int removed, int added)
     const qsizetype now = length();
     const qsizetype removedScript = addedScript - (now - m_length);
     m_length = now;
+    m_editPosition = position;
+    m_editAdded = addedNow;
     ++m_revision;
     emit edited(offset, removedScript, addedScript);
     emit contentChanged();

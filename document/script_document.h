@@ -53,6 +53,8 @@ public:
     QString text() const;
     // `length` characters of the script text from `offset` (clamped to it).
     QString text(qsizetype offset, qsizetype length) const;
+    // While edited() is announced: the script text the edit put in.
+    QString editedText() const { return scriptText(m_editPosition, m_editAdded); }
     // Length of the script text (CR LF counts two).
     qsizetype length() const;
     int lineCount() const;
@@ -176,13 +178,17 @@ private:
     // The script text of the document's raw text from `base` on, leaving
     // out the breaks before pieces at `skipped` (ascending).
     QString scriptOf(QStringView raw, std::span<const int> skipped, int base) const;
+    // The character the U+FFFD at `position` stands for (itself when it
+    // stands for nothing).
+    char16_t standingFor(int position) const;
     void insertText(QTextCursor &cursor, const DocumentText &text, qsizetype from, qsizetype to);
     void contentsChange(int position, int removed, int added);
     // Inserts document text at the cursor, replacing its selection; every
     // line break goes in as a line break, whichever block the cursor is in.
     // The lines it touches are shaped after it, unless `shape` is false;
-    // false when there was nothing to shape.
-    bool insertDocumentText(QTextCursor &cursor, const DocumentText &text, bool shape = true);
+    // false when there was nothing to shape. `lineBlocks`, when known, is
+    // the length of the blocks the cursor's selection starts and ends in.
+    bool insertDocumentText(QTextCursor &cursor, const DocumentText &text, bool shape = true, int lineBlocks = -1);
     // Within an edit under way: the lines holding positions `from` to `to`
     // cut into pieces when longer than cutAbove, joined whole when not, and
     // no piece left empty.
@@ -208,6 +214,8 @@ private:
     scriptfile::Reading m_reading;
     int m_positions = 0;
     qsizetype m_length = 0;
+    int m_editPosition = 0;  // of the edit being announced, and the positions it added
+    int m_editAdded = 0;
     quint64 m_revision = 0;
     bool m_replacing = false;
     // The positions of the breaks before the pieces that continue a line,

@@ -14,8 +14,8 @@ TextReader::TextReader(const ScriptDocument &document, Edits edits)
     , m_edits(edits)
 {
     m_editedConnection = QObject::connect(&document, &ScriptDocument::edited,
-                                          [this](qsizetype offset, qsizetype removed, qsizetype added) {
-                                              edited(offset, removed, added);
+                                          [this](qsizetype offset, qsizetype removed, qsizetype) {
+                                              edited(offset, removed);
                                           });
     m_replacedConnection = QObject::connect(&document, &ScriptDocument::replacedWhole, [this] { m_read = 0; });
 }
@@ -26,7 +26,7 @@ TextReader::~TextReader()
     QObject::disconnect(m_replacedConnection);
 }
 
-void TextReader::edited(qsizetype offset, qsizetype removed, qsizetype added)
+void TextReader::edited(qsizetype offset, qsizetype removed)
 {
     if (m_edits == Edits::ReadAgain || offset > m_read || m_read == 0) {
         m_read = std::min(m_read, offset);
@@ -36,9 +36,9 @@ void TextReader::edited(qsizetype offset, qsizetype removed, qsizetype added)
     // is copied later as it will be then.
     m_text.truncate(m_read);
     if (offset + removed <= m_read)
-        m_text.replace(offset, removed, m_document.text(offset, added));
+        m_text.replace(offset, removed, m_document.editedText());
     else
-        m_text = m_text.first(offset) + m_document.text(offset, added);
+        m_text = m_text.first(offset) + m_document.editedText();
     m_read = m_text.size();
 }
 

@@ -36,7 +36,9 @@ public:
     void release();
 
 private:
-    void edited(qsizetype offset, qsizetype removed, qsizetype added);
+    // The edit being announced: `removed` characters at `offset` gave way
+    // to the document's editedText().
+    void edited(qsizetype offset, qsizetype removed);
 
     const ScriptDocument &m_document;
     Edits m_edits;

@@ -337,6 +337,21 @@ void ScriptEdit::showOffset(qsizetype offset)
     ensureCursorVisible();
 }
 
+void ScriptEdit::showSelection(qsizetype start, qsizetype length)
+{
+    select(start, length);
+    ensureCursorVisible();
+}
+
+void ScriptEdit::whenViewMoves(QObject *context, std::function<void()> moved)
+{
+    // A repaint of a line for a keystroke or the caret's blink is no move.
+    connect(this, &QPlainTextEdit::updateRequest, context, [this, moved = std::move(moved)](const QRect &rect, int dy) {
+        if (dy != 0 || rect.contains(viewport()->rect()))
+            moved();
+    });
+}
+
 void ScriptEdit::showLine(int line)
 {
     QTextCursor cursor(m_document.lineBlock(line));

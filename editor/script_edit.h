@@ -8,6 +8,7 @@
 #pragma once
 
 #include "document/script_document.h"
+#include "editor/find_target.h"
 
 #include <QFont>
 #include <QPlainTextEdit>
@@ -26,7 +27,7 @@ QFont gothicFont();
 // The same Gothic for the rest of the interface: 9 points, regular.
 QFont interfaceFont();
 
-class ScriptEdit : public QPlainTextEdit
+class ScriptEdit : public QPlainTextEdit, public FindTarget
 {
     Q_OBJECT
 
@@ -34,7 +35,7 @@ public:
     // Shows `document`, which must outlive the view.
     explicit ScriptEdit(ScriptDocument &document, QWidget *parent = nullptr);
 
-    ScriptDocument &script() const { return m_document; }
+    ScriptDocument &script() const override { return m_document; }
 
     // The whole script text, exactly as it was set and inserted: line breaks
     // CR LF, a lone LF kept as a lone LF.
@@ -47,18 +48,18 @@ public:
     // Places the caret, clearing any selection. An offset past the end goes
     // to the end; one between CR and LF goes before the CR.
     void setCaret(qsizetype offset);
-    qsizetype selectionStart() const;
-    qsizetype selectionLength() const;
+    qsizetype selectionStart() const override;
+    qsizetype selectionLength() const override;
     // Selects `length` characters from `start`; the caret ends at the far end.
     void select(qsizetype start, qsizetype length);
 
     // The one way a fragment enters the script: it replaces the selection,
     // or goes in at the caret, and the caret stands right after it with
     // nothing selected. One undo step; no copy of the whole text.
-    void insert(QStringView fragment);
+    void insert(QStringView fragment) override;
     // Several replacements, in script offsets, as one edit and one undo
     // step; the caret stands after the last one, nothing selected.
-    void replaceEach(std::span<const ScriptDocument::Edit> edits);
+    void replaceEach(std::span<const ScriptDocument::Edit> edits) override;
 
     // How the script is shown: lines wrapped at the view's width (lines are
     // still counted as the file counts them), a gutter of line numbers, the
@@ -80,29 +81,26 @@ public:
     void showOffset(qsizetype offset);
     // Puts the caret at the start of a script line (from 0), in the middle
     // of the view.
-    void showLine(int line);
+    void showLine(int line) override;
+    void showSelection(qsizetype start, qsizetype length) override;
 
     // The script lines on screen, first and last (the last may be cut off at
     // the bottom).
-    std::pair<int, int> shownLines() const;
+    std::pair<int, int> shownLines() const override;
     // The script offsets of the first and the last character on screen.
-    std::pair<qsizetype, qsizetype> shownRange() const;
+    std::pair<qsizetype, qsizetype> shownRange() const override;
     // The same as blocks, for the view's own layers.
     std::pair<QTextBlock, QTextBlock> shownBlocks() const;
 
     // Marks drawn over the text, in layers: each capability takes a layer
     // and sets its own marks, leaving the other layers as they are. Marks
-    // never touch the text, the undo stack or contentChanged().
-    struct Range {
-        qsizetype start;  // script offset
-        qsizetype length;
-        friend bool operator==(const Range &, const Range &) = default;
-    };
-    using MarkLayer = int;
-    MarkLayer addMarkLayer(const QTextCharFormat &format);
-    void setMarks(MarkLayer layer, const std::vector<Range> &ranges);
-    // Where a layer's marks stand now: they move with the text around them.
-    std::vector<Range> marks(MarkLayer layer) const;
+    // never touch the text, the undo stack or contentChanged(). Where a
+    // layer's marks stand now: they move with the text around them.
+    MarkLayer addMarkLayer(const QTextCharFormat &format) override;
+    void setMarks(MarkLayer layer, const std::vector<Range> &ranges) override;
+    std::vector<Range> marks(MarkLayer layer) const override;
+    void whenViewMoves(QObject *context, std::function<void()> moved) override;
+    void focusText() override { setFocus(); }
 
 signals:
     // After every change of the content, and only then.

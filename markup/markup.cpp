@@ -1,22 +1,23 @@
 #include "markup/markup.h"
 
 #include "catalogues/catalogue.h"
+#include "markup/names.h"
 
 #include <initializer_list>
 
 namespace markup {
 namespace {
 
-// Plain concatenation of a fragment's pieces.
-QString cat(std::initializer_list<QStringView> pieces)
+// Plain concatenation of a fragment's parts.
+QString cat(std::initializer_list<QStringView> parts)
 {
     qsizetype size = 0;
-    for (QStringView piece : pieces)
-        size += piece.size();
+    for (QStringView part : parts)
+        size += part.size();
     QString out;
     out.reserve(size);
-    for (QStringView piece : pieces)
-        out.append(piece);
+    for (QStringView part : parts)
+        out.append(part);
     return out;
 }
 
@@ -30,20 +31,16 @@ QString sectionScaffold(std::u16string_view label)
 QString titleCall()
 {
     const std::u16string_view music = catalogues::music[catalogues::titleCallMusicRow].name;
+    using namespace names;
     return cat({u"<!-- ", titleLabel, u" -->\r\n", bgmTag(music),
-                u"<CURTAIN>\r\n"
-                u"<EXIT>\r\n"
-                u"<BACKGROUND COLOR=\"",
-                whiteColour,
-                u"\">\r\n"
-                u"</CURTAIN EFFECT=\"EF_NONE\">\r\n"
-                u"<ENTER NAME=\"ロゴ\">\r\n"
-                u"<ACT NAME=\"ロゴ\" SRC=\"",
-                titleLogo, u"\" FOLDER=\"", adultFolder,
-                u"\">\r\n"
-                u"<BACKGROUND SRC=\"",
-                titleBackground, u"\" FOLDER=\"", adultFolder,
-                u"\" EFFECT=\"EF_FADEIN\">\r\n"
+                u"<", curtain, u">\r\n",
+                u"<", exit, u">\r\n",
+                u"<", background, u" ", color, u"=\"", whiteColour, u"\">\r\n",
+                u"</", curtain, u" ", effect, u"=\"EF_NONE\">\r\n",
+                u"<", enter, u" ", name, u"=\"ロゴ\">\r\n",
+                u"<", act, u" ", name, u"=\"ロゴ\" ", src, u"=\"", titleLogo, u"\" ", folder, u"=\"", adultFolder, u"\">\r\n",
+                u"<", background, u" ", src, u"=\"", titleBackground, u"\" ", folder, u"=\"", adultFolder,
+                u"\" ", effect, u"=\"EF_FADEIN\">\r\n"
                 u"<NL>\r\n"
                 u"    任意のタイトル  <P>\r\n"
                 u"<NL>\r\n"
@@ -52,12 +49,12 @@ QString titleCall()
 
 QString bgmTag(QStringView title)
 {
-    return cat({u"<BGM SRC=\"", title, u"\">\r\n"});
+    return cat({u"<", names::bgm, u" ", names::src, u"=\"", title, u"\">\r\n"});
 }
 
 QString soundTag(QStringView name)
 {
-    return cat({u"<SOUND SRC=\"", name, u"\" FOLDER=\"", adultFolder, u"\">\r\n"});
+    return cat({u"<", names::sound, u" ", names::src, u"=\"", name, u"\" ", names::folder, u"=\"", adultFolder, u"\">\r\n"});
 }
 
 QString commentLine(QStringView text)
@@ -65,14 +62,29 @@ QString commentLine(QStringView text)
     return cat({u"<!--- \" ", text, u" \" --->\r\n"});
 }
 
+std::optional<QStringView> commentLineText(QStringView line)
+{
+    static const std::pair<QString, QString> shape = [] {
+        const QString marker(QChar(0xFFFF));
+        QString comment = commentLine(marker);
+        comment.chop(2);  // its CR LF
+        const qsizetype at = comment.indexOf(marker);
+        return std::pair{comment.first(at), comment.sliced(at + 1)};
+    }();
+    const auto &[before, after] = shape;
+    if (line.size() <= before.size() + after.size() || !line.startsWith(before) || !line.endsWith(after))
+        return std::nullopt;
+    return line.sliced(before.size(), line.size() - before.size() - after.size());
+}
+
 QString backgroundHead(QStringView source)
 {
-    return cat({u"<BACKGROUND SRC=\"", source, u"\" FOLDER=\""});
+    return cat({u"<", names::background, u" ", names::src, u"=\"", source, u"\" ", names::folder, u"=\""});
 }
 
 QString actHead(QStringView picture)
 {
-    return cat({u"<ACT NAME=\"人\" SRC=\"", picture, u"\" FOLDER=\""});
+    return cat({u"<", names::act, u" ", names::name, u"=\"人\" ", names::src, u"=\"", picture, u"\" ", names::folder, u"=\""});
 }
 
 QString folderTail(InstallType type)

@@ -1,5 +1,5 @@
 // The DNML this program writes. Every fragment is plain concatenation of
-// literal pieces and the caller's variable pieces, inserted verbatim:
+// literal parts and the caller's variable parts, inserted verbatim:
 // nothing is escaped or checked. Every line break written is CR LF.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace markup {
@@ -77,6 +78,8 @@ QString soundTag(QStringView name);
 // The comment line a picture picker writes before its tag, so that the
 // script says in words what the picture is: <!--- " text " ---> and CR LF.
 QString commentLine(QStringView text);
+// The text of such a comment line (without its CR LF); none for any other line.
+std::optional<QStringView> commentLineText(QStringView line);
 
 // Tag heads, up to and including the opening quote of the FOLDER= value;
 // folderTail() closes them.

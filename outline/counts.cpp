@@ -119,7 +119,7 @@ LineCount countLine(QStringView line, dnml::State state, const std::vector<dnml:
     from = std::clamp<qsizetype>(from, 0, line.size());
     to = std::clamp<qsizetype>(to, from, line.size());
     Counter counter;
-    // What lies between the pieces is prose outside a tag, and a blank
+    // What lies between the spans is prose outside a tag, and a blank
     // inside one.
     bool inTag = state == State::Tag || state == State::TagStart;
     qsizetype at = 0;

@@ -43,7 +43,7 @@ struct LineCount {
 
 // The visible characters of `line` (without its line break) between
 // columns `from` and `to`, the line lexed from `state`; `spans` are its
-// pieces as dnml::lexLine() gives them from that state.
+// spans as dnml::lexLine() gives them from that state.
 LineCount countLine(QStringView line, dnml::State state, const std::vector<dnml::Span> &spans, qsizetype from,
                     qsizetype to);
 // The same, lexing the line itself.

@@ -3,6 +3,7 @@
 #include "catalogues/catalogue.h"
 #include "dnml/tag.h"
 #include "markup/markup.h"
+#include "markup/names.h"
 
 #include <algorithm>
 #include <deque>
@@ -61,16 +62,13 @@ private:
     std::unordered_map<std::u16string_view, QString> m_names;
 };
 
-const Names &names()
+const Names &pictureNames()
 {
     static const Names instance;
     return instance;
 }
 
-bool is(QStringView name, QStringView element)
-{
-    return name.size() == element.size() && (name == element || name.compare(element, Qt::CaseInsensitive) == 0);
-}
+using dnml::sameName;
 
 constexpr char16_t headingMarks[] = u"■□●◆";
 
@@ -116,11 +114,11 @@ public:
 
     // A tag begun in the parts so far and not yet closed, whose text the
     // parts must keep.
-    bool tagOpen() const { return m_tag.open; }
+    bool tagOpen() const { return m_tags.open(); }
 
     Survey finish()
     {
-        finishTag();
+        m_tags.finish([this](const dnml::Tag &tag) { ended(tag); });
         return std::move(m_survey);
     }
 
@@ -129,58 +127,42 @@ private:
     {
         for (const Span &span : m_spans) {
             const qsizetype at = span.start;  // within the line: no offset of the outline's is kept
-            const QStringView piece = line.sliced(at, span.length);
-            switch (span.token) {
-            case Token::TagOpen:
-                finishTag();
+            const QStringView spanText = line.sliced(at, span.length);
+            const auto took = m_tags.take(span, spanText, at, [this](const dnml::Tag &tag) { ended(tag); });
+            if (took == dnml::TagReader::Took::Opened)
                 m_tagLine = m_line;
-                m_tag.take(span, piece, at);
-                break;
-            case Token::TagClose:
-                m_tag.take(span, piece, at);
-                finishTag();
-                break;
-            case Token::Comment:
-                finishTag();
-                comment(piece);
-                break;
-            default:
-                m_tag.take(span, piece, at);
-                break;
-            }
+            else if (span.token == Token::Comment)
+                comment(spanText);
         }
     }
 
     // A tag is taken once its ">" is read; one cut short by another "<"
     // (or by a comment, or the end) is no tag the player would follow.
-    void finishTag()
+    void ended(const dnml::Tag &tag)
     {
-        if (!m_tag.open)
-            return;
-        m_tag.open = false;
-        if (m_tag.closed)
-            judge();
+        if (tag.closed)
+            judge(tag);
     }
 
-    void judge()
+    void judge(const dnml::Tag &tag)
     {
-        const QStringView name = m_tag.name;
-        const dnml::Attribute *src = m_tag.attribute(u"SRC");
-        if (m_tag.closing) {
-            if (is(name, u"CURTAIN"))
+        using namespace markup::names;
+        const dnml::Attribute *source = tag.attribute(src);
+        if (tag.closing) {
+            if (tag.is(curtain))
                 m_survey.curtains.push_back({m_tagLine, 0});
             return;
         }
-        if (is(name, u"BACKGROUND")) {
-            const dnml::Attribute *colour = m_tag.attribute(u"COLOR");
+        if (tag.is(background)) {
+            const dnml::Attribute *colour = tag.attribute(color);
             int value = -1;
-            if (src)
-                value = named(m_pictures, src->value, [](QStringView ref) { return names().of(ref); });
+            if (source)
+                value = named(m_pictures, source->value, [](QStringView ref) { return pictureNames().of(ref); });
             else if (colour)
                 value = named(m_colours, colour->value, [](QStringView c) {
-                    if (is(c, markup::blackColour))
+                    if (sameName(c, markup::blackColour))
                         return QStringLiteral(u"黒画面");
-                    if (is(c, markup::whiteColour))
+                    if (sameName(c, markup::whiteColour))
                         return QStringLiteral(u"白画面");
                     return QStringLiteral(u"背景色 %1").arg(c);
                 });
@@ -188,30 +170,30 @@ private:
                 return;
             m_survey.backgrounds.push_back({m_tagLine, value});
             m_survey.items.push_back({ItemKind::Scene, m_tagLine, m_survey.names[std::size_t(value)]});
-        } else if (is(name, u"ACT")) {
-            const dnml::Attribute *slot = m_tag.attribute(u"NAME");
-            if (slot && src)
+        } else if (tag.is(act)) {
+            const dnml::Attribute *slot = tag.attribute(name);
+            if (slot && source)
                 m_survey.casting[std::size_t(slotOf(slot->value))].push_back(
-                    {m_tagLine, named(m_pictures, src->value, [](QStringView ref) { return names().of(ref); })});
-        } else if (is(name, u"EXIT")) {
-            if (const dnml::Attribute *slot = m_tag.attribute(u"NAME"))
+                    {m_tagLine, named(m_pictures, source->value, [](QStringView ref) { return pictureNames().of(ref); })});
+        } else if (tag.is(markup::names::exit)) {
+            if (const dnml::Attribute *slot = tag.attribute(name))
                 m_survey.casting[std::size_t(slotOf(slot->value))].push_back({m_tagLine, -1});
             else
                 for (std::vector<Survey::Cue> &cues : m_survey.casting)
                     cues.push_back({m_tagLine, -1});
-        } else if (is(name, u"BGM")) {
-            if (src)
-                m_survey.music.push_back({m_tagLine, named(m_music, src->value, [](QStringView title) {
+        } else if (tag.is(bgm)) {
+            if (source)
+                m_survey.music.push_back({m_tagLine, named(m_music, source->value, [](QStringView title) {
                                               return title.toString();
                                           })});
-        } else if (is(name, u"CURTAIN")) {
+        } else if (tag.is(curtain)) {
             m_survey.curtains.push_back({m_tagLine, 1});
         }
     }
 
-    void comment(QStringView piece)
+    void comment(QStringView spanText)
     {
-        QStringView inner = piece.sliced(4);
+        QStringView inner = spanText.sliced(4);
         if (inner.endsWith(u"-->"))
             inner.chop(3);
         const QStringView label = inner.trimmed();
@@ -251,7 +233,7 @@ private:
     std::vector<Span> m_spans;
     State m_state = State::Text;
     int m_line = 0;
-    dnml::Tag m_tag;
+    dnml::TagReader m_tags;
     int m_tagLine = 0;
     // The names met, by the reference the tag gave; the keys are copies,
     // since the parts of the text go once read.

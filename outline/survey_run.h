@@ -3,11 +3,11 @@
 // keystroke waits long behind it; the worker surveys the lines copied so
 // far while the rest is read, and the survey comes back by finished() only
 // if the text has not changed meanwhile: a survey of a text that is gone is
-// dropped, never shown. A run asked for while one is under way follows it.
+// dropped, never shown. A run asked for while one is under way cancels it.
 #pragma once
 
+#include "document/background_run.h"
 #include "document/text_reader.h"
-#include "document/worker.h"
 #include "outline/survey.h"
 
 #include <QObject>
@@ -33,7 +33,7 @@ public:
     // delivered if it is of the text as it is then.
     void stop();
     // True when the text changed since the last survey delivered.
-    bool stale() const;
+    bool stale() const { return m_run.stale(); }
     // The last survey delivered; null before the first.
     const std::shared_ptr<const Survey> &survey() const { return m_survey; }
 
@@ -48,19 +48,15 @@ private:
     void readSome();
     // The worker surveys the copy from its start.
     void restart();
-    void done(quint64 revision, std::shared_ptr<const Survey> survey);
 
     const ScriptDocument &m_document;
     TextReader m_reader;
     QTimer m_slices;
     std::shared_ptr<const Survey> m_survey;
-    quint64 m_surveyed = ~quint64(0);  // the revision m_survey is of
-    quint64 m_reading = 0;             // the revision the copy under way is of
-    qsizetype m_fed = 0;               // how much of the copy the worker has had
-    bool m_surveying = false;          // the copy is whole and on the worker
-    bool m_again = false;
+    quint64 m_reading = 0;  // the revision the copy under way is of
+    qsizetype m_fed = 0;    // how much of the copy the worker has had
     std::unique_ptr<SurveyBuilder> m_builder;  // the worker's alone
-    Worker m_worker;  // last: stopped before anything its jobs reply to
+    BackgroundRun m_run;  // last: its worker stopped before anything its jobs use
 };
 
 } // namespace outline

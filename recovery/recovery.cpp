@@ -71,7 +71,7 @@ bool Recovery::offer(const Ask &ask)
     return false;
 }
 
-void Recovery::edited(qsizetype offset, qsizetype removed, qsizetype added)
+void Recovery::edited(qsizetype offset, qsizetype removed, qsizetype)
 {
     if (!m_on || m_copying)
         return;  // a copy under way folds the edit in
@@ -81,7 +81,7 @@ void Recovery::edited(qsizetype offset, qsizetype removed, qsizetype added)
         beginCopy();
         return;
     }
-    m_journal.record(offset, removed, m_document.text(offset, added));
+    m_journal.record(offset, removed, m_document.editedText());
 }
 
 void Recovery::replacedWhole(ScriptDocument::Origin origin)

@@ -6,20 +6,7 @@
 # headings, the counts of the script, the scene and the selection, and
 # what is on stage at the caret, and the sprite picker of 星野ゆら open on
 # the window's corner.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-bash scripts/setup.sh >/dev/null
-command -v import >/dev/null || { apt-get update -qq && apt-get install -y -qq imagemagick >/dev/null; }
-
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $app $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n 1 "$work/display") HOME=$work XDG_RUNTIME_DIR=$work XDG_DATA_HOME=$work/data
-openbox >/dev/null 2>&1 &
-wm=$!
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+source "$(dirname "$0")/screen_lib.sh"
 
 sed 's/$/\r/' <<'EOF' | iconv -f UTF-8 -t CP932 >"$work/雪の駅.dnml"
 <!-- 前書き -->
@@ -53,7 +40,6 @@ main=$(xdotool search --sync --name '^Scrivlet\(ORVEN\)$' | head -n 1)
 xdotool windowactivate --sync "$main"
 xdotool windowsize --sync "$main" 700 740
 sleep 1
-key() { xdotool key --delay 80 "$@"; sleep 0.3; }
 key ctrl+g; xdotool type --delay 50 "8"; key Return   # line 8
 for _ in $(seq 7); do xdotool key shift+Down; done    # lines 8 to 14 selected
 key F7
@@ -65,9 +51,4 @@ key space
 sleep 1
 key Down Down Down
 sleep 0.5
-read -r x y w h < <(xwininfo -id "$main" -frame |
-  awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}')
-mkdir -p docs
-# The frame reaches a little beyond the client window.
-import -window root -crop "$((w + 8))x$((h + 30))+$((x - 4))+$((y - 24))" docs/screenshot.png
-echo "docs/screenshot.png written"
+picture "$main" screenshot.png

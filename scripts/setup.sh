@@ -16,6 +16,7 @@ packages=(
   dpkg-dev fakeroot lintian file       # the Debian package: dpkg-shlibdeps, and checking it
   fcitx5 fcitx5-mozc fcitx5-frontend-qt6 dbus util-linux   # Japanese typed through a real input method, as its own user
   at-spi2-core python3-pyatspi         # what a screen reader is told, walked over AT-SPI
+  libmecab-dev mecab-ipadic-utf8       # reading the prose: MeCab and its IPA dictionary
 )
 missing=()
 for package in "${packages[@]}"; do

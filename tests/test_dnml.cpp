@@ -209,6 +209,8 @@ void TestDnml::findings_data()
     QTest::newRow("music: unknown title, closest title offered")
         << u"<BGM SRC=\"Snow Dorp\">"_s << u"1:11 \"Snow Dorp\" はゲームにありません。もしかして \"Snow Drop\"?"_s;
     QTest::newRow("music: a known title passes") << u"<BGM SRC=\"Snow Drop\">"_s << u""_s;
+    QTest::newRow("music: the value on the line after its name, as the outline reads it")
+        << u"<BGM SRC=\r\n\"Snow Dorp\">"_s << u"2:2 \"Snow Dorp\" はゲームにありません。もしかして \"Snow Drop\"?"_s;
     QTest::newRow("music: a sound effect is no music, and no title is near it")
         << u"<BGM SRC=\"チャイム\">"_s << u"1:11 \"チャイム\" はゲームにありません。"_s;
     QTest::newRow("music: nothing near, no guess") << u"<BGM SRC=\"夜想曲\">"_s << u"1:11 \"夜想曲\" はゲームにありません。"_s;

@@ -1,5 +1,6 @@
 // The document without any widget: edits reported exactly, copies of the
 // text that follow the edits, and the worker's order and replies.
+#include "document/background_run.h"
 #include "document/script_document.h"
 #include "document/settings.h"
 #include "document/text_reader.h"
@@ -255,6 +256,61 @@ private slots:
                  (QStringList{u"/台本/3.dnml"_s, u"/台本/11.dnml"_s, u"/台本/10.dnml"_s, u"/台本/9.dnml"_s,
                               u"/台本/8.dnml"_s, u"/台本/7.dnml"_s, u"/台本/6.dnml"_s, u"/台本/5.dnml"_s,
                               u"/台本/4.dnml"_s}));
+    }
+
+    // A run's result comes back only while the run is the latest and the
+    // text is as it was; a new run, or the run's end, stops the job under
+    // way, which gives up at once.
+    void backgroundRunsDeliverOnlyWhatIsCurrent()
+    {
+        ScriptDocument document;
+        document.replaceWhole(u"a"_s, ScriptDocument::Origin::Started);
+        QList<int> delivered;
+        std::atomic<int> stopped = 0;
+        std::atomic<bool> running = false;
+        const auto endless = [&stopped, &running](const BackgroundRun::Cancel &cancel) {
+            running = true;
+            while (!cancel.load())
+                QThread::msleep(1);
+            ++stopped;
+            return -1;
+        };
+        const auto deliver = [&delivered](int value) { delivered << value; };
+        {
+            BackgroundRun run(document, u"test"_s);
+            run.begin();
+            run.post([](const BackgroundRun::Cancel &) { return 1; }, deliver);
+            QTRY_COMPARE(delivered, QList<int>{1});
+            QVERIFY(!run.stale());
+            // The text moved on while the job ran: its result is dropped.
+            run.begin();
+            run.post([&document](const BackgroundRun::Cancel &) { return 2; }, deliver);
+            QTextCursor(document.textDocument()).insertText(u"b"_s);
+            QTRY_VERIFY(!run.busy());
+            QCOMPARE(delivered, QList<int>{1});
+            QVERIFY(run.stale());
+            // A job that only feeds a later one delivers nothing.
+            run.begin();
+            run.post([](const BackgroundRun::Cancel &) {});
+            QTRY_VERIFY(!run.busy());
+            QVERIFY(run.stale());
+            // A new run stops the one under way, and only its result comes.
+            run.begin();
+            run.post(endless, deliver);
+            QTRY_VERIFY(running.load());
+            run.begin();
+            run.post([](const BackgroundRun::Cancel &) { return 3; }, deliver);
+            QTRY_COMPARE(delivered, (QList<int>{1, 3}));
+            QCOMPARE(stopped.load(), 1);
+            // Gone with a job under way: the job stops, nothing comes.
+            running = false;
+            run.begin();
+            run.post(endless, deliver);
+            QTRY_VERIFY(running.load());
+        }
+        QCOMPARE(stopped.load(), 2);
+        QCoreApplication::processEvents();
+        QCOMPARE(delivered, (QList<int>{1, 3}));
     }
 
     void workerRunsInOrderAndRepliesOnTheCallersThread()

@@ -40,6 +40,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// Where a widget stands in the window's client area, whatever frame holds it.
+QRect inClient(const QWidget *widget)
+{
+    const QWidget *client = widget->window()->findChild<QWidget *>(QStringLiteral("client"));
+    return QRect(widget->mapTo(client, QPoint(0, 0)), widget->size());
+}
+
 const QString crlf = QStringLiteral("\r\n");
 
 // The starting document, line by line as an author reads it.
@@ -67,12 +74,6 @@ QString startingDocument()
 }
 
 using Action = std::function<void(Editor &)>;
-
-// Where a widget of the window stands in its client area, whatever holds it.
-QRect inClient(const QWidget *widget)
-{
-    return {widget->mapTo(widget->window()->findChild<QWidget *>(u"client"_s), QPoint()), widget->size()};
-}
 
 // The program's own interface font for as long as it lives, `scale` times
 // its size (a desktop that draws letters at 150 % gives 1.5).
@@ -265,13 +266,14 @@ void TestMainWindow::menusStandInOrderWithUniqueAccessKeys()
         layout << menu->objectName() + u": "_s + items.join(u' ');
     }
     QCOMPARE(layout, (QStringList{
-                         QStringLiteral("mnu_file: mnu_open mnu_save mnu_overwrite mnu_recent -mnu_ber1 mnu_exit"),
+                         QStringLiteral("mnu_file: mnu_open mnu_save mnu_overwrite mnu_name_version mnu_versions mnu_recent -mnu_ber1 mnu_exit"),
                          QStringLiteral("mnu_type: mnu_insto_type_0 mnu_insto_type_1"),
                          QStringLiteral("mnu_sengen: mnu_maegaki mnu_taitlecall mnu_honpen mnu_atogaki"),
                          QStringLiteral("mnu_event_cg: mnu_demo -ber2 mnu_hosino mnu_chitose mnu_sizuku mnu_rin mnu_yuzuki"),
-                         QStringLiteral("mnu_search: mnu_find mnu_find_next mnu_find_previous mnu_replace -mnu_ber3 mnu_jump mnu_palette"),
+                         QStringLiteral("mnu_search: mnu_find mnu_find_next mnu_find_previous mnu_replace -mnu_ber3 mnu_jump mnu_palette "
+                                        "mnu_usages"),
                          QStringLiteral("mnu_view: mnu_colours -mnu_ber4 mnu_check mnu_next mnu_previous -mnu_ber5 "
-                                        "mnu_wrap mnu_line_numbers mnu_blanks mnu_font_size mnu_outline"),
+                                        "mnu_wrap mnu_line_numbers mnu_blanks mnu_font_size mnu_outline mnu_prose"),
                      }));
 }
 
@@ -1012,8 +1014,7 @@ void TestMainWindow::aChangeOnDiskIsToldWhenTheWindowComesBack()
     comeBack();
     QVERIFY(notice->isVisible());
     QCOMPARE(editor.text()->text(), u"<P>"_s);  // nothing reloaded by itself
-    const QRect text = inClient(editor.text());
-    QCOMPARE(notice->geometry().bottom() + 1, text.top());
+    QCOMPARE(inClient(notice).bottom() + 1, inClient(editor.text()).top());
     notice->findChild<QPushButton *>(u"diskNoticeReload"_s)->click();
     QCOMPARE(editor.text()->text(), u"<BGM SRC=\"x\">\r\n<P>"_s);
     QVERIFY(!notice->isVisible());

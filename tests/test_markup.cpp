@@ -23,6 +23,8 @@ private slots:
     void skeletonCaretLandsInsideTheBrackets();
     void titleCallPlaysTheTitleTheme();
     void startingDocumentKeepsItsOddSpacing();
+    void commentLineTextIsReadBack_data();
+    void commentLineTextIsReadBack();
 };
 
 void TestMarkup::fragments_data()
@@ -100,6 +102,25 @@ void TestMarkup::startingDocumentKeepsItsOddSpacing()
     QVERIFY(lines[7].startsWith(u" COMMENT =\""_s));
     QVERIFY(lines[10].contains(u".dnml\"FOLDER=\"PLAYER\">"_s));
     QCOMPARE(lines[11], u"<INCLUDE SRC=\"orven\\テンプレート.dnml\"FOLDER=\"PLAYER\">"_s);
+}
+
+void TestMarkup::commentLineTextIsReadBack_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("text");  // empty: no comment line
+    QString written = markup::commentLine(u"ゆら／制服・正面・笑顔");
+    written.chop(2);
+    QTest::newRow("a picker's comment line") << written << u"ゆら／制服・正面・笑顔"_s;
+    QTest::newRow("another comment") << u"<!-- ゆら／制服・正面・笑顔 -->"_s << QString();
+    QTest::newRow("nothing between the quotes") << u"<!--- \"  \" --->"_s << QString();
+    QTest::newRow("text after it") << written + u"<P>"_s << QString();
+}
+
+void TestMarkup::commentLineTextIsReadBack()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, text);
+    QCOMPARE(markup::commentLineText(line).value_or(QStringView()).toString(), text);
 }
 
 QTEST_APPLESS_MAIN(TestMarkup)

@@ -1,5 +1,6 @@
 // Text1's layer over the editor: offsets in which CR LF counts two, a text
 // that comes back exactly as it went in, and the one insertion.
+#include "editor/editor_frame.h"
 #include "editor/script_edit.h"
 #include "editor/status_line.h"
 #include "test_files.h"
@@ -9,6 +10,7 @@
 #include <QTextBlock>
 #include <QClipboard>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -33,6 +35,7 @@ private slots:
     void copyKeepsTheCharacters();
     void onlyContentChangesAreReported();
     void lineNumbersFitEachNewText();
+    void framePanelsTakeTheirHeightFromText1();
     void keysAtAPieceBreakActOnTheScript_data();
     void keysAtAPieceBreakActOnTheScript();
 };
@@ -290,6 +293,48 @@ void TestScriptEdit::lineNumbersFitEachNewText()
     cursor.insertText(u"a\nb"_s);
     QCOMPARE(edit.document()->blockCount(), 2);
     QVERIFY(gutter->width() < wide);
+}
+
+// The frame around Text1 alone, with no window: a notice over it, panels
+// under it in the order added, each taking its height while shown, with
+// the splitter's handle between them.
+void TestScriptEdit::framePanelsTakeTheirHeightFromText1()
+{
+    ScriptDocument document;
+    EditorFrame frame(document);
+    frame.resize(600, 400);
+    frame.show();
+    auto panel = [](int height) {
+        auto *widget = new QWidget;
+        widget->setFixedHeight(height);
+        widget->hide();
+        return widget;
+    };
+    const auto inFrame = [&frame](const QWidget *widget) {
+        return QRect(widget->mapTo(&frame, QPoint()), widget->size());
+    };
+    QWidget *notice = panel(25);
+    QWidget *first = panel(30);
+    QWidget *second = panel(20);
+    frame.addNotice(notice);
+    frame.addPanel(first);
+    frame.addPanel(second);
+    const int handle = frame.findChild<QSplitter *>(u"panelSplitter"_s)->handleWidth();
+    QTRY_COMPARE(inFrame(&frame.view()), QRect(0, 0, 600, 400));
+    notice->show();
+    second->show();
+    QTRY_COMPARE(inFrame(&frame.view()), QRect(0, 25, 600, 355 - handle));
+    QCOMPARE(inFrame(notice), QRect(0, 0, 600, 25));
+    QCOMPARE(inFrame(second), QRect(0, 380, 600, 20));
+    first->show();
+    first->setFixedHeight(40);  // a bar growing a second row
+    QTRY_COMPARE(inFrame(&frame.view()), QRect(0, 25, 600, 315 - 2 * handle));
+    QCOMPARE(inFrame(first), QRect(0, 340 - handle, 600, 40));
+    notice->hide();
+    first->hide();
+    second->hide();
+    QTRY_COMPARE(inFrame(&frame.view()), QRect(0, 0, 600, 400));
+    QCOMPARE(frame.view().objectName(), u"Text1"_s);
 }
 
 QTEST_MAIN(TestScriptEdit)

@@ -1,7 +1,7 @@
 #include "assets/ui/completion.h"
 
 #include "assets/ui/asset_list.h"
-#include "dnml/ui/highlighter.h"
+#include "editor/colouring.h"
 #include "editor/script_edit.h"
 #include "pickers/picker_host.h"
 
@@ -54,8 +54,7 @@ const std::vector<const Asset *> &offeredFor(markup::InstallType type, dnml::Ass
 
 } // namespace
 
-Completion::Completion(ScriptEdit &edit, dnml::Highlighter &states, PickerHost &host, RecentUse &recent,
-                       QObject *parent)
+Completion::Completion(ScriptEdit &edit, Colouring &states, PickerHost &host, RecentUse &recent, QObject *parent)
     : QObject(parent)
     , m_edit(edit)
     , m_states(states)
@@ -145,12 +144,13 @@ std::optional<Completion::Value> Completion::valueAtCaret() const
     QString lines[tagLines];
     lines[tagLines - 1] = text;
     int first = tagLines - 1;
-    dnml::State start = base == 0 ? m_states.lineState(line) : dnml::State::Text;
+    const auto stateOf = [this](int line) { return dnml::State(m_states.lineState(line)); };
+    dnml::State start = base == 0 ? stateOf(line) : dnml::State::Text;
     for (int before = line; base == 0 && (start == dnml::State::Tag || start == dnml::State::TagStart) && first > 0 &&
                             before > 0;) {
         --before;
         lines[--first] = script.lineText(before);
-        start = m_states.lineState(before);
+        start = stateOf(before);
     }
     QStringView views[tagLines];
     for (int i = first; i < tagLines; ++i)

@@ -21,9 +21,7 @@ class QFrame;
 class QTreeView;
 class ScriptEdit;
 
-namespace dnml {
-class Highlighter;
-}
+class Colouring;
 
 namespace assets {
 
@@ -34,11 +32,10 @@ class Completion : public QObject
     Q_OBJECT
 
 public:
-    // Completes in `edit`, whose line states `states` keeps; `host` says the
-    // install type in force; each row written is noted in `recent`. All
-    // must outlive it.
-    Completion(ScriptEdit &edit, dnml::Highlighter &states, PickerHost &host, RecentUse &recent,
-               QObject *parent = nullptr);
+    // Completes in `edit`, whose colouring keeps the DNML state each line
+    // starts in; `host` says the install type in force; each row written is
+    // noted in `recent`. All must outlive it.
+    Completion(ScriptEdit &edit, Colouring &states, PickerHost &host, RecentUse &recent, QObject *parent = nullptr);
     ~Completion() override;
 
     bool isShown() const;
@@ -78,7 +75,7 @@ private:
     void show(dnml::AssetTag tag, std::vector<const Asset *> rows);
 
     ScriptEdit &m_edit;
-    dnml::Highlighter &m_states;
+    Colouring &m_states;
     PickerHost &m_host;
     RecentUse &m_recent;
     QFrame *m_popup = nullptr;

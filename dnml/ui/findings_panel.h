@@ -11,11 +11,38 @@
 
 #include <vector>
 
+class QHBoxLayout;
 class QLabel;
 class QTimer;
-class QTreeWidget;
+class QTreeView;
 
 namespace dnml {
+
+class FindingRows;
+
+// Findings of another kind beside the check's (the prose's): the panel asks
+// the source to check whenever it has checked, shows its findings among the
+// check's in the order of the text, waits for them before F8 moves, and
+// tells it which of them is the current row.
+class FindingSource : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    // Checks the text as it is now; finished() follows.
+    virtual void start() = 0;
+    // The panel closed: nothing is wanted until the next start().
+    virtual void stop() = 0;
+    // True while findings of the text as it is now are still to come.
+    virtual bool pending() const = 0;
+    // The current row is this source's finding `index`; -1: none of its.
+    virtual void setCurrent(int index) = 0;
+
+signals:
+    // In script offsets, in the order of their offsets.
+    void finished(const std::vector<dnml::Finding> &findings);
+};
 
 class FindingsPanel : public QWidget
 {
@@ -37,6 +64,9 @@ public:
     void previous();
 
     bool isOpen() const { return m_open; }
+    // Adds a source of findings of another kind; `tools` (its buttons, if
+    // any) go on the title row.
+    void addSource(FindingSource *source, QWidget *tools = nullptr);
     const std::vector<Finding> &findings() const { return m_findings; }
 
     // The pause after an edit before the check runs again, in ms.
@@ -57,14 +87,31 @@ private:
     void markVisible();
     void move(Move direction);
     void jumpTo(const Finding &finding);
+    // The findings of other sources.
+    struct Source {
+        FindingSource *source;
+        std::vector<Finding> findings;
+    };
+    void sourceDone(std::size_t source, const std::vector<Finding> &findings);
+    // The check's findings and the sources' in one list; the pending move
+    // and checked() once none is still to come.
+    void merge();
+    bool waiting() const;
+    void currentRowChanged();
 
     ScriptEdit &m_edit;
     ScriptEdit::MarkLayer m_layer;
     QLabel *m_title;
-    QTreeWidget *m_list;
+    QHBoxLayout *m_titleRow;
+    QTreeView *m_list;
+    FindingRows *m_rows;
     QTimer *m_pause;
     CheckRun m_check;
     std::vector<Finding> m_findings;
+    std::vector<Finding> m_own;  // the check's
+    std::vector<Source> m_sources;
+    // Per row: the source it is from (-1: the check) and its index there.
+    std::vector<std::pair<int, int>> m_origins;
     bool m_open = false;
     Move m_pendingMove = Move::None;
 };

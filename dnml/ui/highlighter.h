@@ -30,6 +30,8 @@ public:
     // What a line shows, given the state it starts in.
     static QList<QTextLayout::FormatRange> formats(QStringView line, State start, bool lineEnds = true);
 
+    // The colouring, which keeps the state each line starts in.
+    Colouring &colouring() { return m_colouring; }
     // Lines whose end states are known, from the first. For tests.
     int lexedLines() const { return m_colouring.lexedBlocks(); }
     // The state script line `line` starts in (an open tag, an open

@@ -56,7 +56,7 @@ bool isReturn(const QKeyEvent *key) { return key->key() == Qt::Key_Return || key
 
 } // namespace
 
-SearchBar::SearchBar(ScriptEdit &text1, QWidget *parent)
+SearchBar::SearchBar(FindTarget &text1, QWidget *parent)
     : QWidget(parent)
     , m_text1(&text1)
     , m_reader(text1.script())
@@ -206,10 +206,9 @@ SearchBar::SearchBar(ScriptEdit &text1, QWidget *parent)
             [this](qsizetype offset, qsizetype, qsizetype added) { textChanged(offset, added); });
     connect(&text1.script(), &ScriptDocument::replacedWhole, this,
             [this] { textChanged(0, m_text1->script().length()); });
-    // Marks follow the view when it scrolls or is laid out anew, not when
-    // a line is repainted for a keystroke or the caret's blink.
-    connect(m_text1, &QPlainTextEdit::updateRequest, this, [this](const QRect &rect, int dy) {
-        if (isVisible() && (dy != 0 || rect.contains(m_text1->viewport()->rect())))
+    // Marks follow the view when it scrolls or is laid out anew.
+    text1.whenViewMoves(this, [this] {
+        if (isVisible())
             m_marksTimer.start();
     });
 }
@@ -253,20 +252,20 @@ void SearchBar::remarkLines(qsizetype offset, qsizetype added)
         return;
     const qsizetype from = script.lineStart(first);
     const qsizetype to = script.lineStart(last + 1);
-    std::vector<ScriptEdit::Range> kept;
-    std::vector<ScriptEdit::Range> before;
-    for (const ScriptEdit::Range &range : m_text1->marks(m_layer))
+    std::vector<FindTarget::Range> kept;
+    std::vector<FindTarget::Range> before;
+    for (const FindTarget::Range &range : m_text1->marks(m_layer))
         (range.start >= from && range.start < to ? before : kept).push_back(range);
-    std::vector<ScriptEdit::Range> after = marked(first, last);
+    std::vector<FindTarget::Range> after = marked(first, last);
     if (after == before)
         return;
     kept.insert(kept.end(), after.begin(), after.end());
     m_text1->setMarks(m_layer, std::move(kept));
 }
 
-std::vector<ScriptEdit::Range> SearchBar::marked(int first, int last) const
+std::vector<FindTarget::Range> SearchBar::marked(int first, int last) const
 {
-    std::vector<ScriptEdit::Range> ranges;
+    std::vector<FindTarget::Range> ranges;
     if (!m_pattern.usable())
         return ranges;
     // A line of thousands of matches is marked only so far: the editor looks
@@ -354,7 +353,7 @@ void SearchBar::dismiss()
     clearMarks();
     // The copy of the script is of no use until the next search.
     m_reader.release();
-    m_text1->setFocus();
+    m_text1->focusText();
 }
 
 void SearchBar::patternChanged()
@@ -476,8 +475,7 @@ QString SearchBar::tooComplexMessage()
 
 void SearchBar::select(search::Match match)
 {
-    m_text1->select(match.start, match.length);
-    m_text1->ensureCursorVisible();
+    m_text1->showSelection(match.start, match.length);
     m_current = match;
 }
 

@@ -1,11 +1,12 @@
 // The search bar under Text1: find as you type, next and previous, replace
-// one or all, and jump to a line. It reads the script text through a
-// TextReader of Text1's document, writes only through Text1's insertion
-// paths and marks the matches on screen in a layer of Text1's own.
+// one or all, and jump to a line. It talks to the view through FindTarget
+// alone: it reads the script text through a TextReader of the view's
+// document, writes only through the view's insertion paths and marks the
+// matches on screen in a layer of its own.
 #pragma once
 
 #include "document/text_reader.h"
-#include "editor/script_edit.h"
+#include "editor/find_target.h"
 #include "search/search.h"
 
 #include <QDeadlineTimer>
@@ -24,8 +25,8 @@ class SearchBar : public QWidget
     Q_OBJECT
 
 public:
-    // `text1` must outlive the bar.
-    explicit SearchBar(ScriptEdit &text1, QWidget *parent = nullptr);
+    // `view` must outlive the bar.
+    explicit SearchBar(FindTarget &view, QWidget *parent = nullptr);
 
     // Ctrl+F and Ctrl+H: shows the bar (with the replacement row for
     // Ctrl+H), the search field focused with its text selected, filled
@@ -97,7 +98,7 @@ private:
     void textChanged(qsizetype offset, qsizetype added);
     void remarkLines(qsizetype offset, qsizetype added);
     // The non-empty matches in lines first … last.
-    std::vector<ScriptEdit::Range> marked(int first, int last) const;
+    std::vector<FindTarget::Range> marked(int first, int last) const;
     void clearMarks();
     void restartCount();
     void countSome();
@@ -107,7 +108,7 @@ private:
     // The match the bar selected last, while Text1's selection still is it.
     search::Match selectedMatch();
 
-    ScriptEdit *m_text1;
+    FindTarget *m_text1;
     QLineEdit *m_find;
     QPushButton *m_previous;
     QPushButton *m_next;
@@ -133,7 +134,7 @@ private:
     search::Match m_current;
     qsizetype m_origin = 0;  // where find-as-you-type starts
     TextReader m_reader;
-    ScriptEdit::MarkLayer m_layer;
+    FindTarget::MarkLayer m_layer;
     search::Counter m_counter;
     bool m_countValid = false;
     QTimer m_countTimer;

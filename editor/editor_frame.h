@@ -1,0 +1,51 @@
+// Text1 and what stands around it: notices over it, panels under it (the
+// search bar, the findings, the outline) and its status line. The frame
+// lays them out: a panel shown takes its height from Text1 and gives it
+// back when hidden, and the author may drag the line between them, the
+// height dragged to being kept for the next time that panel opens (at the
+// next start too); whoever hosts the frame places the frame alone. The
+// status line is the frame's, for the host to show where it will (in a
+// window's status bar).
+#pragma once
+
+#include "editor/panel_strip.h"
+
+#include <QWidget>
+
+class QSplitter;
+class ScriptDocument;
+class ScriptEdit;
+class StatusLine;
+
+class EditorFrame : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Shows `document`, which must outlive the frame.
+    explicit EditorFrame(ScriptDocument &document, QWidget *parent = nullptr);
+    ~EditorFrame() override;
+
+    ScriptEdit &view() const { return *m_view; }
+    StatusLine &status() const { return *m_status; }
+    // A notice over Text1, or a panel under it below the ones added before;
+    // either is the frame's child from now on.
+    void addNotice(QWidget *notice);
+    void addPanel(QWidget *panel);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void place();
+    // Gives a panel just shown its remembered height, or a few rows.
+    void open(QWidget *panel);
+    void keepHeights();
+
+    QSplitter *m_split;  // Text1 over the panels under it
+    ScriptEdit *m_view;
+    StatusLine *m_status;
+    PanelStrip m_notices;
+};

@@ -1,0 +1,38 @@
+#include "prose/rule_settings.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace prose {
+namespace {
+
+// The keys, in the order of the rules.
+constexpr const char *keys[] = {"prose/spelling", "prose/voice", "prose/punctuation"};
+static_assert(std::size(keys) == rules.size());
+
+QSettings store()
+{
+    return QSettings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/scrivlet/scrivlet.conf"),
+                     QSettings::IniFormat);
+}
+
+} // namespace
+
+Rules loadRules()
+{
+    const QSettings stored = store();
+    Rules loaded;
+    for (std::size_t i = 0; i < rules.size(); ++i)
+        loaded.on[i] = stored.value(QLatin1String(keys[i]), loaded.on[i]).toBool();
+    return loaded;
+}
+
+void saveRules(const Rules &saved)
+{
+    QSettings stored = store();
+    for (std::size_t i = 0; i < rules.size(); ++i)
+        stored.setValue(QLatin1String(keys[i]), saved.on[i]);
+}
+
+} // namespace prose

@@ -1,0 +1,231 @@
+// The prose check and 使用箇所 through the real main window on the
+// offscreen platform: the findings among the check's, F8 onto them, the
+// unify step as one undo step, the rules' switches remembered, the run
+// that gives up a text that changed under it, and the list of uses by keys.
+#include "editor.h"
+#include "dnml/ui/findings_panel.h"
+#include "prose/ui/prose_findings.h"
+#include "prose/ui/unify_dialog.h"
+#include "prose/ui/usage_panel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeWidget>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString script(const QStringList &lines) { return lines.join(u"\r\n"_s); }
+
+// ゆら says 私 twice and あたし once; a ！ wants a space after it.
+const QString voices =
+    script({u"ゆら 「私は行く」<P>"_s, u"ゆら 「私も」<P>"_s, u"雪が降る！白い。<P>"_s, u"ゆら 「あたしは？」<P>"_s});
+
+struct Window {
+    Editor editor;
+    dnml::FindingsPanel *panel = editor.window->findings();
+
+    explicit Window(const QString &text)
+    {
+        editor.text()->setText(text);
+        QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    }
+
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
+    {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+    }
+
+    // F7, and the findings of the text as it is.
+    void check() const
+    {
+        QSignalSpy checked(panel, &dnml::FindingsPanel::checked);
+        press(Qt::Key_F7);
+        QVERIFY(checked.wait(10000));
+    }
+
+    QString title() const { return panel->findChild<QLabel *>(u"findingsTitle"_s)->text(); }
+};
+
+} // namespace
+
+class TestProseUi : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { quietOffscreenWarnings(); }
+    void f8WaitsForTheProseAndLandsOnIt();
+    void unifyingIsOneUndoStep();
+    void rulesAreSwitchedAndRemembered();
+    void aRunGivesUpATextThatChanged();
+    void theWritersListIsReadAtEachCheck();
+    void usesByKeys();
+};
+
+void TestProseUi::f8WaitsForTheProseAndLandsOnIt()
+{
+    Window w(voices + u"\r\n<BGM SRC=\"ありえない曲\">"_s);
+    w.editor.text()->setCaret(0);
+    QSignalSpy checked(w.panel, &dnml::FindingsPanel::checked);
+    // At once, before any finding has come: the move waits for both kinds.
+    w.press(Qt::Key_F7);
+    w.press(Qt::Key_F8);
+    QVERIFY(checked.wait(10000));
+    QCOMPARE(w.editor.text()->caret(), voices.indexOf(u"あたし"_s));
+    QCOMPARE(QApplication::focusWidget(), w.editor.text());
+    QCOMPARE(w.title(), u"検査結果: 2 件"_s);
+    // The check's own finding follows, in the order of the text.
+    w.press(Qt::Key_F8);
+    QCOMPARE(w.editor.text()->caret(), w.editor.text()->text().indexOf(u"ありえない"_s));
+}
+
+void TestProseUi::unifyingIsOneUndoStep()
+{
+    const QString text = script({u"出来る。"_s, u"ゆら 「出来た？」<P>"_s, u"できる。『できる男』"_s});
+    Window w(text);
+    w.editor.text()->setCaret(0);
+    w.check();
+    auto *unify = w.panel->findChild<QPushButton *>(u"proseUnify"_s);
+    // The first row is current: the word's only finding.
+    QVERIFY(unify && unify->isEnabled());
+    w.press(Qt::Key_F8);
+    QCOMPARE(w.editor.text()->caret(), text.indexOf(u"できる。"_s));
+    QVERIFY(unify->isEnabled());
+    // Alt+T from the script, the shortcut of the button.
+    w.press(Qt::Key_T, Qt::AltModifier);
+    prose::UnifyDialog *dialog = nullptr;
+    // The button is pressed as a click would, a moment later.
+    QTRY_VERIFY((dialog = w.editor.window->findChild<prose::UnifyDialog *>(u"unifyDialog"_s)) && dialog->isVisible());
+    QCOMPARE(dialog->findChild<QListWidget *>(u"unifySpellings"_s)->currentItem()->text(), u"「出来る」 2件"_s);
+    // Down to the less used spelling, and Return.
+    QTest::keyClick(dialog->findChild<QListWidget *>(u"unifySpellings"_s), Qt::Key_Down);
+    QSignalSpy changed(w.editor.text(), &ScriptEdit::contentChanged);
+    QTest::keyClick(dialog->findChild<QListWidget *>(u"unifySpellings"_s), Qt::Key_Return);
+    QVERIFY(changed.wait(10000));
+    QTest::qWait(100);
+    const QString unified = script({u"できる。"_s, u"ゆら 「できた？」<P>"_s, u"できる。『できる男』"_s});
+    QCOMPARE(w.editor.text()->text(), unified);
+    QCOMPARE(w.editor.text()->caret(), text.indexOf(u"できる。"_s));
+    w.editor.text()->undo();
+    QCOMPARE(w.editor.text()->text(), text);
+    w.editor.text()->redo();
+    QCOMPARE(w.editor.text()->text(), unified);
+}
+
+void TestProseUi::rulesAreSwitchedAndRemembered()
+{
+    {
+        Window w(voices);
+        QAction *voice = w.editor.action("mnu_prose_voice");
+        QVERIFY(voice && voice->isChecked());
+        QVERIFY(!w.editor.action("mnu_prose_punctuation")->isChecked());
+        w.check();
+        QCOMPARE(w.title(), u"検査結果: 1 件"_s);
+        QSignalSpy checked(w.panel, &dnml::FindingsPanel::checked);
+        voice->trigger();
+        QVERIFY(checked.wait(10000));
+        QCOMPARE(w.title(), u"検査結果: 指摘はありません"_s);
+        w.editor.action("mnu_prose_punctuation")->trigger();
+        QVERIFY(checked.wait(10000));
+        QCOMPARE(w.title(), u"検査結果: 1 件"_s);
+        QCOMPARE(w.panel->findings().front().line, 3);
+    }
+    Window again(voices);
+    QVERIFY(!again.editor.action("mnu_prose_voice")->isChecked());
+    QVERIFY(again.editor.action("mnu_prose_punctuation")->isChecked());
+    again.editor.action("mnu_prose_voice")->trigger();
+    again.editor.action("mnu_prose_punctuation")->trigger();
+}
+
+void TestProseUi::aRunGivesUpATextThatChanged()
+{
+    ScriptDocument document;
+    document.replaceWhole(voices, ScriptDocument::Origin::Replaced);
+    prose::ProseRun run(document);
+    std::vector<prose::Result> results;
+    connect(&run, &prose::ProseRun::checked, this, [&results](const prose::Result &r) { results.push_back(r); });
+    run.check({});
+    QVERIFY(run.checking());
+    // An edit before the worker is done: the findings of the old text never come.
+    QTextCursor cursor(document.textDocument());
+    cursor.movePosition(QTextCursor::End);
+    document.insert(cursor, u"\r\nゆら 「僕」"_s);
+    QVERIFY(!run.checking() && run.stale());
+    QTest::qWait(500);
+    QVERIFY(results.empty());
+    run.check({});
+    QTRY_COMPARE_WITH_TIMEOUT(results.size(), std::size_t(1), 10000);
+    // Of the text with the new line: its 僕 is one more.
+    QCOMPARE(results.front().findings.size(), std::size_t(2));
+    QCOMPARE(results.front().lines, 5);
+    QVERIFY(!run.stale());
+}
+
+void TestProseUi::theWritersListIsReadAtEachCheck()
+{
+    const QString path = prose::userListPath();
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    const auto write = [&path](const QByteArray &rules) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(rules) == rules.size());
+    };
+    write(u"出来る=できる\n"_s.toUtf8());
+    Window w(script({u"ゆら 「出来た」<P>"_s, u"雪が降る。"_s}));
+    w.check();
+    QCOMPARE(w.title(), u"検査結果: 1 件"_s);
+    QCOMPARE(w.panel->findings().front().message, u"表記ゆれ: 「出来る」は「できる」と書きます（表記の一覧）。"_s);
+    // Changed while the program runs: the next check has it.
+    write(u"雪=ゆき\n"_s.toUtf8());
+    QSignalSpy checked(w.panel, &dnml::FindingsPanel::checked);
+    w.editor.text()->setCaret(w.editor.text()->length());
+    typeInto(w.editor.text(), u"。"_s);
+    QVERIFY(checked.wait(10000));
+    QCOMPARE(w.panel->findings().size(), std::size_t(1));
+    QCOMPARE(w.panel->findings().front().line, 2);
+    QVERIFY(QFile::remove(path));
+}
+
+void TestProseUi::usesByKeys()
+{
+    const QString text = script({u"ゆら 「私」<P>"_s, u"<BGM SRC=\"ふたりの時間\">"_s, u"しずく 「うん」<P>"_s,
+                                 u"ゆら 「あたし」<P>"_s, u"<BGM SRC=\"ふたりの時間\">"_s});
+    Window w(text);
+    w.editor.text()->setCaret(text.indexOf(u"の時間"_s));
+    w.press(Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+    prose::UsagePanel *panel = w.editor.window->usages();
+    QVERIFY(panel && panel->isOpen());
+    QCOMPARE(panel->title(), u"使用箇所: 「ふたりの時間」 2 行"_s);
+    auto *list = panel->findChild<QTreeWidget *>(u"usageList"_s);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QCOMPARE(list->currentItem()->text(0), u"2"_s);
+    w.press(Qt::Key_Down);
+    w.press(Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), w.editor.text());
+    QCOMPARE(w.editor.text()->caret(), text.lastIndexOf(u"ふたりの時間"_s));
+
+    // A speaker: their lines; the list starts at the caret's line.
+    w.editor.text()->setCaret(text.indexOf(u"あたし"_s));
+    w.press(Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(panel->title(), u"使用箇所: 星野ゆらの台詞 2 行"_s);
+    QCOMPARE(list->currentItem()->text(0), u"4"_s);
+    QCOMPARE(list->currentItem()->text(1), u"ゆら 「あたし」<P>"_s);
+    w.press(Qt::Key_Escape);
+    QVERIFY(!panel->isOpen());
+    QCOMPARE(QApplication::focusWidget(), w.editor.text());
+
+    // Nothing at the caret: said, and the focus stays in the script.
+    w.editor.text()->setCaret(text.indexOf(u"<BGM"_s));
+    w.press(Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(panel->title(), u"使用箇所: カーソルの位置に素材も話者もありません"_s);
+    QCOMPARE(QApplication::focusWidget(), w.editor.text());
+}
+
+QTEST_MAIN(TestProseUi)
+#include "test_prose_ui.moc"
