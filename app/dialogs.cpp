@@ -2,11 +2,15 @@
 
 #include "document/file_access.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 
 namespace {
 
@@ -104,4 +108,12 @@ private:
 std::unique_ptr<Dialogs> makeQtDialogs()
 {
     return std::make_unique<QtDialogs>();
+}
+
+void speakJapanese(QTranslator &translator)
+{
+    // The type names come from the locale in force, not the translation.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    if (translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&translator);
 }

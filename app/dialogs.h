@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <memory>
 
+class QTranslator;
 class QWidget;
 
 class Dialogs
@@ -38,3 +39,10 @@ public:
 
 // Qt's file dialog with the one filter "DNML書庫(*.dnml)", and message boxes.
 std::unique_ptr<Dialogs> makeQtDialogs();
+
+// The toolkit speaks Japanese, whatever the desktop's language: its own
+// buttons and dialogs (through `translator`, which must outlive the
+// application's use of it, with Qt's Japanese texts), and in the file
+// dialog the names of the file types, which the type database keeps in
+// Japanese too, and the dates and sizes. Call once the application exists.
+void speakJapanese(QTranslator &translator);

@@ -1,9 +1,9 @@
 #include "app/command_line.h"
+#include "app/dialogs.h"
 #include "app/main_window.h"
 #include "editor/script_edit.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QTranslator>
 
 #include <xcb/xcb.h>
@@ -69,15 +69,11 @@ int main(int argc, char *argv[])
     if (request.action != commandline::Request::Action::Run)
         return answer(request);
     QApplication::setStyle(QStringLiteral("Fusion"));
-    QFont uiFont = gothicFont();
-    uiFont.setPointSize(9);
-    uiFont.setBold(false);
-    QApplication::setFont(uiFont);
+    QApplication::setFont(interfaceFont());
 
     // The interface is Japanese, so Qt's own buttons and dialogs are too.
     QTranslator qtJapanese;
-    if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtJapanese);
+    speakJapanese(qtJapanese);
 
     MainWindow window;
     if (!request.file.isEmpty())

@@ -68,6 +68,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     // The search bar stands above the findings when both are open.
     m_searchBar = std::make_unique<SearchBar>(*m_text1, client);
     m_searchBar->hide();
+    m_searchBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     addPanel(m_searchBar.get());
     m_findings = std::make_unique<dnml::FindingsPanel>(*m_text1, client);
     addPanel(m_findings.get());
@@ -79,12 +80,6 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     proseRules->menuAction()->setObjectName(QStringLiteral("mnu_prose"));
     for (QAction *rule : m_prose->ruleActions())
         proseRules->addAction(rule);
-    connect(m_prose.get(), &prose::ProseFindings::notice, this,
-            [this](const QString &note) { statusBar()->showMessage(note, 10000); });
-    connect(m_findings.get(), &dnml::FindingsPanel::wrapped, this, [this](const QString &note) {
-        statusBar()->setObjectName(QStringLiteral("statusBar"));
-        statusBar()->showMessage(note, 5000);
-    });
     m_completion = std::make_unique<assets::Completion>(*m_text1, m_highlighter->colouring(), *this, m_usedAssets, this);
     client->installEventFilter(this);
     auto *fileDrop = new FileDrop(this);
@@ -106,15 +101,17 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     m_status = &m_frame->status();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->addPermanentWidget(m_status, 1);
+    // F8 round one way, then the other: the later note is the true one.
+    connect(m_findings.get(), &dnml::FindingsPanel::wrapped, m_status,
+            [this](const QString &note) { m_status->tell(note, 5000, QStringLiteral("findingsWrapped")); });
+    connect(m_prose.get(), &prose::ProseFindings::notice, m_status, [this](const QString &note) { m_status->tell(note, 10000); });
     wireSession(reload);
     m_text1->setAccessibleName(QStringLiteral(u"台本"));
-    connect(m_text1, &ScriptEdit::lookAlikesReplaced, this, [this] {
+    connect(m_text1, &ScriptEdit::lookAlikesReplaced, this, [this](qsizetype, QChar entered, QChar held) {
         // Said the first time after each start.
         if (std::exchange(m_lookAlikesTold, true))
             return;
-        statusBar()->showMessage(QStringLiteral(u"「〜」など、Shift-JISで保存すると形が変わる文字を、"
-                                                u"保存される形（「～」など）で入れました。"),
-                                 15000);
+        m_status->tell(QStringLiteral(u"%1 を %2 として入力しました（Shift-JIS で保存される形）").arg(entered, held), 15000);
     });
     connect(m_text1, &ScriptEdit::zoomAsked, this, &MainWindow::zoom);
     // The versions of the files saved, kept around each save.
@@ -122,8 +119,8 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
         *m_text1, this,
         versions::History::Questions{[this](const QString &t, const QString &q) { return m_dialogs->yesNo(this, t, q); },
                                      [this](const QString &t, const QString &m) { m_dialogs->warn(this, t, m); }, {}});
-    connect(m_history.get(), &versions::History::message, this,
-            [this](const QString &text) { statusBar()->showMessage(text, 10000); });
+    connect(m_history.get(), &versions::History::message, m_status,
+            [this](const QString &text) { m_status->tell(text, 10000); });
     connect(&m_session, &FileSession::aboutToWrite, m_history.get(), &versions::History::keepBeforeOverwrite);
     connect(&m_session, &FileSession::written, this,
             [this](const QString &before, const QString &path, const QByteArray &bytes) {
@@ -132,8 +129,10 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
                 m_history->keepSaved(path, bytes);
             });
     applyView();
-    // The client area keeps its size: the menu bar and the status bar come on top.
-    resize(pixels(clientWidth), pixels(clientHeight) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    // The client area keeps its size (wider only if the button row had to
+    // widen): the menu bar and the status bar come on top.
+    resize(std::max(pixels(clientWidth), m_command13->geometry().right() + 1),
+           pixels(clientHeight) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     Form_Load();
     const bool restored = m_recovery.offer([this](const QString &title, const QString &question) {
         return m_dialogs->yesNo(this, title, question);
@@ -292,16 +291,25 @@ void MainWindow::showFile(const QString &path, bool changed)
                                      : QStringLiteral(u"%1 - %2").arg(windowTitle(), disk::shownName(QFileInfo(path).fileName())));
 }
 
+void MainWindow::viewOptionChosen(bool settings::View::*option, const char *item)
+{
+    m_view.*option = findChild<QAction *>(QLatin1String(item))->isChecked();
+    applyView();
+}
+
 void MainWindow::mnu_wrap_Click()
 {
-    m_view.wrap = findChild<QAction *>(QStringLiteral("mnu_wrap"))->isChecked();
-    applyView();
+    viewOptionChosen(&settings::View::wrap, "mnu_wrap");
 }
 
 void MainWindow::mnu_line_numbers_Click()
 {
-    m_view.lineNumbers = findChild<QAction *>(QStringLiteral("mnu_line_numbers"))->isChecked();
-    applyView();
+    viewOptionChosen(&settings::View::lineNumbers, "mnu_line_numbers");
+}
+
+void MainWindow::mnu_blanks_Click()
+{
+    viewOptionChosen(&settings::View::blanks, "mnu_blanks");
 }
 
 void MainWindow::zoom(int steps)
@@ -315,10 +323,12 @@ void MainWindow::applyView()
 {
     m_text1->setWrap(m_view.wrap);
     m_text1->setLineNumbers(m_view.lineNumbers);
+    m_text1->setBlanksShown(m_view.blanks);
     if (m_text1->fontSize() != m_view.fontSize)
         m_text1->setFontSize(m_view.fontSize);
     findChild<QAction *>(QStringLiteral("mnu_wrap"))->setChecked(m_view.wrap);
     findChild<QAction *>(QStringLiteral("mnu_line_numbers"))->setChecked(m_view.lineNumbers);
+    findChild<QAction *>(QStringLiteral("mnu_blanks"))->setChecked(m_view.blanks);
     settings::saveView(m_view);
 }
 

@@ -86,9 +86,10 @@ public:
     // Gives Text1 the keyboard focus, bringing this window to the front.
     void focusText() override;
 
-    // Adds a panel (a search bar, a list of findings) to the strip under
-    // Text1. Panels stack in the order added; while one is shown, Text1
-    // gives up its height and takes it back when it hides.
+    // Adds a panel (a search bar, a list of findings) under Text1, in a
+    // splitter: panels stack in the order added; while one is shown, Text1
+    // gives up its height and takes it back when it hides. A panel that
+    // can grow is given the height the author last dragged it to.
     void addPanel(QWidget *panel);
 
     // Command handlers, one per control and event.
@@ -116,6 +117,7 @@ public:
     void mnu_previous_Click();
     void mnu_wrap_Click();
     void mnu_line_numbers_Click();
+    void mnu_blanks_Click();
     // Bigger letters for steps > 0, smaller for < 0, the usual size for 0.
     void zoom(int steps);
     void mnu_outline_Click();
@@ -153,6 +155,9 @@ private:
     // The file's name and mark in the status bar and the window's name.
     void showFile(const QString &path, bool changed);
     void applyView();
+    // A panel under Text1 shown: the height it had last, or a few rows.
+    // A checkable item of 表示 chosen: its option follows its check mark.
+    void viewOptionChosen(bool settings::View::*option, const char *item);
 
     // Declared in the order they are built and destroyed in reverse, so
     // that nothing outlives what it points to: the pickers and the panels

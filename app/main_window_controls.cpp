@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "versions/ui/history.h"
 
+#include "app/button_captions.h"
 #include "assets/ui/palette.h"
 #include "pickers/picker.h"
 #include "search/ui/search_bar.h"
@@ -19,19 +20,43 @@ namespace {
 
 constexpr int buttonHeight = 495;  // twips
 
-const QString nameDisplayOnCaption = QStringLiteral(u"人物名表示");
-const QString nameDisplayOffCaption = QStringLiteral(u"人物名非表示");
+// With "|" where a caption may go onto a second line (see captions::fit).
+const QString nameDisplayOnCaption = QStringLiteral(u"人物名|表示");
+const QString nameDisplayOffCaption = QStringLiteral(u"人物名|非表示");
 const QColor nameDisplayOnColour(192, 192, 255);
 const QColor nameDisplayOffColour(255, 192, 255);
 
 QString str(std::u16string_view s) { return QString::fromUtf16(s.data(), qsizetype(s.size())); }
 
-// A push button whose caption wraps onto further lines when it is wider
-// than the button, as the narrow captioned buttons of the row need.
+// A push button whose caption goes onto a second line, at a break its
+// words allow, when it is wider than the button.
 class CaptionButton : public QPushButton
 {
 public:
-    using QPushButton::QPushButton;
+    CaptionButton(const QString &marked, QWidget *parent)
+        : QPushButton(captions::plain(marked), parent)
+        , m_marked(marked)
+    {
+    }
+
+    void setCaption(const QString &marked)
+    {
+        m_marked = marked;
+        setText(captions::plain(marked));
+    }
+
+    // How wide the button must be for each of `captions` to fit it, at its
+    // height and in its font: at least as wide as it is.
+    int widthFor(const QStringList &marked) const
+    {
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        int needed = width();
+        for (const QString &caption : marked)
+            needed = std::max(needed, fitIn(caption, area.size()).width + width() - area.width());
+        return needed;
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -39,13 +64,22 @@ protected:
         QStylePainter painter(this);
         QStyleOptionButton option;
         initStyleOption(&option);
-        const QString caption = option.text;
         option.text.clear();
         painter.drawControl(QStyle::CE_PushButton, option);
         const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-        painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(), caption,
-                             QPalette::ButtonText);
+        painter.drawItemText(area, Qt::AlignCenter, palette(), isEnabled(),
+                             fitIn(m_marked, area.size()).lines.join(u'\n'), QPalette::ButtonText);
     }
+
+private:
+    captions::Fit fitIn(const QString &marked, QSize box) const
+    {
+        const QFontMetrics metrics = fontMetrics();
+        return captions::fit(marked, box, metrics.height(),
+                             [&metrics](QStringView text) { return metrics.horizontalAdvance(text.toString()); });
+    }
+
+    QString m_marked;
 };
 
 using Handler = void (*)(MainWindow &);
@@ -54,7 +88,7 @@ struct ButtonRow {
     const char *name;
     int left;   // twips
     int width;  // twips
-    std::u16string_view caption;  // the captioned buttons; the others are the cast's
+    std::u16string_view caption;  // the captioned buttons, "|" where it may break; the others are the cast's
     Handler click;                // the captioned buttons; the cast's open their sprite pickers
 };
 
@@ -71,12 +105,12 @@ constexpr ButtonRow buttonRow[] = {
     {"Command8", 3360, 480, {}, nullptr},
     {"Command7", 3840, 480, {}, nullptr},
     {"Command10", 4320, 495, {}, nullptr},
-    {"Command14", 4920, 615, u"音楽挿入", [](MainWindow &w) { w.launch(musicPicker()); }},
-    {"Command15", 5520, 615, u"場所挿入", [](MainWindow &w) { w.launch(placesPicker()); }},
-    {"Command16", 6120, 735, u"効果音挿入", [](MainWindow &w) { w.launch(soundPicker()); }},
-    {"Command12", 6960, 975, u"<INDENT>「」付挿入", [](MainWindow &w) { w.Command12_Click(); }},
-    {"Command17", 7920, 735, u"「」<P>挿入", [](MainWindow &w) { w.Command17_Click(); }},
-    {"Command13", 8640, 735, u"人物名表示", [](MainWindow &w) { w.Command13_Click(); }},
+    {"Command14", 4920, 615, u"音楽|挿入", [](MainWindow &w) { w.launch(musicPicker()); }},
+    {"Command15", 5520, 615, u"場所|挿入", [](MainWindow &w) { w.launch(placesPicker()); }},
+    {"Command16", 6120, 735, u"効果音|挿入", [](MainWindow &w) { w.launch(soundPicker()); }},
+    {"Command12", 6960, 975, u"<INDENT>|「」付|挿入", [](MainWindow &w) { w.Command12_Click(); }},
+    {"Command17", 7920, 735, u"「」<P>|挿入", [](MainWindow &w) { w.Command17_Click(); }},
+    {"Command13", 8640, 735, u"人物名|表示", [](MainWindow &w) { w.Command13_Click(); }},
 };
 
 // Keyboard order: the cast buttons, the script, then the captioned buttons.
@@ -147,6 +181,7 @@ constexpr MenuItem viewItems[] = {
     {"mnu_ber5", u"-", nullptr},
     {"mnu_wrap", u"折り返し(&W)", [](MainWindow &w) { w.mnu_wrap_Click(); }, nullptr, true},
     {"mnu_line_numbers", u"行番号(&B)", [](MainWindow &w) { w.mnu_line_numbers_Click(); }, nullptr, true},
+    {"mnu_blanks", u"空白と改行(&E)", [](MainWindow &w) { w.mnu_blanks_Click(); }, nullptr, true},
     {"mnu_font_size", u"文字の大きさ(&Z)", nullptr},
     {"mnu_outline", u"構成と文字数(&O)", [](MainWindow &w) { w.mnu_outline_Click(); }, "Ctrl+Shift+O"},
 };
@@ -185,11 +220,16 @@ void setButtonColour(QPushButton *button, const QColor &colour)
 
 void MainWindow::buildButtons(QWidget *client)
 {
+    // Each button where the row puts it, widened for its caption when the
+    // letters are larger than the row was drawn for, and the ones after it
+    // moved on by as much.
+    int widened = 0;
     for (const ButtonRow &entry : buttonRow) {
         const markup::CastMember *member = markup::castWithButton(entry.name);
-        QPushButton *button = member ? new QPushButton(client) : new CaptionButton(str(entry.caption), client);
+        CaptionButton *captioned = member ? nullptr : new CaptionButton(str(entry.caption), client);
+        QPushButton *button = member ? new QPushButton(client) : captioned;
         button->setObjectName(QLatin1String(entry.name));
-        button->setGeometry(pixels(entry.left), 0, pixels(entry.width), pixels(buttonHeight));
+        button->setGeometry(pixels(entry.left) + widened, 0, pixels(entry.width), pixels(buttonHeight));
         if (member) {
             button->setIcon(castPicture(entry.name));
             button->setIconSize(QSize(32, 32));
@@ -197,6 +237,11 @@ void MainWindow::buildButtons(QWidget *client)
             button->setAccessibleName(str(member->name));
             connect(button, &QPushButton::clicked, this, [this, member] { launch(spritePicker(*member)); });
         } else {
+            const QStringList shown = button->objectName() == QLatin1String("Command13")
+                                          ? QStringList{nameDisplayOnCaption, nameDisplayOffCaption}
+                                          : QStringList{str(entry.caption)};
+            button->resize(captioned->widthFor(shown), button->height());
+            widened += button->width() - pixels(entry.width);
             connect(button, &QPushButton::clicked, this, [this, click = entry.click] { click(*this); });
         }
     }
@@ -269,16 +314,17 @@ void MainWindow::buildMenus()
 
 bool MainWindow::nameDisplayOn() const
 {
-    return m_command13->text() == nameDisplayOnCaption;
+    return m_command13->text() == captions::plain(nameDisplayOnCaption);
 }
 
 void MainWindow::Command13_Click()
 {
-    if (m_command13->text() == nameDisplayOnCaption) {
+    auto *button = static_cast<CaptionButton *>(m_command13);
+    if (nameDisplayOn()) {
         setButtonColour(m_command13, nameDisplayOffColour);
-        m_command13->setText(nameDisplayOffCaption);
+        button->setCaption(nameDisplayOffCaption);
     } else {
-        m_command13->setText(nameDisplayOnCaption);
+        button->setCaption(nameDisplayOnCaption);
         setButtonColour(m_command13, nameDisplayOnColour);
     }
 }

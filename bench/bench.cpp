@@ -237,16 +237,12 @@ QStringView firstLines(QStringView text, qsizetype lines)
 
 qsizetype lineCount(QStringView text) { return text.count(u"\r\n") + 1; }
 
-// Form5's block, as its OK writes it for the first row: the comment, the
-// tag's head and tail, and the speaker's name.
-void insertSpriteBlock(ScriptEdit *text1)
+// Form5's block, as its OK writes it for the first row (the comment, the
+// tag and the speaker's name), in one insertion.
+void insertSpriteBlock(MainWindow &window)
 {
     const PickerForm &form = *pickerNamed("Form5");
-    const catalogues::Row &row = form.adult[0];
-    text1->insert(markup::commentLine(QStringView(row.name.data(), qsizetype(row.name.size()))));
-    text1->insert(markup::actHead(QStringView(row.ref.data(), qsizetype(row.ref.size()))));
-    text1->insert(markup::folderTail(markup::InstallType::Adult));
-    text1->insert(QStringView(form.speaker->speaker.data(), qsizetype(form.speaker->speaker.size())));
+    writeRow(form, form.adult, 0, window);
 }
 
 void insertionFigure(const QString &expected, int runs)
@@ -272,7 +268,7 @@ void insertionFigure(const QString &expected, int runs)
             const qsizetype before = text1->length();
             QElapsedTimer timer;
             timer.start();
-            insertSpriteBlock(text1);
+            insertSpriteBlock(windows[i]->window);
             times[i].push_back(milliseconds(timer));
             check(text1->length() > before, "the block did not go in");
             settle();
@@ -1348,21 +1344,22 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "scrivlet_bench: %lld lines, %lld runs per figure\n",
                  static_cast<long long>(lineCount(expected)), static_cast<long long>(runs));
 
-    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline, versions, prose) runs
-    // that group alone.
+    // BENCH_ONLY=search (or colours, check, outline, journal, assets, surface, longline, versions, prose,
+    // picker) runs that group alone.
     const QByteArray only = qgetenv("BENCH_ONLY");
     const auto group = [&only](const char *name) { return only.isEmpty() || only == name; };
     if (only.isEmpty()) {
         openFigure(path, runs, expected);
         saveFigure(path, runs, expected);
-        insertionFigure(expected, runs);
     }
+    if (group("picker"))
+        insertionFigure(expected, runs);
     if (group("journal"))
         journalKeystrokeFigure(path, runs);
-    if (only.isEmpty()) {
+    if (group("picker"))
         pickerFigure(runs);
+    if (only.isEmpty())
         peakFigure("memory", "program", "baseline", path, runs, 1.2);
-    }
     if (group("colours"))
         colourFigures(path, runs);
     if (group("check"))

@@ -10,6 +10,8 @@
 #include "markup/names.h"
 #include "markup/vocabulary.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -42,31 +44,80 @@ std::u16string upperPath(std::u16string_view value)
     return upper;
 }
 
+// The cast member a picture's path belongs to is told by the letters its
+// file name starts with ("CGYR", "FGCT", "OP_YR"), and a display name's by
+// the part before its first "／" ("ゆら", "子供ちとせ"): the stem's leading
+// letters upper-cased, and the name's head folded.
+std::u16string pathPrefix(std::u16string_view value)
+{
+    const std::size_t slash = value.rfind(u'\\');
+    std::u16string prefix;
+    for (char16_t ch : value.substr(slash == std::u16string_view::npos ? 0 : slash + 1)) {
+        if (ch >= u'a' && ch <= u'z')
+            ch = char16_t(ch - u'a' + u'A');
+        if (!((ch >= u'A' && ch <= u'Z') || ch == u'_'))
+            break;
+        prefix += ch;
+    }
+    return prefix;
+}
+
+QString nameHead(QStringView name)
+{
+    const qsizetype slash = name.indexOf(u'／');
+    return slash <= 0 ? QString() : markup::fold(name.first(slash));
+}
+
+// Edit distance over UTF-16 units in which two neighbours swapped count as
+// one edit, as a slip of the fingers does ("CGTC" for "CGCT").
+std::size_t distance(std::u16string_view a, std::u16string_view b)
+{
+    std::vector<std::size_t> before(b.size() + 1), row(b.size() + 1), next(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        next[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            next[j] = std::min({row[j] + 1, next[j - 1] + 1, row[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                next[j] = std::min(next[j], before[j - 2] + 1);
+        }
+        std::swap(before, row);
+        std::swap(row, next);
+    }
+    return row[b.size()];
+}
+
+// Whose a row is: a cast member's index in the cast, or nobody's.
+constexpr int nobody = -1;
+
 // What may stand in the SRC of one element: the references, and the texts
 // a suggestion is measured against (display names and references alike,
 // folded as the asset palette folds them), each with the reference it
-// suggests.
+// suggests, that reference's display name and whose it is.
 struct Kind {
     struct Candidate {
         QString folded;
         std::u16string_view ref;
+        std::u16string_view name;
+        int owner;
     };
     Names refs;
     std::vector<Candidate> candidates;
 
-    void add(c::Catalogue rows)
+    void add(c::Catalogue rows, int owner = nobody)
     {
         for (const c::Row &row : rows) {
             refs.insert(row.ref);
-            candidates.push_back({markup::fold(qs(row.name)), row.ref});
+            candidates.push_back({markup::fold(qs(row.name)), row.ref, row.name, owner});
             if (row.ref != row.name)
-                candidates.push_back({markup::fold(qs(row.ref)), row.ref});
+                candidates.push_back({markup::fold(qs(row.ref)), row.ref, row.name, owner});
         }
     }
     void addRef(std::u16string_view ref)
     {
         refs.insert(ref);
-        candidates.push_back({markup::fold(qs(ref)), ref});
+        candidates.push_back({markup::fold(qs(ref)), ref, ref, nobody});
     }
 
     // The reference `value` names, or null.
@@ -81,36 +132,24 @@ struct Kind {
     }
 };
 
-// Edit distance over UTF-16 units, one row at a time.
-std::size_t distance(std::u16string_view a, std::u16string_view b)
-{
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 struct Catalogues {
     Kind music, sounds, backgrounds, sprites;
     Names adultOnly, allAgesOnly;
     // Every picture's names, in both editions, by its path.
     std::unordered_map<std::u16string_view, std::vector<std::u16string_view>> pictureNames;
+    // Whose pictures a path prefix and a name's head stand for.
+    std::unordered_map<std::u16string, int> prefixOwners;
+    QHash<QString, int> headOwners;
 
-    void namePictures(c::Catalogue rows)
+    void namePictures(c::Catalogue rows, int owner = nobody)
     {
         for (const c::Row &row : rows) {
             auto &names = pictureNames[row.ref];
             if (std::find(names.begin(), names.end(), row.name) == names.end())
                 names.push_back(row.name);
+            prefixOwners.emplace(pathPrefix(row.ref), owner);
+            if (owner != nobody)
+                headOwners.insert(nameHead(qs(row.name)), owner);
         }
     }
 
@@ -121,11 +160,12 @@ struct Catalogues {
         backgrounds.add(c::places);
         Names adult, allAges;
         for (const markup::CastMember &member : markup::cast) {
-            sprites.add(member.sprites);
+            const int owner = int(&member - markup::cast.data());
+            sprites.add(member.sprites, owner);
             if (!member.hasEvents())
                 continue;
-            backgrounds.add(member.events.adult);
-            backgrounds.add(member.events.allAges);
+            backgrounds.add(member.events.adult, owner);
+            backgrounds.add(member.events.allAges, owner);
             for (const c::Row &row : member.events.adult)
                 adult.insert(row.ref);
             for (const c::Row &row : member.events.allAges)
@@ -142,12 +182,36 @@ struct Catalogues {
         backgrounds.addRef(titleBackground);
         sprites.addRef(titleLogo);
         for (const markup::CastMember &member : markup::cast) {
-            namePictures(member.sprites);
-            namePictures(member.events.adult);
-            namePictures(member.events.allAges);
+            const int owner = int(&member - markup::cast.data());
+            namePictures(member.sprites, owner);
+            namePictures(member.events.adult, owner);
+            namePictures(member.events.allAges, owner);
         }
         namePictures(markup::demoPictures.adult);
         namePictures(markup::demoPictures.allAges);
+        headOwners.remove(QString());
+    }
+
+    // The cast member whose pictures a value names by its path's prefix or
+    // its name's head, or nobody when that cannot be told. A prefix no
+    // picture has is taken for the one a slip away (two letters swapped,
+    // one letter wrong), when that is one member's alone.
+    int ownerOf(QStringView value) const
+    {
+        if (!value.contains(u'\\'))
+            return headOwners.value(nameHead(value), nobody);
+        const std::u16string prefix = pathPrefix(u16(value));
+        if (const auto known = prefixOwners.find(prefix); known != prefixOwners.end())
+            return known->second;
+        int owner = nobody;
+        for (const auto &[other, whose] : prefixOwners) {
+            if (distance(prefix, other) != 1)
+                continue;
+            if (whose == nobody || (owner != nobody && owner != whose))
+                return nobody;
+            owner = whose;
+        }
+        return owner;
     }
 
     // The element whose SRC names an asset, or null.
@@ -407,10 +471,15 @@ private:
                     .arg(quoted(value), quoted(qs(*ref))));
             return;
         }
-        const std::u16string_view near = suggestion(kind, value);
+        // A picture is offered with its display name, so that the author
+        // sees whose it is before writing its path.
+        const Kind::Candidate *near = suggestion(kind, value);
         add(FindingKind::UnknownReference, src.offset, value.size(),
-            near.empty() ? QStringLiteral(u"%1 はゲームにありません。").arg(quoted(value))
-                         : QStringLiteral(u"%1 はゲームにありません。もしかして %2?").arg(quoted(value), quoted(qs(near))));
+            !near ? QStringLiteral(u"%1 はゲームにありません。").arg(quoted(value))
+            : near->name == near->ref
+                ? QStringLiteral(u"%1 はゲームにありません。もしかして %2?").arg(quoted(value), quoted(qs(near->ref)))
+                : QStringLiteral(u"%1 はゲームにありません。もしかして %2（%3）?")
+                      .arg(quoted(value), qs(near->name), quoted(qs(near->ref))));
     }
 
     // A picture after the comment line its picker wrote must be the picture
@@ -435,11 +504,14 @@ private:
 
     // The nearest name of the kind when it is near: a small edit distance
     // for the name's length, or one holding the other, both folded as the
-    // asset palette folds them; empty when none is. The same wrong name
-    // tends to come back line after line: each is measured once. Only its
-    // start is measured, so that a runaway value (a quote closed thousands
-    // of characters later) stays cheap.
-    std::u16string_view suggestion(const Kind &kind, QStringView value)
+    // asset palette folds them; null when none is. A value that names a
+    // cast member's picture (by its path's prefix or its name's head) is
+    // only ever offered that member's: a near path of another heroine
+    // would put her on stage. The same wrong name tends to come back line
+    // after line: each is measured once. Only its start is measured, so
+    // that a runaway value (a quote closed thousands of characters later)
+    // stays cheap.
+    const Kind::Candidate *suggestion(const Kind &kind, QStringView value)
     {
         const std::u16string_view measured = u16(value.first(std::min<qsizetype>(value.size(), 64)));
         auto &known = m_suggestions[&kind];
@@ -447,15 +519,18 @@ private:
             return it->second;
         const QString folded = markup::fold(qs(measured));
         const std::size_t near = std::size_t(std::max<qsizetype>(1, folded.size() / 4));
-        std::u16string_view best;
+        const int owner = tables().ownerOf(qs(measured));
+        const Kind::Candidate *best = nullptr;
         std::size_t bestDistance = std::size_t(-1);
         for (const Kind::Candidate &candidate : kind.candidates) {
+            if (owner != nobody && candidate.owner != owner)
+                continue;
             const std::size_t d = distance(u16(folded), u16(candidate.folded));
             const bool holding = !folded.isEmpty() && !candidate.folded.isEmpty() &&
                                  (candidate.folded.contains(folded) || folded.contains(candidate.folded));
             if ((d <= near || holding) && d < bestDistance) {
                 bestDistance = d;
-                best = candidate.ref;
+                best = &candidate;
             }
         }
         known.emplace(measured, best);
@@ -464,7 +539,7 @@ private:
 
     QStringView m_text;
     const std::atomic<bool> *m_cancel;
-    std::unordered_map<const Kind *, std::unordered_map<std::u16string_view, std::u16string_view>> m_suggestions;
+    std::unordered_map<const Kind *, std::unordered_map<std::u16string_view, const Kind::Candidate *>> m_suggestions;
     std::vector<qsizetype> m_lineStarts;
     std::vector<Finding> m_findings;
     qsizetype m_omitted = 0;  // findings past mostFindings

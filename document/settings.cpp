@@ -27,6 +27,7 @@ View loadView()
     View view;
     view.wrap = stored->value(QStringLiteral("view/wrap"), view.wrap).toBool();
     view.lineNumbers = stored->value(QStringLiteral("view/lineNumbers"), view.lineNumbers).toBool();
+    view.blanks = stored->value(QStringLiteral("view/blanks"), view.blanks).toBool();
     view.fontSize = std::clamp(stored->value(QStringLiteral("view/fontSize"), view.fontSize).toInt(), smallestFont,
                                largestFont);
     return view;
@@ -38,6 +39,17 @@ void saveView(const View &view)
     stored->setValue(QStringLiteral("view/wrap"), view.wrap);
     stored->setValue(QStringLiteral("view/lineNumbers"), view.lineNumbers);
     stored->setValue(QStringLiteral("view/fontSize"), view.fontSize);
+    stored->setValue(QStringLiteral("view/blanks"), view.blanks);
+}
+
+int panelHeight(const QString &panel)
+{
+    return std::max(store()->value(QStringLiteral("panels/") + panel, 0).toInt(), 0);
+}
+
+void savePanelHeight(const QString &panel, int height)
+{
+    store()->setValue(QStringLiteral("panels/") + panel, height);
 }
 
 // A name is kept as text when its bytes are UTF-8, so that the file stays

@@ -14,6 +14,7 @@ struct View {
     bool wrap = false;         // long lines wrap at the window's width
     bool lineNumbers = false;  // a gutter of line numbers
     int fontSize = 12;         // points
+    bool blanks = false;       // blanks, line ends and full-width letters marked
     friend bool operator==(const View &, const View &) = default;
 };
 inline constexpr int smallestFont = 6;
@@ -21,6 +22,11 @@ inline constexpr int largestFont = 48;
 
 View loadView();
 void saveView(const View &view);
+
+// The height the author last gave a panel under Text1 (by its object
+// name), in pixels; 0 when none was given.
+int panelHeight(const QString &panel);
+void savePanelHeight(const QString &panel, int height);
 
 // The scripts opened or saved last, newest first, at most ten, each once.
 class RecentFiles

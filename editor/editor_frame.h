@@ -1,7 +1,9 @@
 // Text1 and what stands around it: notices over it, panels under it (the
 // search bar, the findings, the outline) and its status line. The frame
 // lays them out: a panel shown takes its height from Text1 and gives it
-// back when hidden; whoever hosts the frame places the frame alone. The
+// back when hidden, and the author may drag the line between them, the
+// height dragged to being kept for the next time that panel opens (at the
+// next start too); whoever hosts the frame places the frame alone. The
 // status line is the frame's, for the host to show where it will (in a
 // window's status bar).
 #pragma once
@@ -10,6 +12,7 @@
 
 #include <QWidget>
 
+class QSplitter;
 class ScriptDocument;
 class ScriptEdit;
 class StatusLine;
@@ -33,11 +36,16 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void place();
+    // Gives a panel just shown its remembered height, or a few rows.
+    void open(QWidget *panel);
+    void keepHeights();
 
+    QSplitter *m_split;  // Text1 over the panels under it
     ScriptEdit *m_view;
     StatusLine *m_status;
-    PanelStrip m_panels;
+    PanelStrip m_notices;
 };

@@ -1,5 +1,7 @@
 #include "editor/script_edit.h"
 
+#include "editor/blank_layer.h"
+
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QMenu>
@@ -28,6 +30,14 @@ QFont gothicFont()
                       QStringLiteral("Sans Serif")});
     font.setPointSize(12);
     font.setBold(true);
+    return font;
+}
+
+QFont interfaceFont()
+{
+    QFont font = gothicFont();
+    font.setPointSize(9);
+    font.setBold(false);
     return font;
 }
 
@@ -223,6 +233,24 @@ void ScriptEdit::setFontSize(int points)
     bigger.setPointSize(std::clamp(points, 6, 48));
     setFont(bigger);
     placeGutter();
+    // Bigger letters push the lines down: the caret stays where the
+    // author is looking.
+    ensureCursorVisible();
+}
+
+void ScriptEdit::setBlanksShown(bool on)
+{
+    m_blanks = on;
+    viewport()->update();
+}
+
+void ScriptEdit::paintEvent(QPaintEvent *event)
+{
+    QPlainTextEdit::paintEvent(event);
+    if (m_blanks) {
+        QPainter painter(viewport());
+        paintBlanks(*this, painter, event->rect());
+    }
 }
 
 void ScriptEdit::wheelEvent(QWheelEvent *event)
@@ -403,7 +431,7 @@ void ScriptEdit::keyPressEvent(QKeyEvent *event)
                        ushort(event->count()));
         QPlainTextEdit::keyPressEvent(&held);
         event->setAccepted(held.isAccepted());
-        emit lookAlikesReplaced(replaced);
+        tellLookAlikes(event->text(), text, replaced);
         return;
     }
     if (stepOverPieceBreak(event))
@@ -419,6 +447,16 @@ void ScriptEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void ScriptEdit::tellLookAlikes(QStringView entered, QStringView held, qsizetype count)
+{
+    if (count == 0)
+        return;
+    qsizetype first = 0;
+    while (entered[first] == held[first])
+        ++first;
+    emit lookAlikesReplaced(count, entered[first], held[first]);
 }
 
 bool ScriptEdit::nearPieces() const
@@ -501,9 +539,9 @@ bool ScriptEdit::editAtPieces(QKeyEvent *event)
         }
     } else if (selected && typesText(event)) {
         qsizetype replaced = 0;
-        insert(scriptfile::savable(event->text(), &replaced));
-        if (replaced > 0)
-            emit lookAlikesReplaced(replaced);
+        const QString text = scriptfile::savable(event->text(), &replaced);
+        insert(text);
+        tellLookAlikes(event->text(), text, replaced);
     } else if ((event->key() == Qt::Key_Home || event->key() == Qt::Key_End) && !(modifiers & ~Qt::ShiftModifier) &&
                lineWrapMode() == QPlainTextEdit::NoWrap) {
         // Unwrapped, Home and End go to the ends of the line, not of a piece.
@@ -578,31 +616,29 @@ void ScriptEdit::inputMethodEvent(QInputMethodEvent *event)
     qsizetype replaced = 0;
     const QString commit = scriptfile::savable(event->commitString(), &replaced);
     // A word committed over a selection, or over committed text the input
-    // method converts again, where a line is shown in pieces: what it
-    // replaces goes through the document first.
-    qsizetype replacementStart = event->replacementStart();
-    qsizetype replacementLength = event->replacementLength();
-    if (!commit.isEmpty() && m_document.hasPieces() && nearPieces() &&
-        (textCursor().hasSelection() || replacementLength > 0)) {
-        if (textCursor().hasSelection()) {
-            deleteSelection();
-        } else {
-            const qsizetype at = caret() + replacementStart;
-            deleteRange(at, at + replacementLength);
-        }
-        replacementStart = 0;
-        replacementLength = 0;
+    // method converts again, where a line is shown in pieces: it replaces
+    // that text through the document, as one step.
+    const bool overPieces = !commit.isEmpty() && m_document.hasPieces() && nearPieces() &&
+                            (textCursor().hasSelection() || event->replacementLength() > 0);
+    if (overPieces) {
+        if (!textCursor().hasSelection())
+            select(caret() + event->replacementStart(), event->replacementLength());
+        insert(commit);
     } else if (replaced == 0) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
     // The conversion still open is the input method's, and left as it is.
-    QInputMethodEvent held(event->preeditString(), event->attributes());
-    held.setCommitString(commit, int(replacementStart), int(replacementLength));
-    QPlainTextEdit::inputMethodEvent(&held);
-    event->setAccepted(held.isAccepted());
-    if (replaced > 0)
-        emit lookAlikesReplaced(replaced);
+    // With none, and the word in, the editor is not told again: it would
+    // take its line for changed once more.
+    if (!overPieces || !event->preeditString().isEmpty() || !event->attributes().isEmpty()) {
+        QInputMethodEvent held(event->preeditString(), event->attributes());
+        if (!overPieces)
+            held.setCommitString(commit, event->replacementStart(), event->replacementLength());
+        QPlainTextEdit::inputMethodEvent(&held);
+        event->setAccepted(held.isAccepted());
+    }
+    tellLookAlikes(event->commitString(), commit, replaced);
 }
 
 void ScriptEdit::contextMenuEvent(QContextMenuEvent *event)
@@ -651,11 +687,11 @@ void ScriptEdit::insertFromMimeData(const QMimeData *source)
     if (!source->hasText())
         return;
     qsizetype replaced = 0;
-    const QString text = scriptfile::savable(ScriptDocument::fromOutside(source->text()), &replaced);
+    const QString entered = ScriptDocument::fromOutside(source->text());
+    const QString text = scriptfile::savable(entered, &replaced);
     QTextCursor cursor = textCursor();
     m_document.insert(cursor, text);
-    if (replaced > 0)
-        emit lookAlikesReplaced(replaced);
+    tellLookAlikes(entered, text, replaced);
     setTextCursor(cursor);
     ensureCursorVisible();
 }

@@ -16,12 +16,16 @@
 #include <utility>
 #include <vector>
 
+class QPainter;
+
 // Names a scrolling area's bars for screen readers.
 void nameScrollBars(QAbstractScrollArea *area);
 
 // The Japanese proportional Gothic of the script and the pickers' lists,
 // 12 points, bold; the first installed of the usual families.
 QFont gothicFont();
+// The same Gothic for the rest of the interface: 9 points, regular.
+QFont interfaceFont();
 
 class ScriptEdit : public QPlainTextEdit, public FindTarget
 {
@@ -63,8 +67,12 @@ public:
     void setWrap(bool on);
     void setLineNumbers(bool on);
     bool lineNumbers() const;
+    // The caret stays in view.
     void setFontSize(int points);
     int fontSize() const { return font().pointSize(); }
+    // 空白と改行: blanks, line ends and full-width letters marked (see blanks.h).
+    void setBlanksShown(bool on);
+    bool blanksShown() const { return m_blanks; }
 
     // The script line the caret stands on, and its column there.
     int caretLine() const;
@@ -98,12 +106,14 @@ signals:
     // After every change of the content, and only then.
     void contentChanged();
     // Characters the author entered that code page 932 writes as a
-    // look-alike became that look-alike as they went in.
-    void lookAlikesReplaced(qsizetype count);
+    // look-alike became that look-alike as they went in: `count` of them,
+    // the first `entered` becoming `held`.
+    void lookAlikesReplaced(qsizetype count, QChar entered, QChar held);
     // Ctrl and the wheel: bigger letters for steps > 0, smaller for < 0.
     void zoomAsked(int steps);
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
@@ -119,11 +129,14 @@ private:
         QList<QTextEdit::ExtraSelection> marks;
     };
     friend class LineNumbers;
+    friend void paintBlanks(ScriptEdit &edit, QPainter &painter, const QRect &area);
     bool stepOverPieceBreak(QKeyEvent *event);
     // A key that changes the text where a line is shown in pieces acts on
     // the script through the document, by the same rules as elsewhere.
     bool editAtPieces(QKeyEvent *event);
     bool nearPieces() const;
+    // Says which look-alikes went in for what the author entered.
+    void tellLookAlikes(QStringView entered, QStringView held, qsizetype count);
     // Deletes the script characters from `start` to `end` as one step.
     void deleteRange(qsizetype start, qsizetype end);
     void cutSelection();
@@ -137,4 +150,5 @@ private:
     QWidget *m_gutter = nullptr;
     int m_comingLines = 0;  // of a whole new text, while it is put in place
     int m_caretBlock = -1;  // the number of the block whose layout keeps its glyphs
+    bool m_blanks = false;
 };

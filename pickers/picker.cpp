@@ -19,49 +19,43 @@ QStringView qview(std::u16string_view s)
 }
 
 // The folder value of the install type in force at this moment.
-void insertFolderTail(PickerHost &host)
+QString folderTail(const PickerHost &host)
 {
-    if (const auto type = host.installType())
-        host.insert(markup::folderTail(*type));
+    const auto type = host.installType();
+    return type ? markup::folderTail(*type) : QString();
 }
 
-void writeMusic(const PickerForm &, const Choice &choice, PickerHost &host)
+QString writeMusic(const PickerForm &, const Choice &choice, const PickerHost &)
 {
-    host.insert(markup::bgmTag(choice.reference));
+    return markup::bgmTag(choice.reference);
 }
 
-void writeSound(const PickerForm &, const Choice &choice, PickerHost &host)
+QString writeSound(const PickerForm &, const Choice &choice, const PickerHost &)
 {
-    host.insert(markup::soundTag(choice.reference));
+    return markup::soundTag(choice.reference);
 }
 
 // The last row of the place list is no place but a black background.
-void writePlace(const PickerForm &, const Choice &choice, PickerHost &host)
+QString writePlace(const PickerForm &, const Choice &choice, const PickerHost &host)
 {
-    if (choice.row == int(catalogues::blackScreenPlaceRow)) {
-        host.insert(markup::blackBackground);
-        return;
-    }
-    host.insert(markup::backgroundHead(choice.reference));
-    insertFolderTail(host);
+    if (choice.row == int(catalogues::blackScreenPlaceRow))
+        return qview(markup::blackBackground).toString();
+    return markup::backgroundHead(choice.reference) + folderTail(host);
 }
 
 // The comment names the picture in words, the tag puts it on stage, and
 // the speaker's name starts the line the author types next.
-void writeSprite(const PickerForm &form, const Choice &choice, PickerHost &host)
+QString writeSprite(const PickerForm &form, const Choice &choice, const PickerHost &host)
 {
-    host.insert(markup::commentLine(choice.text));
-    host.insert(markup::actHead(choice.reference));
-    insertFolderTail(host);
+    QString fragment = markup::commentLine(choice.text) + markup::actHead(choice.reference) + folderTail(host);
     if (host.nameDisplayOn())
-        host.insert(qview(form.speaker->speaker));
+        fragment += qview(form.speaker->speaker);
+    return fragment;
 }
 
-void writeEventPicture(const PickerForm &, const Choice &choice, PickerHost &host)
+QString writeEventPicture(const PickerForm &, const Choice &choice, const PickerHost &host)
 {
-    host.insert(markup::commentLine(choice.text));
-    host.insert(markup::backgroundHead(choice.reference));
-    insertFolderTail(host);
+    return markup::commentLine(choice.text) + markup::backgroundHead(choice.reference) + folderTail(host);
 }
 
 namespace c = catalogues;
@@ -145,10 +139,15 @@ const PickerForm *pickerNamed(std::string_view name)
     return nullptr;
 }
 
-void writeRow(const PickerForm &form, catalogues::Catalogue rows, std::size_t row, PickerHost &host)
+QString rowFragment(const PickerForm &form, catalogues::Catalogue rows, std::size_t row, const PickerHost &host)
 {
     const QString name = qview(rows[row].name).toString();
-    form.write(form, Choice{name, int(row), form.tableSize ? qview(rows[row].ref) : QStringView(name)}, host);
+    return form.write(form, Choice{name, int(row), form.tableSize ? qview(rows[row].ref) : QStringView(name)}, host);
+}
+
+void writeRow(const PickerForm &form, catalogues::Catalogue rows, std::size_t row, PickerHost &host)
+{
+    host.insert(rowFragment(form, rows, row, host));
 }
 
 PickerCombo::PickerCombo(QWidget *parent)
@@ -261,7 +260,11 @@ Picker::Picker(const PickerForm &form, PickerHost &host)
     setFixedSize(540, 25);
     m_combo->setObjectName(QStringLiteral("Combo1"));
     m_combo->setGeometry(0, 0, 465, 24);
+    // The rows dropped down are windows of their own, which take no font
+    // from the field: each is given the field's.
     m_combo->setFont(gothicFont());
+    m_combo->view()->setFont(m_combo->font());
+    m_combo->completer()->popup()->setFont(m_combo->font());
     // For a screen reader: the list, and the field its name is typed in.
     m_combo->setAccessibleName(QStringLiteral(u"一覧"));
     m_combo->lineEdit()->setAccessibleName(QStringLiteral(u"名前"));
@@ -303,7 +306,7 @@ void Picker::Command1_Click()
         // Music, places and sound effects are named by their titles: the
         // text goes in as it is, and the check reports a title the game
         // does not have.
-        m_form.write(m_form, Choice{text, row, text}, m_host);
+        m_host.insert(m_form.write(m_form, Choice{text, row, text}, m_host));
     } else {
         // A picture is written only for a row: a name no row has would put
         // another picture on stage than the one the comment names.

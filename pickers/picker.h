@@ -26,8 +26,9 @@ struct Choice {
     QStringView reference;
 };
 
-// Composes a picker's fragment and inserts it into Text1, part by part.
-using Writer = void (*)(const PickerForm &form, const Choice &choice, PickerHost &host);
+// Composes a picker's whole fragment, with the options `host` reads at
+// this moment; it goes into Text1 as one insertion, one undo step.
+using Writer = QString (*)(const PickerForm &form, const Choice &choice, const PickerHost &host);
 
 struct PickerForm {
     const char *name = nullptr;  // "Form2" … "Form20"
@@ -59,9 +60,10 @@ const PickerForm &eventPicker(const markup::EventPictures &pictures);
 const PickerForm *pickerNamed(std::string_view name);
 
 // What OK writes once row `row` of `rows` (the list the picker loaded) is
-// chosen: its fragment, through `host`, with the options `host` reads at
-// this moment. The pickers and anything else that names a row write
-// through this.
+// chosen: its fragment, with the options `host` reads at this moment.
+QString rowFragment(const PickerForm &form, catalogues::Catalogue rows, std::size_t row, const PickerHost &host);
+// Inserts that fragment through `host`, as one insertion. The pickers and
+// anything else that names a row write through this.
 void writeRow(const PickerForm &form, catalogues::Catalogue rows, std::size_t row, PickerHost &host);
 
 // An editable drop-down list that knows which row the user chose. Qt's

@@ -2,7 +2,9 @@
 """Walks the accessibility tree of the running program over AT-SPI and
 prints every control that is shown and has no name, one a line, with the
 path to it; exits 1 when there is one, 2 when the program is not found.
-Usage: accessible_names.py [application name]"""
+With --alert TEXT, instead: exits 0 when an alert (what a screen reader
+reads out as it comes) holds TEXT in its name, 1 when none does.
+Usage: accessible_names.py [application name] [--alert TEXT]"""
 import sys
 
 import pyatspi
@@ -19,7 +21,7 @@ CONTROLS = {
 }
 
 
-def walk(node, path, nameless, seen):
+def walk(node, path, nameless, seen, alerts):
     try:
         role = node.getRole()
         name = node.name or ""
@@ -31,22 +33,33 @@ def walk(node, path, nameless, seen):
         seen.append(here)
         if not name.strip():
             nameless.append(here)
+    if showing and role == pyatspi.ROLE_ALERT:
+        alerts.append(name)
     for index in range(node.childCount):
         child = node.getChildAtIndex(index)
         if child is not None:
-            walk(child, here, nameless, seen)
+            walk(child, here, nameless, seen, alerts)
 
 
 def main():
-    wanted = sys.argv[1] if len(sys.argv) > 1 else "scrivlet"
+    args = sys.argv[1:]
+    alert = None
+    if "--alert" in args:
+        at = args.index("--alert")
+        alert = args[at + 1]
+        del args[at:at + 2]
+    wanted = args[0] if args else "scrivlet"
     desktop = pyatspi.Registry.getDesktop(0)
     apps = [app for app in desktop if app is not None and app.name == wanted]
     if not apps:
         print(f"accessible_names: no application named {wanted!r}")
         return 2
-    nameless, seen = [], []
+    nameless, seen, alerts = [], [], []
     for app in apps:
-        walk(app, "", nameless, seen)
+        walk(app, "", nameless, seen, alerts)
+    if alert is not None:
+        print(f"accessible_names: alerts {alerts!r}")
+        return 0 if any(alert in name for name in alerts) else 1
     print(f"accessible_names: {len(seen)} controls shown, {len(nameless)} without a name")
     for path in nameless:
         print(f"  no name: {path}")

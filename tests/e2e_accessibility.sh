@@ -2,7 +2,8 @@
 # What a screen reader is told: every control shown in the main window,
 # with the search bar and the findings open, and in a picker, has a
 # Japanese name, walked over AT-SPI on an accessibility bus of the test's
-# own (at-spi2-core and python3-pyatspi).
+# own (at-spi2-core and python3-pyatspi); and a notice of the status bar
+# is an alert that a screen reader reads out.
 # Usage: e2e_accessibility.sh <scrivlet>
 set -euo pipefail
 scrivlet=$1
@@ -38,6 +39,11 @@ start_app
 until_true "the program on the accessibility bus" program_on_the_bus
 check_names "the main window"
 
+echo "e2e_accessibility: 1b. a notice is an alert, named with what it says"
+paste "〜"
+alert_shown() { /usr/bin/python3 "$here/accessible_names.py" scrivlet --alert "として入力しました" >"$work/alerts.txt" 2>&1; }
+until_true "the look-alike notice as an alert" alert_shown
+
 echo "e2e_accessibility: 2. the search bar with its replacement row, and the findings"
 key ctrl+h
 key F7
@@ -53,5 +59,7 @@ key Escape
 gone "デモCG他選択"
 focused "$main_title"
 key alt+f x
+focused "終了確認"                         # the pasted 〜 is unsaved
+key Return                                 # Yes: leave it
 exited
 echo "e2e_accessibility: passed"

@@ -4,7 +4,8 @@
 # under the caret inside <BGM SRC=" and Return takes its row; Escape keeps
 # it away while the caret stays in the value; a sprite's picker refuses a
 # name no row has and writes nothing. The saved file holds exactly what the
-# author should get.
+# author should get. A sprite picked in its picker is taken back whole by
+# one Ctrl+Z: the file saved after it is the file before, byte for byte.
 # Usage: e2e_assets.sh <scrivlet> <catalogue_row>
 set -euo pipefail
 scrivlet=$1
@@ -76,5 +77,23 @@ focused "$main_title"
 key alt+f s
 file_dialog "$work/assets.dnml"
 sjis "$expected$nl" >"$work/assets.expected"
+expect_file "$work/assets.dnml" "$work/assets.expected"
+
+echo "e2e_assets: 6. a sprite picked in its picker, saved; one Ctrl+Z and saved again: the file as before"
+name=$("$row" 5 adult 2 name)
+ref=$("$row" 5 adult 2 ref)
+key ctrl+f Escape                      # the focus in the script, whatever the dialog left
+key shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space  # Command1
+focused "星野ゆら選択"
+key Down Down Down                     # the third row
+key Return                             # OK
+gone "星野ゆら選択"
+focused "$main_title"
+key ctrl+s
+sjis "$expected<!--- \" $name \" --->${nl}<ACT NAME=\"人\" SRC=\"$ref\" FOLDER=\"ORVEN\">${nl}ゆら $nl" \
+  >"$work/picked.expected"
+expect_file "$work/assets.dnml" "$work/picked.expected"
+key ctrl+z
+key ctrl+s
 expect_file "$work/assets.dnml" "$work/assets.expected"
 echo "e2e_assets: passed"

@@ -8,6 +8,8 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 Q_DECLARE_METATYPE(markup::InstallType)
+Q_DECLARE_METATYPE(std::function<void(ScriptEdit *)>)
 
 namespace {
 
@@ -89,6 +92,8 @@ private slots:
     void completesATagCutByAPieceEdge();
     void escapeDismissesUntilTheCaretLeaves();
     void completionWaitsForTheConversion();
+    void completionFollowsEveryChangeOfTheValue_data();
+    void completionFollowsEveryChangeOfTheValue();
 };
 
 void TestAssetsUi::paletteWritesWhatThePickerWrites_data()
@@ -396,4 +401,56 @@ void TestAssetsUi::completionWaitsForTheConversion()
 }
 
 QTEST_MAIN(TestAssetsUi)
+void TestAssetsUi::completionFollowsEveryChangeOfTheValue_data()
+{
+    using Change = std::function<void(ScriptEdit *)>;
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<bool>("drawnFirst");  // the event loop turns before Return
+    const QString name = u"ちとせ／制服・正面・驚き"_s;
+    const Change paste = [name](ScriptEdit *text) {
+        QApplication::clipboard()->setText(name);
+        text->paste();
+    };
+    QTest::newRow("pasted") << paste << true;
+    QTest::newRow("committed by the input method") << Change([name](ScriptEdit *text) { commit(text, name); }) << true;
+    QTest::newRow("dropped") << Change([name](ScriptEdit *text) {
+        QMimeData data;
+        data.setText(name);
+        const QPoint at = text->cursorRect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(text->viewport(), &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(text->viewport(), &drop);
+    }) << true;
+    // The first Return shows the list for the value as it is, and writes
+    // nothing; the next writes the row the author now sees.
+    QTest::newRow("pasted, Return before the list is drawn again") << paste << false;
+}
+
+// A list drawn for an earlier text would write another cast member's
+// picture: whatever changes the value, the list is of the value as it is.
+void TestAssetsUi::completionFollowsEveryChangeOfTheValue()
+{
+    QFETCH(std::function<void(ScriptEdit *)>, change);
+    QFETCH(bool, drawnFirst);
+    EmptyEditor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    editor.text()->setFocus();
+    editor.type(u"<ACT NAME=\"人\" SRC=\""_s);
+    settle();
+    QVERIFY(editor.offered().value(0).startsWith(u"ゆら"_s));
+    change(editor.text());
+    const QString typed = editor.text()->text();
+    QVERIFY(typed.endsWith(u"ちとせ／制服・正面・驚き"_s));
+    if (drawnFirst) {
+        settle();
+    } else {
+        QTest::keyClick(editor.text(), Qt::Key_Return);
+        QCOMPARE(editor.text()->text(), typed);
+    }
+    QCOMPARE(editor.offered().value(0), u"ちとせ／制服・正面・驚き"_s);
+    QTest::keyClick(editor.text(), Qt::Key_Return);
+    QCOMPARE(editor.text()->text(), u"<ACT NAME=\"人\" SRC=\"PDT\\CGCT14.PDT\""_s);
+}
+
 #include "test_assets_ui.moc"

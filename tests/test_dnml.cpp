@@ -224,7 +224,7 @@ void TestDnml::findings_data()
         << u"1:18 \"ＰＤＴ\\ＦＧＹＲ０１.ＰＤＴ\" はゲームにありません。\"PDT\\FGYR01.PDT\" とは全角と半角が違うだけです。"_s;
     QTest::newRow("background: a name in katakana finds its row in hiragana")
         << u"<BACKGROUND SRC=\"ユラ／再会／雪ノ校門\" FOLDER=\"ORVEN\">"_s
-        << u"1:18 \"ユラ／再会／雪ノ校門\" はゲームにありません。もしかして \"PDT\\FGYR01.PDT\"?"_s;
+        << u"1:18 \"ユラ／再会／雪ノ校門\" はゲームにありません。もしかして ゆら／再会／雪の校門（\"PDT\\FGYR01.PDT\"）?"_s;
     QTest::newRow("sound: unknown") << u"<SOUND SRC=\"チャイム2\" FOLDER=\"ORVEN\">"_s
                                     << u"1:13 \"チャイム2\" はゲームにありません。もしかして \"チャイム\"?"_s;
     QTest::newRow("sound: known, lower-case element and attribute")
@@ -237,15 +237,27 @@ void TestDnml::findings_data()
         << u"<BACKGROUND SRC=\"pdt\\fgyr01.pdt\" FOLDER=\"ORVEN\">"_s << u""_s;
     QTest::newRow("background: the display name is not the path")
         << u"<BACKGROUND SRC=\"ゆら／再会／雪の校門\" FOLDER=\"ORVEN\">"_s
-        << u"1:18 \"ゆら／再会／雪の校門\" はゲームにありません。もしかして \"PDT\\FGYR01.PDT\"?"_s;
+        << u"1:18 \"ゆら／再会／雪の校門\" はゲームにありません。もしかして ゆら／再会／雪の校門（\"PDT\\FGYR01.PDT\"）?"_s;
     QTest::newRow("background: demo picture and colour tags pass")
         << u"<BACKGROUND SRC=\"PDT\\OP_YR1.PDT\" FOLDER=\"ORVEN\">\r\n<BACKGROUND COLOR=\"#000000\">"_s << u""_s;
     QTest::newRow("act: a picture path typo")
         << u"<ACT NAME=\"人\" SRC=\"PDT\\CGYR10X.PDT\" FOLDER=\"ORVEN\">"_s
-        << u"1:20 \"PDT\\CGYR10X.PDT\" はゲームにありません。もしかして \"PDT\\CGYR10.PDT\"?"_s;
+        << u"1:20 \"PDT\\CGYR10X.PDT\" はゲームにありません。もしかして ゆら／コート・少し横向・普通（\"PDT\\CGYR10.PDT\"）?"_s;
     QTest::newRow("act: an event picture is no sprite")
         << u"<ACT NAME=\"人\" SRC=\"PDT\\FGYR01.PDT\" FOLDER=\"ORVEN\">"_s
-        << u"1:20 \"PDT\\FGYR01.PDT\" はゲームにありません。もしかして \"PDT\\CGYR11.PDT\"?"_s;
+        << u"1:20 \"PDT\\FGYR01.PDT\" はゲームにありません。もしかして ゆら／コート・少し横向・普通（\"PDT\\CGYR10.PDT\"）?"_s;
+    QTest::newRow("act: two letters of a heroine's prefix swapped: hers, named")
+        << u"<ACT NAME=\"人\" SRC=\"PDT\\CGTC11N.PDT\" FOLDER=\"ORVEN\">"_s
+        << u"1:20 \"PDT\\CGTC11N.PDT\" はゲームにありません。もしかして ちとせ／制服・正面・笑顔・暗（\"PDT\\CGCT11N.PDT\"）?"_s;
+    QTest::newRow("act: a slip in her prefix: her picture")
+        << u"<ACT NAME=\"人\" SRC=\"PDT\\CGTC34N.PDT\" FOLDER=\"ORVEN\">"_s
+        << u"1:20 \"PDT\\CGTC34N.PDT\" はゲームにありません。もしかして ちとせ／制服・正面・驚き・暗（\"PDT\\CGCT14N.PDT\"）?"_s;
+    QTest::newRow("act: her name's head: her picture, though another's name is nearer")
+        << u"<ACT NAME=\"人\" SRC=\"ちとせ／コート・少し横向・困り顔\" FOLDER=\"ORVEN\">"_s
+        << u"1:20 \"ちとせ／コート・少し横向・困り顔\" はゲームにありません。もしかして ちとせ／制服・少し横向・困り顔（\"PDT\\CGCT23.PDT\"）?"_s;
+    QTest::newRow("act: her name's head, none of hers near: no guess rather than another's")
+        << u"<ACT NAME=\"人\" SRC=\"ちとせ／エプロン・正面・普通\" FOLDER=\"ORVEN\">"_s
+        << u"1:20 \"ちとせ／エプロン・正面・普通\" はゲームにありません。"_s;
     QTest::newRow("act: the title logo passes")
         << u"<ACT NAME=\"ロゴ\" SRC=\"PDT\\TITLE_LG.PDT\" FOLDER=\"ORVEN\">"_s << u""_s;
     QTest::newRow("unknown element's SRC is not judged") << u"<MOVIE SRC=\"どこか\">"_s << u""_s;

@@ -443,25 +443,25 @@ void TestDnmlWidgets::f7ChecksAndF8GoesToTheFinding()
     QVERIFY(editor.window->mnu_save_Click());
     QVERIFY(editor.dialogs->warnings.isEmpty());
 
-    // Wrapping both ways with the only finding, which the status bar says.
-    QStatusBar *status = editor.window->statusBar();
-    QVERIFY(status->currentMessage().isEmpty());
+    // Wrapping both ways with the only finding, which the status bar says
+    // where it is seen, the later wrap in the place of the earlier.
+    const auto notice = [&editor] { return editor.window->findChild<QLabel *>(u"statusMessage"_s)->text(); };
+    QVERIFY(notice().isEmpty());
+    QSignalSpy wrapped(panel(editor), &dnml::FindingsPanel::wrapped);
     text->setCaret(text->length());
     trigger(editor, "mnu_next");
     QVERIFY(waitChecked(editor) || !panel(editor)->findings().empty());
     QCOMPARE(text->caret(), 19 * 9 + 10);
-    QCOMPARE(status->currentMessage(), u"最後の指摘まで来たので、最初の指摘に戻りました。"_s);
-    status->clearMessage();
+    QCOMPARE(notice(), u"最後の指摘まで来たので、最初の指摘に戻りました。"_s);
     text->setCaret(0);
     trigger(editor, "mnu_previous");
     QCOMPARE(text->caret(), 19 * 9 + 10);
-    QCOMPARE(status->currentMessage(), u"最初の指摘まで来たので、最後の指摘に戻りました。"_s);
+    QCOMPARE(notice(), u"最初の指摘まで来たので、最後の指摘に戻りました。"_s);
     // A move that does not wrap says nothing.
-    status->clearMessage();
     text->setCaret(0);
     trigger(editor, "mnu_next");
     QCOMPARE(text->caret(), 19 * 9 + 10);
-    QVERIFY(status->currentMessage().isEmpty());
+    QCOMPARE(wrapped.size(), 2);
 }
 
 void TestDnmlWidgets::f8WithThePanelClosedChecksFirst_data()
@@ -488,7 +488,7 @@ void TestDnmlWidgets::f8WithThePanelClosedChecksFirst()
     QCOMPARE(panel(editor)->findings().size(), 2u);
     QCOMPARE(text->caret(), panel(editor)->findings()[std::size_t(finding)].offset);
     QVERIFY(text->hasFocus());
-    QVERIFY(editor.window->statusBar()->currentMessage().isEmpty());
+    QVERIFY(editor.window->findChild<QLabel *>(u"statusMessage"_s)->text().isEmpty());
 }
 
 void TestDnmlWidgets::findingsFollowTheEdits()
@@ -590,7 +590,8 @@ void TestDnmlWidgets::programsOwnWritingChecksClean()
                 for (std::size_t i = 0; i < rows.size(); ++i) {
                     const QString name = QString::fromUtf16(rows[i].name.data(), qsizetype(rows[i].name.size()));
                     const QStringView ref(rows[i].ref.data(), qsizetype(rows[i].ref.size()));
-                    form.write(form, Choice{name, int(i), form.tableSize ? ref : QStringView(name)}, window);
+                    const Choice choice{name, int(i), form.tableSize ? ref : QStringView(name)};
+                    window.insert(form.write(form, choice, window));
                     text->insert(u"\r\n"_s);
                 }
             }

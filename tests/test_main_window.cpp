@@ -1,16 +1,27 @@
 // The main window through its real widgets, found by name: start-up, the
 // layout, the changed flag and the close prompt, script files, the two
 // options, the dialogue buttons and the section scaffolds.
+#include "app/dialogs.h"
 #include "app/main_window.h"
+#include "assets/ui/palette.h"
 #include "editor/script_edit.h"
+#include "recovery/journal.h"
 #include "catalogues/catalogue.h"
 #include "document/script_file.h"
 #include "editor.h"
 #include "search/ui/search_bar.h"
 #include "test_files.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QTextBlock>
 #include <QDir>
+#include <QFileIconProvider>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QSplitter>
+#include <QStyleOptionButton>
+#include <QTranslator>
 #include <QInputMethodEvent>
 #include <QStandardPaths>
 
@@ -35,7 +46,6 @@ QRect inClient(const QWidget *widget)
     const QWidget *client = widget->window()->findChild<QWidget *>(QStringLiteral("client"));
     return QRect(widget->mapTo(client, QPoint(0, 0)), widget->size());
 }
-
 
 const QString crlf = QStringLiteral("\r\n");
 
@@ -65,6 +75,33 @@ QString startingDocument()
 
 using Action = std::function<void(Editor &)>;
 
+// The program's own interface font for as long as it lives, `scale` times
+// its size (a desktop that draws letters at 150 % gives 1.5).
+struct InterfaceFont {
+    QFont before = QApplication::font();
+    explicit InterfaceFont(qreal scale = 1)
+    {
+        QFont font = interfaceFont();
+        font.setPointSizeF(font.pointSizeF() * scale);
+        QApplication::setFont(font);
+    }
+    ~InterfaceFont() { QApplication::setFont(before); }
+};
+
+// Picks row `row` of picker Form<form> as an author does: the row chosen
+// from the dropped-down list, then OK.
+Action pick(int form, int row)
+{
+    return [form, row](Editor &e) {
+        e.window->launch(pickerNumbered(form));
+        auto *combo = e.picker(form)->findChild<PickerCombo *>(u"Combo1"_s);
+        combo->showPopup();
+        combo->view()->setCurrentIndex(combo->view()->model()->index(row, 0));
+        QTest::keyClick(combo->view(), Qt::Key_Return);
+        e.picker(form)->Command1_Click();
+    };
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Action)
@@ -90,7 +127,17 @@ private slots:
     void menusStandInOrderWithUniqueAccessKeys();
     void noAccessKeyInTheWindowRepeatsTheMenuBars();
     void buttonRowKeepsItsPlaceAndTextFollowsTheWindow();
+    void captionsFitTheirButtons_data();
+    void captionsFitTheirButtons();
+    void eachInsertionIsOneUndoStepAndOneJournalRecord_data();
+    void eachInsertionIsOneUndoStepAndOneJournalRecord();
+    void noticesAreSeenBesideTheCaretAndTheFile();
+    void zoomKeepsTheCaretInView_data();
+    void zoomKeepsTheCaretInView();
+    void fileTypesAreNamedInJapanese();
+    void blanksAreMarkedOverTheTextAlone();
     void panelsUnderTheTextTakeTheirHeightWhileShown();
+    void panelsKeepTheHeightTheyWereDraggedTo();
     void tabVisitsButtonsAndTextInOrder();
     void closingWithEverythingOpenLeavesNothingBehind();
     void changesSetTheFlagAndNothingElseDoes_data();
@@ -226,7 +273,7 @@ void TestMainWindow::menusStandInOrderWithUniqueAccessKeys()
                          QStringLiteral("mnu_search: mnu_find mnu_find_next mnu_find_previous mnu_replace -mnu_ber3 mnu_jump mnu_palette "
                                         "mnu_usages"),
                          QStringLiteral("mnu_view: mnu_colours -mnu_ber4 mnu_check mnu_next mnu_previous -mnu_ber5 "
-                                        "mnu_wrap mnu_line_numbers mnu_font_size mnu_outline mnu_prose"),
+                                        "mnu_wrap mnu_line_numbers mnu_blanks mnu_font_size mnu_outline mnu_prose"),
                      }));
 }
 
@@ -262,6 +309,7 @@ void TestMainWindow::noAccessKeyInTheWindowRepeatsTheMenuBars()
 
 void TestMainWindow::buttonRowKeepsItsPlaceAndTextFollowsTheWindow()
 {
+    const InterfaceFont font;
     Editor editor;
     QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
     QWidget *client = editor.window->centralWidget();
@@ -293,35 +341,318 @@ void TestMainWindow::buttonRowKeepsItsPlaceAndTextFollowsTheWindow()
     QCOMPARE(inClient(editor.text()), before);
 }
 
+void TestMainWindow::captionsFitTheirButtons_data()
+{
+    QTest::addColumn<qreal>("scale");
+    QTest::newRow("at the usual size") << 1.0;
+    QTest::newRow("letters at 150 %") << 1.5;
+}
+
+// Every caption stands whole in its button, broken only between words
+// (never 音楽挿／入); a button too narrow widens, the ones after it move on,
+// and the window makes room for the row.
+void TestMainWindow::captionsFitTheirButtons()
+{
+    QFETCH(qreal, scale);
+    const InterfaceFont font(scale);
+    Editor editor;
+    QMap<QString, QStringList> words = {
+        {u"Command14"_s, {u"音楽"_s, u"挿入"_s}},    {u"Command15"_s, {u"場所"_s, u"挿入"_s}},
+        {u"Command16"_s, {u"効果音"_s, u"挿入"_s}},  {u"Command12"_s, {u"<INDENT>"_s, u"「」付"_s, u"挿入"_s}},
+        {u"Command17"_s, {u"「」<P>"_s, u"挿入"_s}}, {u"Command13"_s, {u"人物名"_s, u"表示"_s}},
+    };
+    // Whether the caption can stand whole in the button: on one line, or
+    // on two broken between words.
+    const auto fits = [](QPushButton *button, const QStringList &parts) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QRect area = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        const QFontMetrics metrics = button->fontMetrics();
+        if (metrics.horizontalAdvance(parts.join(QString())) <= area.width())
+            return true;
+        if (2 * metrics.height() > area.height())
+            return false;
+        for (qsizetype cut = 1; cut < parts.size(); ++cut)
+            if (std::max(metrics.horizontalAdvance(parts.first(cut).join(QString())),
+                         metrics.horizontalAdvance(parts.sliced(cut).join(QString()))) <= area.width())
+                return true;
+        return false;
+    };
+    const auto checkRow = [&] {
+        int previousRight = -1;
+        for (const char *name : {"Command1", "Command2", "Command9", "Command4", "Command6", "Command3", "Command5",
+                                 "Command8", "Command7", "Command10", "Command14", "Command15", "Command16",
+                                 "Command12", "Command17", "Command13"}) {
+            QPushButton *button = editor.button(name);
+            // None covers the one before (the row's own pixel aside), and
+            // the window makes room for all.
+            QVERIFY2(button->x() >= previousRight, name);
+            previousRight = button->geometry().right();
+            QVERIFY2(button->geometry().right() < editor.window->centralWidget()->width(), name);
+            const QStringList parts = words.value(QLatin1String(name));
+            if (parts.isEmpty())
+                continue;
+            QCOMPARE(parts.join(QString()), button->text());
+            QVERIFY2(fits(button, parts), qPrintable(u"%1 in %2"_s.arg(button->text()).arg(button->width())));
+        }
+    };
+    checkRow();
+    editor.button("Command13")->click();
+    words[u"Command13"_s] = {u"人物名"_s, u"非表示"_s};
+    checkRow();
+}
+
+void TestMainWindow::eachInsertionIsOneUndoStepAndOneJournalRecord_data()
+{
+    QTest::addColumn<Action>("prepare");
+    QTest::addColumn<Action>("insert");
+    const Action nothing = [](Editor &) {};
+    QTest::newRow("a sprite's pick: comment, tag, folder and speaker") << nothing << pick(5, 3);
+    QTest::newRow("an event picture's pick") << nothing << pick(15, 2);
+    QTest::newRow("a place's pick") << nothing << pick(3, 4);
+    QTest::newRow("a palette row") << nothing << Action([](Editor &e) {
+        e.window->palette()->open();
+        auto *field = e.window->palette()->findChild<QLineEdit *>(u"paletteField"_s);
+        typeInto(field, u"ちとせ／制服・正面・驚き"_s);
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+    QTest::newRow("a completion, its quote closed")
+        << Action([](Editor &e) {
+               e.text()->setFocus();
+               e.type(u"<ACT NAME=\"人\" SRC=\"ゆら／こーと"_s);
+               QCoreApplication::processEvents();
+           })
+        << Action([](Editor &e) { QTest::keyClick(e.text(), Qt::Key_Return); });
+    QTest::newRow("a section scaffold") << nothing << Action([](Editor &e) { e.action("mnu_honpen")->trigger(); });
+    QTest::newRow("the title call") << nothing << Action([](Editor &e) { e.action("mnu_taitlecall")->trigger(); });
+    QTest::newRow("a dialogue skeleton") << nothing << Action([](Editor &e) { e.button("Command12")->click(); });
+    QTest::newRow("a replacement of every match")
+        << Action([](Editor &e) { e.text()->insert(u"ゆら「あ」\r\nゆら\r\n"_s); })
+        << Action([](Editor &e) {
+               e.window->searchBar()->showReplace();
+               e.window->searchBar()->findChild<QLineEdit *>(u"replace_text"_s)->setText(u"しずく"_s);
+               e.window->searchBar()->setSearchText(u"ゆら"_s);
+               e.window->searchBar()->replaceAll();
+           });
+    QTest::newRow("look-alikes pasted") << nothing << Action([](Editor &e) {
+        QApplication::clipboard()->setText(u"〜と−"_s);
+        e.text()->paste();
+    });
+    // A line shown in pieces, where a word committed over a selection goes
+    // through the document rather than the editor's own insertion.
+    QTest::newRow("a look-alike committed over a selection in a long line")
+        << Action([](Editor &e) {
+               e.text()->insert(QString(3 * ScriptDocument::cutAbove, u'あ'));
+               e.text()->select(ScriptDocument::cutAbove - 2, 5);
+           })
+        << Action([](Editor &e) {
+               QInputMethodEvent commit;
+               commit.setCommitString(u"〜"_s);
+               QApplication::sendEvent(e.text(), &commit);
+           });
+}
+
+// Whatever one command writes, one Ctrl+Z takes back whole, byte for byte,
+// and the recovery journal keeps it as one record that replays exactly.
+void TestMainWindow::eachInsertionIsOneUndoStepAndOneJournalRecord()
+{
+    QFETCH(Action, prepare);
+    QFETCH(Action, insert);
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    editor.text()->setCaret(editor.text()->length());
+    editor.type(u"x"_s);  // the journal begins with the text of the first edit
+    recovery::Journal &journal = editor.window->recovery().journal();
+    QTRY_VERIFY(journal.active());
+    prepare(editor);
+    const QString before = editor.text()->text();
+    QSignalSpy edits(&editor.window->document(), &ScriptDocument::edited);
+    insert(editor);
+    const QString after = editor.text()->text();
+    QVERIFY(after != before);
+    QCOMPARE(edits.size(), 1);
+    journal.flush();
+    journal.waitForDisk();
+    QCOMPARE(readable(recovery::replay(readFile(journal.path())).text), readable(after));
+    editor.text()->undo();
+    QCOMPARE(readable(editor.text()->text()), readable(before));
+    editor.text()->redo();
+    QCOMPARE(readable(editor.text()->text()), readable(after));
+}
+
+// A notice has a place of its own in the status bar, which the file's
+// name and the caret's place beside it never take, and is read out.
+void TestMainWindow::noticesAreSeenBesideTheCaretAndTheFile()
+{
+    const InterfaceFont font;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"とても長い名前の台本ファイルの第一話から第三話まで.dnml"_s);
+    QVERIFY(writeFile(path, "<P>\r\n"));
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    editor.dialogs->answers = {false};
+    editor.window->openFile(path);
+    editor.text()->setCaret(editor.text()->length());
+    editor.type(u"〜"_s);
+    auto *notice = editor.window->findChild<QLabel *>(u"statusMessage"_s);
+    QCOMPARE(notice->text(), u"〜 を ～ として入力しました（Shift-JIS で保存される形）"_s);
+    QCOMPARE(notice->accessibleName(), notice->text());
+    QCOMPARE(QAccessible::queryAccessibleInterface(notice)->role(), QAccessible::AlertMessage);
+    QTRY_VERIFY(notice->isVisible());
+    const QRect place = notice->geometry();
+    QVERIFY2(place.width() >= 16 * notice->fontMetrics().horizontalAdvance(u'あ'), "room for sixteen characters");
+    for (const char *part : {"statusFile", "statusCaret", "statusSelection", "statusForm"}) {
+        const auto *label = editor.window->findChild<QLabel *>(QLatin1String(part));
+        QVERIFY2(!label->isVisible() || !label->geometry().intersects(place), part);
+    }
+    QVERIFY(editor.window->findChild<QLabel *>(u"statusCaret"_s)->isVisible());
+    QVERIFY(editor.window->findChild<QLabel *>(u"statusFile"_s)->isVisible());
+}
+
+void TestMainWindow::zoomKeepsTheCaretInView_data()
+{
+    QTest::addColumn<int>("fromBottom");  // the caret's line, counted up from the last line shown
+    QTest::addColumn<int>("times");
+    QTest::newRow("the caret on the last line shown, a few steps bigger") << 0 << 3;
+    QTest::newRow("the caret mid-view, up to the largest letters") << 12 << 40;
+}
+
+void TestMainWindow::zoomKeepsTheCaretInView()
+{
+    QFETCH(int, fromBottom);
+    QFETCH(int, times);
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    QStringList lines;
+    for (int line = 0; line < 400; ++line)
+        lines << u"%1行目の長い台詞がここにあります"_s.arg(line + 1);
+    editor.text()->setText(lines.join(u"\r\n"_s));
+    editor.text()->showLine(200);
+    const int line = editor.text()->shownLines().second - 1 - fromBottom;
+    editor.text()->setCaret(editor.text()->script().lineStart(line) + 12);
+    QVERIFY(editor.text()->viewport()->rect().contains(editor.text()->cursorRect()));
+    for (int i = 0; i < times; ++i) {
+        editor.action("mnu_zoom_in")->trigger();
+        QVERIFY2(editor.text()->viewport()->rect().contains(editor.text()->cursorRect()),
+                 qPrintable(u"after %1 steps"_s.arg(i + 1)));
+    }
+}
+
+// The file dialog's type column is the toolkit's, in the interface's
+// language whatever the desktop's.
+void TestMainWindow::fileTypesAreNamedInJapanese()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"memo.txt"_s);
+    QVERIFY(writeFile(path, "plain text\n"));
+    const QLocale before;
+    QTranslator translator;
+    speakJapanese(translator);
+    const QString type = QFileIconProvider().type(QFileInfo(path));
+    QLocale::setDefault(before);
+    QCoreApplication::removeTranslator(&translator);
+    const bool japanese = std::any_of(type.begin(), type.end(), [](QChar c) { return c.unicode() >= 0x3000; });
+    QVERIFY2(japanese, qPrintable(type));
+}
+
+// The marks are drawn over the text: the text, its undo history and the
+// changed flag stay as they were, and with the option off nothing is drawn.
+void TestMainWindow::blanksAreMarkedOverTheTextAlone()
+{
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    const QString script = u"全角　空白\tタブ\nＡＢＣ１２３\r\n二行目"_s;
+    editor.text()->setText(script);
+    const int undoSteps = editor.text()->document()->availableUndoSteps();
+    const bool changed = editor.window->textChanged();
+    const auto shot = [&] {
+        editor.text()->viewport()->repaint();
+        return editor.text()->viewport()->grab().toImage();
+    };
+    const QImage plain = shot();
+    editor.action("mnu_blanks")->trigger();
+    const QImage marked = shot();
+    QVERIFY(marked != plain);
+    // Marked where the blanks, the letters and the line ends are: the
+    // first line's row differs, and so does the end of the second.
+    const QTextBlock first = editor.text()->document()->firstBlock();
+    const QRect firstRow = editor.text()->cursorRect(QTextCursor(first)).adjusted(0, 0, 2000, 0);
+    QVERIFY(marked.copy(firstRow) != plain.copy(firstRow));
+    QCOMPARE(editor.text()->text(), script);
+    QCOMPARE(editor.text()->document()->availableUndoSteps(), undoSteps);
+    QCOMPARE(editor.window->textChanged(), changed);
+    editor.action("mnu_blanks")->trigger();
+    QCOMPARE(shot(), plain);
+}
+
 void TestMainWindow::panelsUnderTheTextTakeTheirHeightWhileShown()
 {
     Editor editor;
     QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
-    auto panel = [](int height) {
+    auto panel = [](const char *name, int height) {
         auto *widget = new QWidget;
-        widget->setMinimumHeight(height);
+        widget->setObjectName(QLatin1String(name));
+        widget->setFixedHeight(height);
         widget->hide();
         return widget;
     };
-    QWidget *first = panel(30);
-    QWidget *second = panel(20);
+    QWidget *first = panel("first", 30);
+    QWidget *second = panel("second", 20);
     editor.window->addPanel(first);
     editor.window->addPanel(second);
+    const int handle = editor.window->findChild<QSplitter *>(u"panelSplitter"_s)->handleWidth();
     QCOMPARE(inClient(editor.text()), QRect(0, 33, 656, 493));
 
     second->show();
-    QTRY_COMPARE(inClient(editor.text()), QRect(0, 33, 656, 473));
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 656, 473 - handle));
     QCOMPARE(inClient(second), QRect(0, 506, 656, 20));
     first->show();
-    QTRY_COMPARE(inClient(editor.text()), QRect(0, 33, 656, 443));
-    QCOMPARE(inClient(first), QRect(0, 476, 656, 30));
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 656, 443 - 2 * handle));
+    QCOMPARE(inClient(first), QRect(0, 476 - handle, 656, 30));
     QCOMPARE(inClient(second), QRect(0, 506, 656, 20));
-    first->setMinimumHeight(40);  // a bar growing a second row
-    QTRY_COMPARE(inClient(editor.text()), QRect(0, 33, 656, 433));
+    first->setFixedHeight(40);  // a bar growing a second row
+    QTRY_COMPARE(inClient(editor.text()), QRect(0, 33, 656, 433 - 2 * handle));
 
     first->hide();
     second->hide();
-    QTRY_COMPARE(inClient(editor.text()), QRect(0, 33, 656, 493));
+    QCOMPARE(inClient(editor.text()), QRect(0, 33, 656, 493));
+}
+
+// A panel dragged taller by its splitter's handle keeps that height when it
+// opens again, at the next start too; Text1 keeps a few lines whatever.
+void TestMainWindow::panelsKeepTheHeightTheyWereDraggedTo()
+{
+    int dragged = 0;
+    {
+        Editor editor;
+        QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+        editor.action("mnu_check")->trigger();
+        QWidget *findings = editor.window->findChild<QWidget *>(u"findings"_s);
+        QWidget *rows = findings->findChild<QWidget *>(u"findingList"_s);
+        QVERIFY(findings->isVisible());
+        const int before = rows->height();
+        auto *split = editor.window->findChild<QSplitter *>(u"panelSplitter"_s);
+        QSplitterHandle *handle = split->handle(split->indexOf(findings));
+        const QPoint grip = handle->rect().center();
+        const QPoint up = grip - QPoint(0, 120);
+        QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+        QMouseEvent move(QEvent::MouseMove, QPointF(up), handle->mapToGlobal(QPointF(up)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(handle, &move);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, up);
+        // The list of findings itself grows: more rows in sight.
+        QCOMPARE(rows->height(), before + 120);
+        dragged = findings->height();
+        editor.action("mnu_check")->trigger();
+        QVERIFY(!findings->isVisible());
+        editor.action("mnu_check")->trigger();
+        QCOMPARE(findings->height(), dragged);
+    }
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    editor.action("mnu_check")->trigger();
+    QCOMPARE(editor.window->findChild<QWidget *>(u"findings"_s)->height(), dragged);
+    QVERIFY(editor.text()->height() >= 4 * editor.text()->fontMetrics().height());
 }
 
 void TestMainWindow::tabVisitsButtonsAndTextInOrder()
@@ -683,8 +1014,7 @@ void TestMainWindow::aChangeOnDiskIsToldWhenTheWindowComesBack()
     comeBack();
     QVERIFY(notice->isVisible());
     QCOMPARE(editor.text()->text(), u"<P>"_s);  // nothing reloaded by itself
-    const QRect text = editor.text()->geometry();
-    QCOMPARE(notice->geometry().bottom() + 1, text.top());
+    QCOMPARE(inClient(notice).bottom() + 1, inClient(editor.text()).top());
     notice->findChild<QPushButton *>(u"diskNoticeReload"_s)->click();
     QCOMPARE(editor.text()->text(), u"<BGM SRC=\"x\">\r\n<P>"_s);
     QVERIFY(!notice->isVisible());
@@ -825,20 +1155,26 @@ void TestMainWindow::viewSettingsLastFromOneStartToTheNext()
         editor.action("mnu_line_numbers")->trigger();
         editor.action("mnu_zoom_in")->trigger();
         editor.action("mnu_zoom_in")->trigger();
+        editor.action("mnu_blanks")->trigger();
         QCOMPARE(editor.text()->fontSize(), 14);
         QCOMPARE(editor.text()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
         QVERIFY(editor.text()->findChild<QWidget *>(u"lineNumbers"_s));
+        QVERIFY(editor.text()->blanksShown());
     }
     Editor editor;
     QVERIFY(editor.action("mnu_wrap")->isChecked());
+    QVERIFY(editor.action("mnu_blanks")->isChecked());
+    QVERIFY(editor.text()->blanksShown());
     QCOMPARE(editor.text()->fontSize(), 14);
     QVERIFY(editor.text()->findChild<QWidget *>(u"lineNumbers"_s));
     editor.action("mnu_zoom_reset")->trigger();
     editor.action("mnu_wrap")->trigger();
     editor.action("mnu_line_numbers")->trigger();
+    editor.action("mnu_blanks")->trigger();
     QCOMPARE(editor.text()->fontSize(), 12);
     QCOMPARE(editor.text()->lineWrapMode(), QPlainTextEdit::NoWrap);
     QVERIFY(!editor.text()->findChild<QWidget *>(u"lineNumbers"_s));
+    QVERIFY(!editor.text()->blanksShown());
 }
 
 void TestMainWindow::statusLineFollowsTheCaretAndTheFile()

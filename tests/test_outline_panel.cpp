@@ -6,6 +6,7 @@
 #include "outline/ui/outline_panel.h"
 #include "test_files.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -94,6 +95,7 @@ private slots:
     void filterAndReturnLandOnTheItemsLine_data();
     void filterAndReturnLandOnTheItemsLine();
     void itemStageAndCountsFollowTheCaret();
+    void figuresStandUnderTheirHeadings();
     void anEditedTextWaitsForItsSurvey();
     void aJumpAskedDuringAnEditGoesWhereTheItemIsNow();
     void returnBeforeTheFirstSurveyWaitsForIt();
@@ -172,6 +174,31 @@ void TestOutlinePanel::itemStageAndCountsFollowTheCaret()
     QCOMPARE(p.countsOf(u"合計"_s), u"17字 3行 | 9字 2行 | 9字 2行"_s);
     QCOMPARE(p.countsOf(u"地の文"_s), u"11字 2行 | 3字 1行 | 6字 1行"_s);
     QCOMPARE(p.countsOf(u"原稿用紙"_s), u"1枚 | 1枚 | 1枚"_s);
+}
+
+// Each figure right-aligned under its heading, also right-aligned, in a
+// column as wide as what it holds: none pushed to the panel's far edge.
+void TestOutlinePanel::figuresStandUnderTheirHeadings()
+{
+    Panel p(story);
+    p.caretTo(8);
+    QTextCursor cursor = p.editor.text()->textCursor();
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+    p.editor.text()->setTextCursor(cursor);
+    QCoreApplication::processEvents();
+    const QHeaderView *header = p.counts->header();
+    for (int column = 1; column < 4; ++column) {
+        const Qt::Alignment heading = Qt::Alignment(p.counts->headerItem()->textAlignment(column));
+        QVERIFY2(heading & Qt::AlignRight, qPrintable(p.counts->headerItem()->text(column)));
+        const int contents = std::max(static_cast<QAbstractItemView *>(p.counts)->sizeHintForColumn(column),
+                                      header->sectionSizeHint(column));
+        QVERIFY2(header->sectionSize(column) <= contents + 8,
+                 qPrintable(u"%1: %2 px for %3 px of figures"_s.arg(p.counts->headerItem()->text(column))
+                                .arg(header->sectionSize(column))
+                                .arg(contents)));
+        for (int row = 0; row < p.counts->topLevelItemCount(); ++row)
+            QVERIFY(Qt::Alignment(p.counts->topLevelItem(row)->textAlignment(column)) & Qt::AlignRight);
+    }
 }
 
 void TestOutlinePanel::anEditedTextWaitsForItsSurvey()

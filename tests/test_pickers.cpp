@@ -142,6 +142,7 @@ private slots:
     void typedAndEmptiedFields();
     void arrowKeysChooseRows();
     void typingFiltersRowsAndAChoiceCounts();
+    void droppedRowsAreInTheFieldsFont();
     void enterPressesOkAndEscapeLeaves();
     void keysWhileRowsAreDroppedDown_data();
     void keysWhileRowsAreDroppedDown();
@@ -421,6 +422,21 @@ void TestPickers::typingFiltersRowsAndAChoiceCounts()
     QVERIFY(!editor.picker(5));
     const catalogues::Row &row = catalogues::sprites::yura[std::size_t(combo->findText(holding.at(1)))];
     QVERIFY(editor.text()->text().contains(u"SRC=\""_s + qs(row.ref) + u'"'));
+}
+
+// The rows dropped down, from the list's button or while typing, read as
+// large as the field they drop from.
+void TestPickers::droppedRowsAreInTheFieldsFont()
+{
+    Editor editor;
+    PickerCombo *combo = comboOf(openPicker(editor, 5));
+    combo->showPopup();
+    QCOMPARE(combo->view()->font(), combo->font());
+    combo->hidePopup();
+    typeInto(combo->lineEdit(), u"正面"_s);
+    QTRY_VERIFY(combo->completer()->popup()->isVisible());
+    QCOMPARE(combo->completer()->popup()->font(), combo->font());
+    QCOMPARE(combo->completer()->popup()->fontMetrics().height(), combo->lineEdit()->fontMetrics().height());
 }
 
 void TestPickers::enterPressesOkAndEscapeLeaves()

@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QClipboard>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -295,7 +296,8 @@ void TestScriptEdit::lineNumbersFitEachNewText()
 }
 
 // The frame around Text1 alone, with no window: a notice over it, panels
-// under it in the order added, each taking its height while shown.
+// under it in the order added, each taking its height while shown, with
+// the splitter's handle between them.
 void TestScriptEdit::framePanelsTakeTheirHeightFromText1()
 {
     ScriptDocument document;
@@ -304,9 +306,12 @@ void TestScriptEdit::framePanelsTakeTheirHeightFromText1()
     frame.show();
     auto panel = [](int height) {
         auto *widget = new QWidget;
-        widget->setMinimumHeight(height);
+        widget->setFixedHeight(height);
         widget->hide();
         return widget;
+    };
+    const auto inFrame = [&frame](const QWidget *widget) {
+        return QRect(widget->mapTo(&frame, QPoint()), widget->size());
     };
     QWidget *notice = panel(25);
     QWidget *first = panel(30);
@@ -314,20 +319,21 @@ void TestScriptEdit::framePanelsTakeTheirHeightFromText1()
     frame.addNotice(notice);
     frame.addPanel(first);
     frame.addPanel(second);
-    QTRY_COMPARE(frame.view().geometry(), QRect(0, 0, 600, 400));
+    const int handle = frame.findChild<QSplitter *>(u"panelSplitter"_s)->handleWidth();
+    QTRY_COMPARE(inFrame(&frame.view()), QRect(0, 0, 600, 400));
     notice->show();
     second->show();
-    QTRY_COMPARE(frame.view().geometry(), QRect(0, 25, 600, 355));
-    QCOMPARE(notice->geometry(), QRect(0, 0, 600, 25));
-    QCOMPARE(second->geometry(), QRect(0, 380, 600, 20));
+    QTRY_COMPARE(inFrame(&frame.view()), QRect(0, 25, 600, 355 - handle));
+    QCOMPARE(inFrame(notice), QRect(0, 0, 600, 25));
+    QCOMPARE(inFrame(second), QRect(0, 380, 600, 20));
     first->show();
-    first->setMinimumHeight(40);  // a bar growing a second row
-    QTRY_COMPARE(frame.view().geometry(), QRect(0, 25, 600, 315));
-    QCOMPARE(first->geometry(), QRect(0, 340, 600, 40));
+    first->setFixedHeight(40);  // a bar growing a second row
+    QTRY_COMPARE(inFrame(&frame.view()), QRect(0, 25, 600, 315 - 2 * handle));
+    QCOMPARE(inFrame(first), QRect(0, 340 - handle, 600, 40));
     notice->hide();
     first->hide();
     second->hide();
-    QTRY_COMPARE(frame.view().geometry(), QRect(0, 0, 600, 400));
+    QTRY_COMPARE(inFrame(&frame.view()), QRect(0, 0, 600, 400));
     QCOMPARE(frame.view().objectName(), u"Text1"_s);
 }
 

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -45,6 +46,8 @@ private slots:
     void replaceAllIsOneUndoStepGivingTheTextBack();
     void replaceOneReplacesOnlyAMatch();
     void invalidExpressionSaysWhyAndFindsNothing();
+    void optionKeysToggleAndKeepTheFocus_data();
+    void optionKeysToggleAndKeepTheFocus();
     void jumpToALine_data();
     void jumpToALine();
     void accessKeysAreUniqueAndNotTheMenuBarsOwn();
@@ -81,7 +84,9 @@ void TestSearchBar::findTakesTheFocusAndTheSelection()
     QCOMPARE(editor.field("search_text")->text(), expected);
     QCOMPARE(editor.field("search_text")->selectedText(), expected);
     QVERIFY(!editor.control("search_replace_row")->isVisible());
-    QCOMPARE(editor.text()->height() + editor.bar()->height(), fullHeight);
+    // Text1 gives up the bar's height, and the splitter's handle over it.
+    const int handle = editor.window->findChild<QSplitter *>(u"panelSplitter"_s)->handleWidth();
+    QCOMPARE(editor.text()->height() + editor.bar()->height() + handle, fullHeight);
 
     // Ctrl+H adds the replacement row, and Tab goes there from the search field.
     editor.key(Qt::Key_H, Qt::ControlModifier);
@@ -89,7 +94,7 @@ void TestSearchBar::findTakesTheFocusAndTheSelection()
     QCOMPARE(QApplication::focusWidget(), editor.field("search_text"));
     editor.key(Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), editor.field("replace_text"));
-    QTRY_COMPARE(editor.text()->height() + editor.bar()->height(), fullHeight);
+    QTRY_COMPARE(editor.text()->height() + editor.bar()->height() + handle, fullHeight);
 
     editor.key(Qt::Key_Escape);
     QVERIFY(!editor.bar()->isVisible());
@@ -240,6 +245,43 @@ void TestSearchBar::replaceOneReplacesOnlyAMatch()
     QTRY_COMPARE(editor.text()->text(), u"> cat dog\r\n> dog"_s);
 }
 
+void TestSearchBar::optionKeysToggleAndKeepTheFocus_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("option");
+    QTest::newRow("Alt+C in the search field") << u"search_text"_s << int(Qt::Key_C) << u"search_case"_s;
+    QTest::newRow("Alt+X in the search field") << u"search_text"_s << int(Qt::Key_X) << u"search_regex"_s;
+    QTest::newRow("Alt+C in the replacement field") << u"replace_text"_s << int(Qt::Key_C) << u"search_case"_s;
+    QTest::newRow("Alt+X in the replacement field") << u"replace_text"_s << int(Qt::Key_X) << u"search_regex"_s;
+}
+
+// What is typed after an option's key goes on into the field it came from:
+// once it went to the check box, and a replacement then ran with the
+// letters lost.
+void TestSearchBar::optionKeysToggleAndKeepTheFocus()
+{
+    QFETCH(QString, field);
+    QFETCH(int, key);
+    QFETCH(QString, option);
+    BarEditor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    editor.key(Qt::Key_H, Qt::ControlModifier);
+    if (field == u"replace_text"_s)
+        editor.key(Qt::Key_Tab);
+    QLineEdit *typedIn = editor.field(field.toLatin1().constData());
+    QCOMPARE(QApplication::focusWidget(), typedIn);
+    auto *box = static_cast<QCheckBox *>(editor.control(option.toLatin1().constData()));
+    for (const bool ticked : {true, false}) {
+        editor.key(key, Qt::AltModifier);
+        QCOMPARE(box->isChecked(), ticked);
+        QCOMPARE(QApplication::focusWidget(), typedIn);
+        editor.key(Qt::Key_Z);
+        QVERIFY(typedIn->text().endsWith(u'z'));
+    }
+    QCOMPARE(typedIn->text(), u"zz"_s);
+}
+
 void TestSearchBar::invalidExpressionSaysWhyAndFindsNothing()
 {
     BarEditor editor;
@@ -269,14 +311,16 @@ void TestSearchBar::jumpToALine_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("caret");
-    QTest::newRow("first line") << u"1"_s << 0;
-    QTest::newRow("a middle line") << u"3"_s << 10;
-    QTest::newRow("the last line") << u"4"_s << 13;
-    QTest::newRow("blanks around the number") << u" 2 "_s << 5;
-    QTest::newRow("zero stays") << u"0"_s << -1;
-    QTest::newRow("past the end stays") << u"5"_s << -1;
-    QTest::newRow("not a number stays") << u"二"_s << -1;
-    QTest::newRow("nothing typed stays") << QString() << -1;
+    QTest::addColumn<QString>("said");  // beside the field, when the caret stays
+    const QString range = u"1 から 4 までの行番号を入力してください"_s;
+    QTest::newRow("first line") << u"1"_s << 0 << QString();
+    QTest::newRow("a middle line") << u"3"_s << 10 << QString();
+    QTest::newRow("the last line") << u"4"_s << 13 << QString();
+    QTest::newRow("blanks around the number") << u" 2 "_s << 5 << QString();
+    QTest::newRow("zero stays, named") << u"0"_s << -1 << u"「0」行はありません。"_s + range;
+    QTest::newRow("past the end stays, named") << u"99999"_s << -1 << u"「99999」行はありません。"_s + range;
+    QTest::newRow("not a number stays, named") << u"abc"_s << -1 << u"「abc」行はありません。"_s + range;
+    QTest::newRow("nothing typed stays") << QString() << -1 << range;
 }
 
 void TestSearchBar::jumpToALine()
@@ -294,9 +338,18 @@ void TestSearchBar::jumpToALine()
     typeInto(editor.field("jump_line"), typed);
     editor.key(Qt::Key_Return);
     if (caret < 0) {
+        QFETCH(QString, said);
         QCOMPARE(editor.text()->caret(), 2);
-        QCOMPARE(editor.bar()->message(), u"1 から 4 までの行番号を入力してください"_s);
+        QCOMPARE(editor.bar()->message(), said);
+        // Seen: the label that says it shows, and a screen reader hears it
+        // with the field, which keeps the focus.
+        QVERIFY(editor.bar()->findChild<QLabel *>(u"jump_message"_s)->isVisible());
+        QCOMPARE(editor.field("jump_line")->accessibleDescription(), said);
+        QCOMPARE(QApplication::focusWidget(), editor.field("jump_line"));
         QVERIFY(editor.bar()->isVisible());
+        // Typing again takes the message away.
+        typeInto(editor.field("jump_line"), u"2"_s);
+        QVERIFY(editor.bar()->message().isEmpty());
     } else {
         QCOMPARE(editor.text()->caret(), caret);
         QVERIFY(!editor.bar()->isVisible());

@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -287,7 +286,7 @@ private slots:
         QCOMPARE(listing.versions[0].note, u"初稿"_s);
         QCOMPARE(versions::Store().text(w.path, listing.versions[0].text).text, w.text()->text());
         QCoreApplication::processEvents();
-        QVERIFY(w.window->statusBar()->currentMessage().contains(u"名前を付けた版"_s));
+        QVERIFY(w.window->findChild<QLabel *>(u"statusMessage"_s)->text().contains(u"名前を付けた版"_s));
         VersionsDialog *list = w.openList();
         QVERIFY(list);
         QCOMPARE(list->findChild<QTreeWidget *>(u"versionList"_s)->topLevelItem(0)->text(1), u"名前: 初稿"_s);

@@ -67,6 +67,14 @@ Completion::Completion(ScriptEdit &edit, Colouring &states, PickerHost &host, Re
     m_afterTyping.setInterval(0);
     connect(&m_afterTyping, &QTimer::timeout, this, &Completion::update);
     connect(&edit, &QPlainTextEdit::cursorPositionChanged, this, &Completion::caretMoved);
+    // Whatever changed the text, the list is drawn again for the value as
+    // it is now: a list left from before would write another row than the
+    // one the value names. An edit while the author works elsewhere in the
+    // window (a replacement from the search bar) calls for no list.
+    connect(&edit.script(), &ScriptDocument::edited, this, [this] {
+        if (isShown() || m_edit.window()->focusWidget() == &m_edit)
+            m_afterTyping.start();
+    });
     for (QScrollBar *bar : {edit.verticalScrollBar(), edit.horizontalScrollBar()})
         connect(bar, &QScrollBar::valueChanged, this, &Completion::hide);
     edit.installEventFilter(this);
@@ -175,6 +183,7 @@ void Completion::update()
     }
     m_shownLine = value->line;
     m_shownStart = value->start();
+    m_shownTyped = typed.toString();
     show(value->source.tag, std::move(rows));
 }
 
@@ -244,21 +253,30 @@ void Completion::caretMoved()
         hide();
 }
 
-void Completion::accept()
+bool Completion::accept()
 {
     if (!isShown())
-        return;
-    const Asset *asset = m_rows->at(m_list->currentIndex());
+        return false;
     const std::optional<Value> value = valueAtCaret();
+    const bool current = value && value->line == m_shownLine && value->start() == m_shownStart &&
+                         QStringView(value->text).sliced(value->source.start, value->caret - value->source.start) ==
+                             m_shownTyped;
+    if (!current) {
+        m_afterTyping.stop();
+        update();
+        return false;
+    }
+    const Asset *asset = m_rows->at(m_list->currentIndex());
+    if (!asset)
+        return false;
     hide();
-    if (!asset || !value)
-        return;
     const qsizetype start = m_edit.script().lineStart(value->line) + value->start();
     m_edit.select(start, value->source.end - value->source.start);
     m_edit.insert(value->source.closed ? asset->reference() : asset->reference().toString() + u'"');
     if (value->source.closed)
         m_edit.setCaret(m_edit.caret() + 1);
     m_recent.use(*asset);
+    return true;
 }
 
 void Completion::dismiss()
@@ -277,13 +295,10 @@ bool Completion::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::InputMethod: {
         // A conversion under way hides the list; what it commits is typed
-        // text like any other.
-        const auto *input = static_cast<QInputMethodEvent *>(event);
-        m_composing = !input->preeditString().isEmpty();
+        // text like any other, an edit that calls for the list.
+        m_composing = !static_cast<QInputMethodEvent *>(event)->preeditString().isEmpty();
         if (m_composing)
             hide();
-        else if (!input->commitString().isEmpty())
-            m_afterTyping.start();
         break;
     }
     case QEvent::KeyPress: {
@@ -300,21 +315,20 @@ bool Completion::eventFilter(QObject *watched, QEvent *event)
             case Qt::Key_Tab:
                 if (key->modifiers() & Qt::ShiftModifier)
                     break;
-                accept();
-                return true;
+                if (accept())
+                    return true;
+                // A list drawn again for the value as it is now takes the
+                // key, so that the author sees its rows before one is
+                // written; with no rows for it, the key does what it does
+                // without a list.
+                return isShown();
             case Qt::Key_Escape:
                 dismiss();
                 return true;
-            case Qt::Key_Backspace:
-            case Qt::Key_Delete:
-                m_afterTyping.start();
-                return false;
             default:
                 break;
             }
         }
-        if (!key->text().isEmpty() && key->text().front().isPrint())
-            m_afterTyping.start();
         break;
     }
     case QEvent::FocusOut:

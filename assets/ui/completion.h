@@ -3,7 +3,9 @@
 // down under it with that element's assets that match the value typed so
 // far. Text1 keeps the focus throughout: the list is a frame that never
 // takes it, and Text1 hands it the keys that move and choose. The list
-// answers committed text only, never text the input method is converting.
+// follows every change of the text (typed, pasted, dropped, committed by
+// the input method, undone) and answers committed text only, never text
+// the input method is converting.
 #pragma once
 
 #include "assets/matching.h"
@@ -41,9 +43,11 @@ public:
     QTreeView *list() const { return m_list; }
 
     // Replaces the value with the highlighted row's reference (a picture's
-    // path), closing its quote if it was open, the caret after the quote;
-    // nothing while the list is not shown.
-    void accept();
+    // path), closing its quote if it was open, the caret after the quote.
+    // Only while the list is shown for the value as it stands: a list of
+    // an earlier text is first drawn again for this one, and nothing is
+    // written. True when the row was written.
+    bool accept();
     // Hides the list until the caret leaves the value.
     void dismiss();
 
@@ -82,6 +86,7 @@ private:
     // line and first column.
     int m_shownLine = -1;
     qsizetype m_shownStart = -1;
+    QString m_shownTyped;  // the value's text the list was drawn for
     int m_dismissedLine = -1;
     qsizetype m_dismissedStart = -1;
     bool m_composing = false;

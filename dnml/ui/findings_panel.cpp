@@ -102,8 +102,8 @@ FindingsPanel::FindingsPanel(ScriptEdit &edit, QWidget *parent)
     m_titleRow->addWidget(m_title, 1);
     layout->addLayout(m_titleRow);
     layout->addWidget(m_list);
-    // A few rows: Text1 keeps most of the window.
-    m_list->setFixedHeight(6 * m_list->fontMetrics().height() + 12);
+    // A few rows at least; the author may give it more.
+    m_list->setMinimumHeight(3 * m_list->fontMetrics().height() + 12);
     hide();
 
     m_pause->setSingleShot(true);

@@ -174,6 +174,11 @@ OutlinePanel::OutlinePanel(ScriptEdit &edit, QWidget *parent)
                                QStringLiteral(u"選択")});
     m_counts->setRootIsDecorated(false);
     m_counts->setUniformRowHeights(true);
+    // Figures stand right-aligned under their headings, each column as wide
+    // as its widest cell: none stretched to the panel's edge.
+    m_counts->header()->setStretchLastSection(false);
+    for (int column = 1; column < 4; ++column)
+        m_counts->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     m_csv->setObjectName(QStringLiteral("countsCsv"));
     m_csv->setToolTip(QStringLiteral(u"全体の話者ごとの行数と文字数を CSV ファイル (UTF-8) に書き出します"));
 
@@ -194,10 +199,10 @@ OutlinePanel::OutlinePanel(ScriptEdit &edit, QWidget *parent)
     layout->addLayout(top);
     layout->addLayout(lists);
     layout->addWidget(m_stage);
-    // A few rows: Text1 keeps most of the window.
+    // A few rows at least; the author may give it more.
     const int rowHeight = fontMetrics().height();
     for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_list), static_cast<QAbstractItemView *>(m_counts)})
-        view->setFixedHeight(6 * rowHeight + 12);
+        view->setMinimumHeight(3 * rowHeight + 12);
     m_stage->setFixedHeight(2 * rowHeight + 4);
     setTabOrder(m_filter, m_list);
     setTabOrder(m_list, m_counts);

@@ -130,9 +130,15 @@ SearchBar::SearchBar(FindTarget &text1, QWidget *parent)
     m_jump->setAccessibleName(QStringLiteral(u"行番号"));
     jumpClose->setAutoRaise(true);
     auto *jump = row(m_jumpRow);
+    m_jumpMessage = named<QLabel>("jump_message");
     jump->addWidget(jumpLabel);
     jump->addWidget(m_jump, 1);
+    jump->addWidget(m_jumpMessage);
     jump->addWidget(jumpClose);
+    connect(m_jump, &QLineEdit::textEdited, this, [this] {
+        m_jumpMessage->clear();
+        m_jump->setAccessibleDescription(QString());
+    });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -152,7 +158,8 @@ SearchBar::SearchBar(FindTarget &text1, QWidget *parent)
         button->setFocusPolicy(Qt::TabFocus);
 
     for (QObject *watched : {static_cast<QObject *>(m_find), static_cast<QObject *>(m_replace),
-                             static_cast<QObject *>(m_replaceOne), static_cast<QObject *>(m_replaceAll)})
+                             static_cast<QObject *>(m_replaceOne), static_cast<QObject *>(m_replaceAll),
+                             static_cast<QObject *>(m_case), static_cast<QObject *>(m_regex)})
         watched->installEventFilter(this);
     connect(m_find, &QLineEdit::textEdited, this, [this] {
         patternChanged();
@@ -331,6 +338,7 @@ void SearchBar::showJump()
     showMode(Mode::Jump);
     const int lines = m_text1->script().lineCount();
     m_jump->setPlaceholderText(QStringLiteral(u"行番号 (1–%1)").arg(lines));
+    m_jumpMessage->clear();
     m_jump->selectAll();
     m_jump->setFocus();
 }
@@ -556,10 +564,14 @@ void SearchBar::jump()
 {
     const int lines = m_text1->script().lineCount();
     bool number = false;
-    const int line = m_jump->text().trimmed().toInt(&number);
+    const QString typed = m_jump->text().trimmed();
+    const int line = typed.toInt(&number);
     if (!number || line < 1 || line > lines) {
-        m_jump->setToolTip(QString());
-        say(QStringLiteral(u"1 から %1 までの行番号を入力してください").arg(lines));
+        // Said beside the field, which keeps what was typed, selected, so
+        // that the next number replaces it.
+        const QString range = QStringLiteral(u"1 から %1 までの行番号を入力してください").arg(lines);
+        m_jumpMessage->setText(typed.isEmpty() ? range : QStringLiteral(u"「%1」行はありません。%2").arg(typed, range));
+        m_jump->setAccessibleDescription(m_jumpMessage->text());
         m_jump->setPlaceholderText(QStringLiteral(u"行番号 (1–%1)").arg(lines));
         m_jump->selectAll();
         return;
@@ -647,15 +659,16 @@ QString SearchBar::countText() const
 
 QString SearchBar::message() const
 {
-    return m_message->text();
+    return (m_findRows->isHidden() ? m_jumpMessage : m_message)->text();
 }
 
 bool SearchBar::eventFilter(QObject *watched, QEvent *event)
 {
-    // Alt+R and Alt+A replace at once and leave the focus where the author
-    // types, rather than showing a press first: keys typed right after
-    // them then act on the replaced text.
-    if (event->type() == QEvent::Shortcut && (watched == m_replaceOne || watched == m_replaceAll)) {
+    // Alt+R and Alt+A replace at once, and Alt+C and Alt+X tick or untick
+    // their option, all leaving the focus in the field the author types
+    // in: keys typed right after them go on into that field.
+    if (event->type() == QEvent::Shortcut &&
+        (watched == m_replaceOne || watched == m_replaceAll || watched == m_case || watched == m_regex)) {
         static_cast<QAbstractButton *>(watched)->click();
         return true;
     }

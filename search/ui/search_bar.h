@@ -124,6 +124,7 @@ private:
     QWidget *m_findRows;
     QWidget *m_jumpRow;
     QLineEdit *m_jump;
+    QLabel *m_jumpMessage;
 
     search::Pattern m_pattern;
     Seek m_seek;
