@@ -8,6 +8,7 @@
 #include <QSplitter>
 
 #include <algorithm>
+#include <numeric>
 
 EditorFrame::EditorFrame(ScriptDocument &document, QWidget *parent)
     : QWidget(parent)
@@ -22,6 +23,7 @@ EditorFrame::EditorFrame(ScriptDocument &document, QWidget *parent)
     m_split->addWidget(m_view);
     m_split->setStretchFactor(0, 1);
     setFocusProxy(m_view);
+    m_split->installEventFilter(this);
     connect(m_split, &QSplitter::splitterMoved, this, &EditorFrame::keepHeights);
     connect(&m_notices, &PanelStrip::changed, this, &EditorFrame::place);
 }
@@ -62,12 +64,20 @@ bool EditorFrame::event(QEvent *event)
 
 bool EditorFrame::eventFilter(QObject *watched, QEvent *event)
 {
+    // A bar showing or hiding a row asks its parent, the splitter, to lay
+    // out again, and the splitter gives the difference to a neighbour: the
+    // heights are settled again once it is done.
+    if (watched == m_split) {
+        if (event->type() == QEvent::LayoutRequest)
+            QMetaObject::invokeMethod(this, &EditorFrame::settle, Qt::QueuedConnection);
+        return QWidget::eventFilter(watched, event);
+    }
     // A panel shown takes its height from Text1 at once, and one hidden
     // gives it back: a key pressed next lands in a text laid out anew.
     if (event->type() == QEvent::Show)
         open(static_cast<QWidget *>(watched));
     else if (event->type() == QEvent::Hide)
-        m_split->refresh();
+        settle();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -82,25 +92,59 @@ void EditorFrame::place()
 void EditorFrame::open(QWidget *panel)
 {
     m_split->refresh();
-    QList<int> sizes = m_split->sizes();
     const int at = m_split->indexOf(panel);
-    const int remembered = settings::panelHeight(panel->objectName());
-    const int least = std::max(panel->minimumSizeHint().height(), panel->minimumHeight());
-    const int wanted = std::clamp(remembered > 0 ? remembered : least + 3 * panel->fontMetrics().height(), least,
-                                  std::max(least, panel->maximumHeight()));
-    // Text1 keeps a few lines whatever the panels ask.
-    const int given = std::min(wanted, sizes[at] + sizes[0] - 4 * m_view->fontMetrics().height());
-    if (given <= sizes[at])
-        return;
-    sizes[0] -= given - sizes[at];
-    sizes[at] = given;
-    m_split->setSizes(sizes);
+    const QList<int> sizes = m_split->sizes();
+    m_heights.resize(sizes.size());
+    m_heights[at] = sizes[at];
+    if (!isBar(panel)) {
+        const int remembered = settings::panelHeight(panel->objectName());
+        const int least = std::max(panel->minimumSizeHint().height(), panel->minimumHeight());
+        const int wanted = std::clamp(remembered > 0 ? remembered : least + 3 * panel->fontMetrics().height(), least,
+                                      std::max(least, panel->maximumHeight()));
+        // Text1 keeps a few lines whatever the panels ask, and a panel
+        // opened at its first height leaves it a third of the frame
+        // besides: the script stays the larger part until the author drags
+        // otherwise.
+        const int fewLines = 4 * m_view->fontMetrics().height();
+        const int kept = remembered > 0 ? fewLines : std::max(fewLines, m_split->height() / 3);
+        m_heights[at] = std::max(sizes[at], std::min(wanted, sizes[at] + sizes[0] - kept));
+    }
+    settle();
+}
+
+bool EditorFrame::isBar(const QWidget *panel)
+{
+    return panel->sizePolicy().verticalPolicy() == QSizePolicy::Fixed;
+}
+
+void EditorFrame::settle()
+{
+    m_split->refresh();
+    const QList<int> before = m_split->sizes();
+    QList<int> sizes = before;
+    m_heights.resize(sizes.size());
+    int panels = 0;
+    for (int i = 1; i < m_split->count(); ++i) {
+        const QWidget *panel = m_split->widget(i);
+        if (!panel->isVisible())
+            sizes[i] = 0;
+        else if (isBar(panel))
+            sizes[i] = panel->sizeHint().height();
+        else if (m_heights[i] > 0)
+            sizes[i] = m_heights[i];
+        panels += sizes[i];
+    }
+    sizes[0] = std::accumulate(before.cbegin(), before.cend(), 0) - panels;
+    if (sizes != before)
+        m_split->setSizes(sizes);
+    m_heights = m_split->sizes();
 }
 
 void EditorFrame::keepHeights()
 {
     const QList<int> sizes = m_split->sizes();
+    m_heights = sizes;
     for (int i = 1; i < m_split->count(); ++i)
-        if (m_split->widget(i)->isVisible())
+        if (m_split->widget(i)->isVisible() && !isBar(m_split->widget(i)))
             settings::savePanelHeight(m_split->widget(i)->objectName(), sizes[i]);
 }

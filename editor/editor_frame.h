@@ -43,8 +43,15 @@ private:
     // Gives a panel just shown its remembered height, or a few rows.
     void open(QWidget *panel);
     void keepHeights();
+    // A panel whose height policy is fixed (a bar of rows) is as tall as
+    // its rows, whatever the author drags.
+    static bool isBar(const QWidget *panel);
+    // The bars as tall as their rows, the other panels as tall as they were
+    // opened or dragged to, and Text1 the rest.
+    void settle();
 
     QSplitter *m_split;  // Text1 over the panels under it
+    QList<int> m_heights;  // the splitter's sizes as last settled
     ScriptEdit *m_view;
     StatusLine *m_status;
     PanelStrip m_notices;

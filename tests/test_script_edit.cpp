@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QVBoxLayout>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -334,6 +335,33 @@ void TestScriptEdit::framePanelsTakeTheirHeightFromText1()
     first->hide();
     second->hide();
     QTRY_COMPARE(inFrame(&frame.view()), QRect(0, 0, 600, 400));
+    // A tall panel opened at its first height leaves Text1 a third.
+    QWidget *tall = new QWidget;
+    tall->setMinimumHeight(250);
+    tall->hide();
+    frame.addPanel(tall);
+    tall->show();
+    QTRY_VERIFY(tall->height() >= 250);
+    QCOMPARE(frame.view().height() + handle + tall->height(), 400);
+    QVERIFY(frame.view().height() >= 400 / 3 - handle);
+    tall->hide();
+    // A bar as tall as its rows follows them: one row hidden gives its
+    // height back to Text1.
+    auto *bar = new QWidget;
+    bar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto *rows = new QVBoxLayout(bar);
+    auto *second_row = new QLabel(u"2"_s);
+    rows->addWidget(new QLabel(u"1"_s));
+    rows->addWidget(second_row);
+    bar->hide();
+    frame.addPanel(bar);
+    bar->show();
+    QTRY_COMPARE(bar->height(), bar->sizeHint().height());
+    const int twoRows = bar->height();
+    second_row->hide();
+    QTRY_VERIFY(bar->height() < twoRows);
+    QCOMPARE(bar->height(), bar->sizeHint().height());
+    QCOMPARE(frame.view().height() + handle + bar->height(), 400);
     QCOMPARE(frame.view().objectName(), u"Text1"_s);
 }
 
