@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace dnml {
 
@@ -32,5 +33,9 @@ struct SourceValue {
 // quote is open). None in prose, comments, other attributes, unquoted
 // values, closing tags and other elements.
 std::optional<SourceValue> sourceValueAt(std::span<const QStringView> lines, State start, qsizetype caret);
+
+// Every quoted SRC value of a tag that names an asset on `line`, which
+// starts in the state `start`, in the order they stand.
+std::vector<SourceValue> sourceValues(QStringView line, State start);
 
 } // namespace dnml

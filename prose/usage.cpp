@@ -144,14 +144,11 @@ std::optional<Subject> subjectAt(QStringView script, qsizetype caret)
         // The picture the tag after it names, when this is its name;
         // else every picture of that name.
         const QStringView next = Lines(script).text(found < 0 ? script.size() : found + 2);
-        const QStringView after[] = {next};
-        for (qsizetype at = next.indexOf(u"SRC=\"", 0, Qt::CaseInsensitive); at >= 0;
-             at = next.indexOf(u"SRC=\"", at + 1, Qt::CaseInsensitive))
-            if (const auto value = dnml::sourceValueAt(after, dnml::State::Text, at + 5)) {
-                const Subject named = assetNamed(value->tag, next.sliced(value->start, value->end - value->start));
-                if (std::find(named.names.begin(), named.names.end(), *name) != named.names.end())
-                    return named;
-            }
+        for (const dnml::SourceValue &value : dnml::sourceValues(next, dnml::State::Text)) {
+            const Subject named = assetNamed(value.tag, next.sliced(value.start, value.end - value.start));
+            if (std::find(named.names.begin(), named.names.end(), *name) != named.names.end())
+                return named;
+        }
         const auto pictureNamed = [&](const assets::Asset &asset) { return asset.isPicture() && asset.name() == *name; };
         if (auto named = assetsWhere(pictureNamed))
             return named;

@@ -55,6 +55,7 @@ private slots:
     void rowsUsedLastComeFirst();
     void caretInAnAssetsValue_data();
     void caretInAnAssetsValue();
+    void everyAssetValueOfALine();
 };
 
 void TestAssets::indexHoldsEveryRowOnce()
@@ -232,6 +233,24 @@ void TestAssets::caretInAnAssetsValue()
                     .arg(found->closed ? u"closed"_s : u"open"_s);
     }
     QCOMPARE(shown, value);
+    // The line's values read all at once hold the one the caret is in.
+    if (found && split.size() == 1) {
+        const std::vector<dnml::SourceValue> all = dnml::sourceValues(split.last(), start);
+        QVERIFY(std::any_of(all.begin(), all.end(), [&found](const dnml::SourceValue &v) {
+            return v.tag == found->tag && v.start == found->start && v.end == found->end && v.closed == found->closed;
+        }));
+    }
+}
+
+void TestAssets::everyAssetValueOfALine()
+{
+    const QString line = u"<BGM SRC=\"a\"> <INCLUDE SRC=\"b\"> <ACT NAME=\"人\" src = \"cd\"> <!-- <BGM SRC=\"e\"> -->"_s;
+    QStringList values;
+    for (const dnml::SourceValue &value : dnml::sourceValues(line, dnml::State::Text))
+        values << line.sliced(value.start, value.end - value.start);
+    QCOMPARE(values, (QStringList{u"a"_s, u"cd"_s}));
+    // Inside a comment open since an earlier line, up to its end, none is.
+    QVERIFY(dnml::sourceValues(line, dnml::State::Comment).empty());
 }
 
 QTEST_APPLESS_MAIN(TestAssets)
