@@ -69,13 +69,25 @@ void putBytes(QByteArray &out, QByteArrayView bytes)
     out.append(bytes);
 }
 
+// The CRC of a record: of its payload, and for the header of a journal in
+// the current format of the journal's start too, so that a byte changed in
+// the format's number cannot have the journal read in another format.
+quint32 recordCrc(QByteArrayView payload, QByteArrayView sealed)
+{
+    if (sealed.isEmpty())
+        return crc32(payload);
+    QByteArray both = sealed.toByteArray();
+    both.append(payload);
+    return crc32(both);
+}
+
 // Frames a payload: its length, its CRC, itself.
-QByteArray frame(const QByteArray &payload)
+QByteArray frame(const QByteArray &payload, QByteArrayView sealed = {})
 {
     QByteArray out;
     out.reserve(frameLength + payload.size());
     put(out, quint32(payload.size()));
-    put(out, crc32(payload));
+    put(out, recordCrc(payload, sealed));
     out.append(payload);
     return out;
 }
@@ -194,7 +206,7 @@ QByteArray encodeStart(const Header &header)
     put(payload, qint64(header.created));
     QByteArray out(tag, sizeof tag);
     put(out, version);
-    return out + frame(payload);
+    return out + frame(payload, out);
 }
 
 QByteArray encodeBase(QStringView text, qint64 when)
@@ -247,10 +259,12 @@ Replayed replay(QByteArrayView bytes)
     bool headerRead = false;
     result.usedBytes = startLength;
     while (!file.atEnd()) {
+        const bool first = file.at() == startLength;
         const quint32 length = file.take<quint32>();
         const quint32 crc = file.take<quint32>();
         const QByteArrayView payload = file.takeBytes(length);
-        if (!file.ok() || crc32(payload) != crc)
+        const QByteArrayView sealed = first && !result.formerText ? bytes.first(startLength) : QByteArrayView();
+        if (!file.ok() || recordCrc(payload, sealed) != crc)
             break;
         Fields fields(payload);
         const auto type = fields.take<quint8>();

@@ -131,6 +131,8 @@ private slots:
         const QByteArray edit = recovery::encodeEdit(4, 0, u"!"_s, 1);
         QByteArray newer = start + base;
         newer[8] = 3;
+        QByteArray former = start + base;
+        former[8] = 1;  // the former format's number, by a changed byte
         QByteArray flipped = start + base + edit + edit;
         flipped[start.size() + base.size() + edit.size() - 1] ^= 0x01;
         QByteArray randomBytes(300, Qt::Uninitialized);
@@ -143,6 +145,8 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << Replayed::State::Unreadable << QString() << u"切れて"_s;
         QTest::newRow("random bytes") << randomBytes << Replayed::State::Unreadable << QString() << u"ではありません"_s;
         QTest::newRow("a newer format") << newer << Replayed::State::Unreadable << QString() << u"新しい版"_s;
+        QTest::newRow("the format's number changed into the former one")
+            << former << Replayed::State::Unreadable << QString() << u"本文"_s;
         QTest::newRow("text without header") << start.first(12) + base << Replayed::State::Unreadable << QString()
                                              << u"本文"_s;
         QTest::newRow("a bad CRC ends the replay, the good record after it is not used")
