@@ -425,7 +425,12 @@ bool ScriptDocument::pieceBreakAt(int at) const
 
 bool ScriptDocument::continuesLine(const QTextBlock &block) const
 {
-    return block.isValid() && block.position() > 0 && pieceBreakAt(block.position() - 1);
+    // Asked for every block coloured or painted: a text without pieces
+    // answers without finding where the block starts.
+    if (m_pieceBreaks.empty() || !block.isValid())
+        return false;
+    const int position = block.position();
+    return position > 0 && pieceBreakAt(position - 1);
 }
 
 bool ScriptDocument::inCutLine(int position) const
