@@ -37,9 +37,11 @@ struct Spelled {
     QString base;
     QString word;
 };
-std::optional<Spelled> spelledWord(const Word &w)
+std::optional<Spelled> spelledWord(const Word &w, std::string_view lemma)
 {
-    if (!comparable(w))
+    // A word whose lemma is not known is compared with none: a reading
+    // shared is no proof of one word (鳴る and なる = 成る read ナル alike).
+    if (!comparable(w) || lemma.empty())
         return std::nullopt;
     const QString base = str(w.base);
     const std::optional<QString> reading = baseReading(str(w.surface), str(w.reading), base);
@@ -48,7 +50,7 @@ std::optional<Spelled> spelledWord(const Word &w)
     const QString shared = sharedReading(base, *reading);
     if (shared.size() < 2)
         return std::nullopt;
-    return Spelled{base, str(w.partOfSpeech) + u',' + str(w.detail) + u',' + shared};
+    return Spelled{base, str(w.partOfSpeech) + u',' + str(w.detail) + u',' + shared + u',' + str(lemma)};
 }
 
 // The words of the first person, as the speakers of a visual novel use
@@ -109,7 +111,12 @@ Pattern patternOf(Reader &reader, const QString &text)
 class Walker
 {
 public:
-    explicit Walker(Reader &reader) : m_reader(reader) {}
+    // `lemmas` (UniDic) gives each word its lemma; none leaves them empty.
+    Walker(Reader &reader, Reader *lemmas)
+        : m_reader(reader)
+        , m_lemmaReader(lemmas && lemmas->ok() ? lemmas : nullptr)
+    {
+    }
 
     struct Run {
         qsizetype start;   // in the line's prose
@@ -132,6 +139,7 @@ public:
                     const Run run{from + at, text.sliced(at, cut - at), flags};
                     m_words.clear();
                     m_reader.read(run.text, [this](const Word &w) { m_words.push_back(w); });
+                    readLemmas(run.text);
                     visitor.run(*this, run);
                     at = cut;
                 }
@@ -141,6 +149,12 @@ public:
 
     const ProseLine &line() const { return m_line; }
     const std::vector<Word> &words() const { return m_words; }
+    // The lemma of words()[i]: UniDic's lemmas of the words it read over the
+    // same characters, one after another (いつの間にか, one word to the IPA
+    // dictionary, is 何時 の 間 に か to UniDic); empty when there is no
+    // lemma reader or a word over them has no lemma.
+    std::string_view lemma(std::size_t i) const { return i < m_lemmas.size() ? m_lemmas[i] : std::string_view(); }
+    bool knowsLemmas() const { return m_lemmaReader != nullptr; }
     qsizetype lineNumber() const { return m_lineNumber; }
 
     // Where `length` characters of the line's prose from `i` stand.
@@ -171,6 +185,33 @@ public:
     }
 
 private:
+    void readLemmas(QStringView text)
+    {
+        m_lemmas.clear();
+        if (!m_lemmaReader)
+            return;
+        m_lemmaWords.clear();
+        m_lemmaReader->read(text, [this](const Word &w) {
+            m_lemmaWords.push_back({w.offset, w.offset + w.length, std::string(w.lemma)});
+        });
+        // Both lists are in the order of the text: each word takes the
+        // lemma words that overlap it.
+        std::size_t first = 0;
+        for (const Word &w : m_words) {
+            const qsizetype end = w.offset + w.length;
+            while (first < m_lemmaWords.size() && m_lemmaWords[first].end <= w.offset)
+                ++first;
+            std::string &lemma = m_lemmas.emplace_back();
+            for (std::size_t i = first; i < m_lemmaWords.size() && m_lemmaWords[i].start < end; ++i) {
+                if (m_lemmaWords[i].lemma.empty()) {
+                    lemma.clear();
+                    break;
+                }
+                lemma += m_lemmaWords[i].lemma;
+            }
+        }
+    }
+
     // Where a run read at once ends, from `at`: the dictionary reads a
     // sentence or a few at a time, however long the line, so a stretch of
     // more than longestRun characters is cut after a full stop near its end.
@@ -185,7 +226,16 @@ private:
         return at + longestRun - (text[at + longestRun - 1].isHighSurrogate() ? 1 : 0);
     }
 
+    struct LemmaWord {
+        qsizetype start;
+        qsizetype end;
+        std::string lemma;
+    };
+
     Reader &m_reader;
+    Reader *m_lemmaReader;
+    std::vector<LemmaWord> m_lemmaWords;
+    std::vector<std::string> m_lemmas;  // of m_words
     LineFeed m_feed;
     ProseLine m_line;
     dnml::State m_state = dnml::State::Text;
@@ -259,8 +309,8 @@ QString ruleName(Rule rule)
 class Check::Checker
 {
 public:
-    Checker(Reader &reader, Rules rules, UserList list)
-        : m_walker(reader)
+    Checker(Reader &reader, Reader *lemmas, Rules rules, UserList list)
+        : m_walker(reader, rules[Rule::Spelling] ? lemmas : nullptr)
         , m_rules(rules)
         , m_list(std::move(list))
     {
@@ -319,9 +369,10 @@ public:
         if (run.flags & Quoted)
             return;
         if (m_rules[Rule::Spelling]) {
-            for (const Word &w : walker.words())
-                if (const std::optional<Spelled> spelled = spelledWord(w))
-                    seeSpelling(*spelled, walker.place(run.start + w.offset, w.length));
+            const std::vector<Word> &words = walker.words();
+            for (std::size_t i = 0; i < words.size(); ++i)
+                if (const std::optional<Spelled> spelled = spelledWord(words[i], walker.lemma(i)))
+                    seeSpelling(*spelled, walker.place(run.start + words[i].offset, words[i].length));
             for (std::size_t i = 0; i < m_patterns.size(); ++i)
                 walker.find(run, m_patterns[i],
                             [&](const Place &place, const Word *) { m_listed[i].push_back(place); });
@@ -485,8 +536,8 @@ private:
     Result m_result;
 };
 
-Check::Check(Reader &reader, Rules rules, UserList list)
-    : m_checker(std::make_unique<Checker>(reader, rules, std::move(list)))
+Check::Check(Reader &reader, Reader *lemmas, Rules rules, UserList list)
+    : m_checker(std::make_unique<Checker>(reader, lemmas, rules, std::move(list)))
 {
 }
 
@@ -502,9 +553,9 @@ Result Check::finish()
     return m_checker->finish();
 }
 
-Result check(QStringView script, Reader &reader, Rules rules, const UserList &list)
+Result check(QStringView script, Reader &reader, Reader *lemmas, Rules rules, const UserList &list)
 {
-    Check check(reader, rules, list);
+    Check check(reader, lemmas, rules, list);
     check.add(script, true);
     return check.finish();
 }
@@ -512,13 +563,14 @@ Result check(QStringView script, Reader &reader, Rules rules, const UserList &li
 class Unify::Unifier
 {
 public:
-    Unifier(Reader &reader, SpellingGroup group, QString target)
-        : m_walker(reader)
+    Unifier(Reader &reader, Reader *lemmas, SpellingGroup group, QString target)
+        : m_walker(reader, group.listed ? nullptr : lemmas)
         , m_group(std::move(group))
         , m_target(std::move(target))
     {
         if (m_group.listed && m_group.spellings.size() == 2)
             m_pattern = patternOf(reader, m_group.spellings[1].text);
+        m_unified.target = m_target;
     }
 
     void add(QStringView part, bool last) { m_walker.add(part, last, *this); }
@@ -540,8 +592,10 @@ public:
             });
             return;
         }
-        for (const Word &w : walker.words()) {
-            const std::optional<Spelled> spelled = spelledWord(w);
+        const std::vector<Word> &words = walker.words();
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            const Word &w = words[i];
+            const std::optional<Spelled> spelled = spelledWord(w, walker.lemma(i));
             if (!spelled || spelled->word != m_group.word || spelled->base == m_target ||
                 std::none_of(m_group.spellings.begin(), m_group.spellings.end(),
                              [&](const SpellingGroup::Spelling &s) { return s.text == spelled->base; }))
@@ -567,8 +621,8 @@ private:
     Unified m_unified;
 };
 
-Unify::Unify(Reader &reader, SpellingGroup group, QString target)
-    : m_unifier(std::make_unique<Unifier>(reader, std::move(group), std::move(target)))
+Unify::Unify(Reader &reader, Reader *lemmas, SpellingGroup group, QString target)
+    : m_unifier(std::make_unique<Unifier>(reader, lemmas, std::move(group), std::move(target)))
 {
 }
 
@@ -584,9 +638,9 @@ Unified Unify::finish()
     return m_unifier->finish();
 }
 
-Unified unify(QStringView script, Reader &reader, const SpellingGroup &group, const QString &target)
+Unified unify(QStringView script, Reader &reader, Reader *lemmas, const SpellingGroup &group, const QString &target)
 {
-    Unify unify(reader, group, target);
+    Unify unify(reader, lemmas, group, target);
     unify.add(script, true);
     return unify.finish();
 }

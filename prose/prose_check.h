@@ -4,7 +4,9 @@
 // one way, and the author decides whether they go in.
 //
 // - 表記ゆれ: a word written several ways in the script (its spellings
-//   share a reading and a part of speech, see spelling.h); one finding per
+//   are of one lemma, as UniDic reads each use, and share a reading and a
+//   part of speech, see spelling.h); without a lemma reader only the
+//   writer's list is looked for. One finding per
 //   spelling other than the most used one, at its first use, naming every
 //   spelling with its count. A spelling the writer's list corrects is a
 //   finding wherever it stands.
@@ -66,8 +68,8 @@ struct SpellingGroup {
         QString text;  // of the base form: 出来る for 出来た
         qsizetype count;
     };
-    // What tells the word's uses in the script: its part of speech and
-    // reading, or for a rule of the writer's list the spelling it corrects.
+    // What tells the word's uses in the script: its part of speech,
+    // reading and lemma, or for a rule of the writer's list the spelling it corrects.
     QString word;
     std::vector<Spelling> spellings;
     // From the writer's list: `spellings` are its 正 and then its 誤, and the
@@ -86,7 +88,9 @@ struct Result {
 class Check
 {
 public:
-    Check(Reader &reader, Rules rules, UserList list);
+    // `lemmas` (UniDic) tells words apart for 表記ゆれ; none, or one that is
+    // not ok(), leaves that part out.
+    Check(Reader &reader, Reader *lemmas, Rules rules, UserList list);
     ~Check();
     Check(const Check &) = delete;
     Check &operator=(const Check &) = delete;
@@ -101,7 +105,7 @@ private:
 };
 
 // The whole script at once.
-Result check(QStringView script, Reader &reader, Rules rules, const UserList &list);
+Result check(QStringView script, Reader &reader, Reader *lemmas, Rules rules, const UserList &list);
 
 // One replacement in the script text.
 struct Replacement {
@@ -114,6 +118,7 @@ struct Replacement {
 struct Unified {
     std::vector<Replacement> replacements;  // ascending, not overlapping
     qsizetype kept = 0;  // uses of another spelling that cannot be respelled (来た is not くた)
+    QString target;      // the spelling written
 };
 
 // The unify step made a part at a time: every use of `group`'s word that
@@ -122,7 +127,8 @@ struct Unified {
 class Unify
 {
 public:
-    Unify(Reader &reader, SpellingGroup group, QString target);
+    // `lemmas` as for the check that found the group.
+    Unify(Reader &reader, Reader *lemmas, SpellingGroup group, QString target);
     ~Unify();
     Unify(const Unify &) = delete;
     Unify &operator=(const Unify &) = delete;
@@ -135,6 +141,6 @@ private:
     std::unique_ptr<Unifier> m_unifier;
 };
 
-Unified unify(QStringView script, Reader &reader, const SpellingGroup &group, const QString &target);
+Unified unify(QStringView script, Reader &reader, Reader *lemmas, const SpellingGroup &group, const QString &target);
 
 } // namespace prose

@@ -14,6 +14,7 @@ constexpr int mostInFlight = 2;
 // job, and the pass under way.
 struct ProseRun::Pass {
     std::unique_ptr<Reader> reader;
+    std::unique_ptr<Reader> lemmas;  // made when 表記ゆれ first needs it
     std::unique_ptr<Check> check;
     std::unique_ptr<Unify> unify;
 };
@@ -122,10 +123,16 @@ void ProseRun::begin()
                 if (!std::exchange(m_told, true))
                     emit unavailable(reason);
             });
+        const bool wantsLemmas = job.unify ? !job.group.listed : job.rules[Rule::Spelling];
+        if (wantsLemmas && pass.reader->ok() && !pass.lemmas) {
+            pass.lemmas = std::make_unique<Reader>(Dictionary::UniDic);
+            if (!pass.lemmas->ok())
+                Worker::reply(this, [this, reason = pass.lemmas->error()] { emit lemmasUnavailable(reason); });
+        }
         if (job.unify)
-            pass.unify = std::make_unique<Unify>(*pass.reader, job.group, job.target);
+            pass.unify = std::make_unique<Unify>(*pass.reader, pass.lemmas.get(), job.group, job.target);
         else
-            pass.check = std::make_unique<Check>(*pass.reader, job.rules, job.list);
+            pass.check = std::make_unique<Check>(*pass.reader, pass.lemmas.get(), job.rules, job.list);
     });
     feed();
 }

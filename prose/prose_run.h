@@ -53,6 +53,9 @@ signals:
     // MeCab or its dictionary cannot be opened: nothing is found, and
     // `reason` says why. Said once.
     void unavailable(const QString &reason);
+    // UniDic cannot be opened: 表記ゆれ finds only the writer's list, and
+    // `reason` says why. Said once.
+    void lemmasUnavailable(const QString &reason);
 
 private:
     struct Job {

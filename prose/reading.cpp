@@ -1,8 +1,14 @@
 #include "prose/reading.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+
 #include <mecab.h>
 
 #include <array>
+#include <vector>
 
 namespace prose {
 namespace {
@@ -45,17 +51,86 @@ void appendUtf8(QStringView text, std::string &out)
     }
 }
 
+// The comma-separated fields of a word's feature string, as many as fit.
+template <std::size_t N>
+std::size_t splitFeature(std::string_view feature, std::array<std::string_view, N> &fields)
+{
+    std::size_t count = 0;
+    for (std::size_t from = 0; count < N;) {
+        const std::size_t comma = feature.find(',', from);
+        fields[count++] = feature.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from);
+        if (comma == std::string_view::npos)
+            break;
+        from = comma + 1;
+    }
+    return count;
+}
+
+// The IPA dictionary's feature: 品詞,細分類1,細分類2,細分類3,活用型,活用形,
+// 原形,読み,発音; a word it lacks has only the first seven.
+constexpr std::size_t ipaFields = 9;
+// UniDic's (2.1 and later): 品詞 in four fields, 活用型,活用形,語彙素読み,
+// 語彙素 and more; the lemma is the eighth.
+constexpr std::size_t uniDicLemma = 7;
+
+struct Known {
+    const char16_t *folder;   // Debian's
+    const char16_t *package;  // what installs it
+};
+constexpr Known known[] = {
+    {u"/var/lib/mecab/dic/ipadic-utf8", u"mecab-ipadic-utf8"},
+    {u"/var/lib/mecab/dic/unidic", u"unidic-mecab"},
+};
+
+QMutex folderLock;
+QString folders[std::size(known)];
+
 } // namespace
 
-Reader::Reader()
+QString dictionaryFolder(Dictionary dictionary)
 {
-    // A NUL in the text would end MeCab's input early: it is never passed one.
-    m_tagger = MeCab::createTagger("");
-    if (!m_tagger)
-        m_error = QString::fromUtf8(MeCab::getTaggerError()).trimmed();
-    // MeCab says nothing when its settings file is missing.
-    if (!m_tagger && m_error.isEmpty())
-        m_error = QStringLiteral(u"MeCab の設定ファイル (/etc/mecabrc) か辞書 (mecab-ipadic-utf8) がありません");
+    const QMutexLocker lock(&folderLock);
+    const QString &set = folders[std::size_t(dictionary)];
+    return set.isEmpty() ? QString::fromUtf16(known[std::size_t(dictionary)].folder) : set;
+}
+
+void setDictionaryFolder(Dictionary dictionary, const QString &folder)
+{
+    const QMutexLocker lock(&folderLock);
+    folders[std::size_t(dictionary)] = folder;
+}
+
+Reader::Reader(Dictionary dictionary)
+    : m_dictionary(dictionary)
+{
+    const QString folder = dictionaryFolder(dictionary);
+    const QString package = QString::fromUtf16(known[std::size_t(dictionary)].package);
+    if (!QFileInfo(QDir(folder).filePath(QStringLiteral("sys.dic"))).isFile()) {
+        m_error = QStringLiteral(u"辞書 %1 がありません。%2 を入れてください").arg(folder, package);
+        return;
+    }
+    // MeCab's settings file (-r) is left empty: its dicdir would name the
+    // system's default dictionary, and nothing else in it matters here.
+    QByteArray folderBytes = QFile::encodeName(folder);
+    std::vector<char *> arguments = {const_cast<char *>("scrivlet"), const_cast<char *>("-r"),
+                                     const_cast<char *>("/dev/null"), const_cast<char *>("-d"), folderBytes.data()};
+    m_tagger = MeCab::createTagger(int(arguments.size()), arguments.data());
+    if (!m_tagger) {
+        const QString said = QString::fromUtf8(MeCab::getTaggerError()).trimmed();
+        m_error = QStringLiteral(u"辞書 %1 を開けません").arg(folder) + (said.isEmpty() ? QString() : QStringLiteral(u": ") + said);
+        return;
+    }
+    // A dictionary of another make would have its fields in another order.
+    bool fits = false;
+    Word word;
+    if (begin(u"できた") && next(word)) {
+        fits = dictionary == Dictionary::Ipa ? word.base == "できる" && word.reading == "デキ"
+                                             : word.lemma == "出来る";
+    }
+    if (!fits) {
+        delete std::exchange(m_tagger, nullptr);
+        m_error = QStringLiteral(u"辞書 %1 は %2 の形ではないため使えません").arg(folder, package);
+    }
 }
 
 Reader::~Reader()
@@ -103,22 +178,21 @@ bool Reader::next(Word &word)
     m_unit += word.length;
     word.surface = std::string_view(node->surface, node->length);
 
-    // 品詞,細分類1,細分類2,細分類3,活用型,活用形,原形,読み,発音; a word the
-    // dictionary lacks has only the first seven.
-    std::array<std::string_view, 9> fields{};
-    const std::string_view feature(node->feature);
-    std::size_t count = 0;
-    for (std::size_t from = 0; count < fields.size();) {
-        const std::size_t comma = feature.find(',', from);
-        fields[count++] = feature.substr(from, comma == std::string_view::npos ? std::string_view::npos : comma - from);
-        if (comma == std::string_view::npos)
-            break;
-        from = comma + 1;
-    }
+    std::array<std::string_view, ipaFields> fields{};
+    const std::size_t count = splitFeature(node->feature, fields);
     word.partOfSpeech = fields[0];
     word.detail = fields[1];
+    const bool unknown = node->stat == MECAB_UNK_NODE;
+    if (m_dictionary == Dictionary::UniDic) {
+        word.base = word.surface;
+        word.reading = {};
+        word.lemma = count > uniDicLemma && !unknown && fields[uniDicLemma] != "*" ? fields[uniDicLemma]
+                                                                                    : std::string_view();
+        return true;
+    }
     word.base = count > 6 && fields[6] != "*" ? fields[6] : word.surface;
-    word.reading = count > 7 && node->stat != MECAB_UNK_NODE && fields[7] != "*" ? fields[7] : std::string_view();
+    word.reading = count > 7 && !unknown && fields[7] != "*" ? fields[7] : std::string_view();
+    word.lemma = {};
     return true;
 }
 

@@ -17,6 +17,7 @@ packages=(
   fcitx5 fcitx5-mozc fcitx5-frontend-qt6 dbus util-linux   # Japanese typed through a real input method, as its own user
   at-spi2-core python3-pyatspi         # what a screen reader is told, walked over AT-SPI
   libmecab-dev mecab-ipadic-utf8       # reading the prose: MeCab and its IPA dictionary
+  unidic-mecab                         # the lemmas that tell one word from another for 表記ゆれ (about 1 GB)
 )
 missing=()
 for package in "${packages[@]}"; do

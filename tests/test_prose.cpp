@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -49,10 +50,19 @@ class TestProse : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QVERIFY2(m_reader.ok(), qPrintable(m_reader.error())); }
+    void initTestCase()
+    {
+        QVERIFY2(m_reader.ok(), qPrintable(m_reader.error()));
+        QVERIFY2(m_lemmas.ok(), qPrintable(m_lemmas.error()));
+    }
 
     void rules_data();
     void rules();
+    void oneWordNotOneReading_data();
+    void oneWordNotOneReading();
+    void theSystemsDefaultDictionaryChangesNothing_data();
+    void theSystemsDefaultDictionaryChangesNothing();
+    void withoutLemmasOnlyTheListIsLookedFor();
     void findingsStandWhereTheWordIs();
     void aLongLineIsReadInPieces();
     void unifying_data();
@@ -72,6 +82,7 @@ private slots:
 
 private:
     prose::Reader m_reader;
+    prose::Reader m_lemmas{prose::Dictionary::UniDic};
 };
 
 void TestProse::rules_data()
@@ -157,8 +168,128 @@ void TestProse::rules()
     QFETCH(int, rule);
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
-    const prose::Result result = prose::check(script(lines), m_reader, only(prose::Rule(rule)), {});
+    const prose::Result result = prose::check(script(lines), m_reader, &m_lemmas, only(prose::Rule(rule)), {});
     QCOMPARE(described(result), expected);
+}
+
+// Spellings are one word's when UniDic gives each use the same lemma; a
+// reading shared is not enough. Each pair both ways: whichever spelling is
+// used more, the other is found.
+void TestProse::oneWordNotOneReading_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList chime = {u"チャイムが鳴り、ベルも鳴った。"_s, u"耳まで赤くなった。どうかなって。"_s,
+                               u"薄暗くなっていた。"_s};
+    QTest::newRow("never: 鳴る and なる (成る)") << chime << QStringList{};
+    QTest::newRow("never: なる (成る) and 鳴る, the other way")
+        << QStringList{u"鈴が鳴る。"_s, u"大人になる。静かになる。"_s} << QStringList{};
+    QTest::newRow("never: ため息をつく (吐く) and 着く")
+        << QStringList{u"ため息をつく。またため息をついた。"_s, u"駅に着く。"_s} << QStringList{};
+    QTest::newRow("never: 着く and つく (吐く), the other way")
+        << QStringList{u"駅に着く。家に着いた。"_s, u"ため息をつく。"_s} << QStringList{};
+    QTest::newRow("never: いい (良い) and いう (言う)")
+        << QStringList{u"「ちょっといい？」"_s, u"彼はそう言う。"_s, u"そういうことだ。"_s} << QStringList{};
+    QTest::newRow("never: 言う and いい (良い), the other way")
+        << QStringList{u"そう言う。そう言った。"_s, u"これでいい。"_s} << QStringList{};
+    QTest::newRow("never: 会う and 合う, read アウ alike")
+        << QStringList{u"駅で会う。"_s, u"色が合う。"_s, u"また会った。"_s} << QStringList{};
+
+    QTest::newRow("grouped: できる fewer than 出来る")
+        << QStringList{u"今日は出来る。"_s, u"明日も出来た。"_s, u"きっとできる。"_s}
+        << QStringList{u"3:4 表記ゆれ: 「できる」1件、「出来る」2件。"_s};
+    QTest::newRow("grouped: 出来る fewer than できる")
+        << QStringList{u"今日はできる。"_s, u"明日もできた。"_s, u"きっと出来る。"_s}
+        << QStringList{u"3:4 表記ゆれ: 「出来る」1件、「できる」2件。"_s};
+    QTest::newRow("grouped: きれい fewer than 綺麗")
+        << QStringList{u"花が綺麗だ。"_s, u"空も綺麗だ。"_s, u"海がきれいだ。"_s}
+        << QStringList{u"3:3 表記ゆれ: 「きれい」1件、「綺麗」2件。"_s};
+    QTest::newRow("grouped: 綺麗 fewer than きれい")
+        << QStringList{u"花がきれいだ。"_s, u"空もきれいだ。"_s, u"海が綺麗だ。"_s}
+        << QStringList{u"3:3 表記ゆれ: 「綺麗」1件、「きれい」2件。"_s};
+    QTest::newRow("grouped: いちばん fewer than 一番")
+        << QStringList{u"一番好きだ。"_s, u"一番前の席。"_s, u"いちばん後ろ。"_s}
+        << QStringList{u"3:1 表記ゆれ: 「いちばん」1件、「一番」2件。"_s};
+    QTest::newRow("grouped: 一番 fewer than いちばん")
+        << QStringList{u"いちばん好きだ。"_s, u"いちばん前の席。"_s, u"一番後ろ。"_s}
+        << QStringList{u"3:1 表記ゆれ: 「一番」1件、「いちばん」2件。"_s};
+    QTest::newRow("grouped: うれしい fewer than 嬉しい")
+        << QStringList{u"とても嬉しい。"_s, u"嬉しかった。"_s, u"うれしい。"_s}
+        << QStringList{u"3:1 表記ゆれ: 「うれしい」1件、「嬉しい」2件。"_s};
+    QTest::newRow("grouped: 嬉しい fewer than うれしい")
+        << QStringList{u"とてもうれしい。"_s, u"うれしかった。"_s, u"嬉しい。"_s}
+        << QStringList{u"3:1 表記ゆれ: 「嬉しい」1件、「うれしい」2件。"_s};
+    QTest::newRow("grouped: いつのまにか fewer than いつの間にか")
+        << QStringList{u"いつの間にか夜だ。"_s, u"いつの間にか朝。"_s, u"いつのまにか昼。"_s}
+        << QStringList{u"3:1 表記ゆれ: 「いつのまにか」1件、「いつの間にか」2件。"_s};
+    QTest::newRow("grouped: いつの間にか fewer than いつのまにか")
+        << QStringList{u"いつのまにか夜だ。"_s, u"いつのまにか朝。"_s, u"いつの間にか昼。"_s}
+        << QStringList{u"3:1 表記ゆれ: 「いつの間にか」1件、「いつのまにか」2件。"_s};
+    QTest::newRow("grouped beside a word of the same reading: 鳴る stays out")
+        << QStringList{u"大人になる。"_s, u"静かに成る。"_s, u"大人になった。"_s, u"鐘が鳴る。"_s}
+        << QStringList{u"2:4 表記ゆれ: 「成る」1件、「なる」2件。"_s};
+}
+
+void TestProse::oneWordNotOneReading()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, expected);
+    QCOMPARE(described(prose::check(script(lines), m_reader, &m_lemmas, only(prose::Rule::Spelling), {})), expected);
+}
+
+// Installing UniDic makes it MeCab's default: the readers open their own
+// dictionaries by their folders, so the check finds what it found before,
+// whichever dictionary the settings file names.
+void TestProse::theSystemsDefaultDictionaryChangesNothing_data()
+{
+    QTest::addColumn<QString>("dictionary");
+    QTest::newRow("UniDic the default") << prose::dictionaryFolder(prose::Dictionary::UniDic);
+    QTest::newRow("IPA the default") << prose::dictionaryFolder(prose::Dictionary::Ipa);
+    QTest::newRow("the default missing") << u"/nonexistent/dic"_s;
+}
+
+void TestProse::theSystemsDefaultDictionaryChangesNothing()
+{
+    QFETCH(QString, dictionary);
+    const QString text = script({u"ゆら 「私は行く」<P>"_s, u"ゆら 「私も」<P>"_s, u"ゆら 「あたしは？」<P>"_s,
+                                 u"チャイムが鳴った。赤くなった。"_s, u"出来る。出来た。できる。"_s});
+    prose::Rules all;
+    all.on = {true, true, true};
+    const QStringList expected = {u"3:5 声: ゆらの一人称はふだん「私」（2件）。ここは「あたし」。"_s,
+                                  u"5:9 表記ゆれ: 「できる」1件、「出来る」2件。"_s};
+    QTemporaryDir dir;
+    const QString rc = dir.filePath(u"mecabrc"_s);
+    QFile file(rc);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("dicdir = " + QFile::encodeName(dictionary) + "\n");
+    file.close();
+    qputenv("MECABRC", QFile::encodeName(rc));
+    prose::Reader words;
+    prose::Reader lemmas(prose::Dictionary::UniDic);
+    qunsetenv("MECABRC");
+    QVERIFY2(words.ok(), qPrintable(words.error()));
+    QVERIFY2(lemmas.ok(), qPrintable(lemmas.error()));
+    QCOMPARE(described(prose::check(text, words, &lemmas, all, {})), expected);
+}
+
+// Without UniDic, spellings are never grouped by their reading alone; the
+// writer's list and 声 go on.
+void TestProse::withoutLemmasOnlyTheListIsLookedFor()
+{
+    prose::setDictionaryFolder(prose::Dictionary::UniDic, u"/nonexistent/unidic"_s);
+    prose::Reader without(prose::Dictionary::UniDic);
+    prose::setDictionaryFolder(prose::Dictionary::UniDic, {});
+    QVERIFY(!without.ok());
+    QVERIFY(without.error().contains(u"/nonexistent/unidic"_s));
+    const QString text = script({u"ゆら 「私」<P>"_s, u"ゆら 「私」<P>"_s, u"ゆら 「あたし」<P>"_s, u"出来る。出来る。できる。一人で。"_s});
+    prose::Rules all;
+    all.on = {true, true, false};
+    const QStringList expected = {u"3:5 声: ゆらの一人称はふだん「私」（2件）。ここは「あたし」。"_s,
+                                  u"4:13 表記ゆれ: 「一人」は「ひとり」と書きます（表記の一覧）。"_s};
+    const prose::UserList list = prose::parseUserList(u"一人=ひとり"_s);
+    QCOMPARE(described(prose::check(text, m_reader, &without, all, list)), expected);
+    QCOMPARE(described(prose::check(text, m_reader, nullptr, all, list)), expected);
 }
 
 // Offsets are UTF-16 units of the script text, whatever MeCab reads (UTF-8):
@@ -168,7 +299,7 @@ void TestProse::findingsStandWhereTheWordIs()
 {
     const QString text =
         script({u"ゆら 「私」<P>"_s, u"ゆら 「私」<P>"_s, u"ゆら 「𠮷野家で\n<NL>😀あ、あたし」<P>"_s});
-    const prose::Result result = prose::check(text, m_reader, {}, {});
+    const prose::Result result = prose::check(text, m_reader, &m_lemmas, {}, {});
     QCOMPARE(result.findings.size(), std::size_t(1));
     const prose::Finding &f = result.findings.front();
     QCOMPARE(f.kind, prose::Rule::Voice);
@@ -185,7 +316,7 @@ void TestProse::aLongLineIsReadInPieces()
     const QString text = script({line, u"できる。できる。"_s});
     prose::Rules all;
     all.on = {true, true, true};
-    const prose::Result result = prose::check(text, m_reader, all, {});
+    const prose::Result result = prose::check(text, m_reader, &m_lemmas, all, {});
     QCOMPARE(described(result), (QStringList{u"1:8001 表記ゆれ: 「出来る」1件、「できる」2件。"_s,
                                              u"1:8004 約物: 「！」のあとには全角の空白を入れます。"_s}));
     QCOMPARE(text.sliced(result.findings.front().offset, result.findings.front().length), u"出来る"_s);
@@ -219,13 +350,13 @@ void TestProse::unifying()
     QFETCH(QStringList, expected);
     QFETCH(int, kept);
     const QString text = script(lines);
-    const prose::Result result = prose::check(text, m_reader, only(prose::Rule::Spelling), {});
+    const prose::Result result = prose::check(text, m_reader, &m_lemmas, only(prose::Rule::Spelling), {});
     QCOMPARE(result.groups.size(), std::size_t(1));
-    const prose::Unified unified = prose::unify(text, m_reader, result.groups.front(), target);
+    const prose::Unified unified = prose::unify(text, m_reader, &m_lemmas, result.groups.front(), target);
     QCOMPARE(replaced(text, unified.replacements), script(expected));
     QCOMPARE(unified.kept, kept);
     // Once written one way, the word is no finding.
-    QVERIFY(prose::check(script(expected), m_reader, only(prose::Rule::Spelling), {}).findings.empty());
+    QVERIFY(prose::check(script(expected), m_reader, &m_lemmas, only(prose::Rule::Spelling), {}).findings.empty());
 }
 
 void TestProse::writersList_data()
@@ -250,7 +381,7 @@ void TestProse::listedSpellings()
 {
     const prose::UserList list = prose::parseUserList(u"出来る=できる\n一人=ひとり"_s);
     const QString text = script({u"出来た。ひとりで出来る。"_s, u"一人で。一人称で。『一人』"_s});
-    const prose::Result result = prose::check(text, m_reader, only(prose::Rule::Spelling), list);
+    const prose::Result result = prose::check(text, m_reader, &m_lemmas, only(prose::Rule::Spelling), list);
     // Wherever the listed spelling stands as words: not inside 一人称, not quoted.
     QCOMPARE(described(result), (QStringList{u"1:1 表記ゆれ: 「出来る」は「できる」と書きます（表記の一覧）。"_s,
                                              u"1:9 表記ゆれ: 「出来る」は「できる」と書きます（表記の一覧）。"_s,
@@ -262,12 +393,12 @@ void TestProse::listedSpellings()
     QString unified = text;
     for (const prose::Finding &f : {result.findings.back(), result.findings.front()})
         unified = replaced(unified,
-                           prose::unify(unified, m_reader, result.groups.at(std::size_t(f.group)),
+                           prose::unify(unified, m_reader, &m_lemmas, result.groups.at(std::size_t(f.group)),
                                         result.groups.at(std::size_t(f.group)).spellings.front().text)
                                .replacements);
     QCOMPARE(unified, script({u"できた。ひとりでできる。"_s, u"ひとりで。一人称で。『一人』"_s}));
     // The list is part of 表記ゆれ: off with it.
-    QVERIFY(prose::check(text, m_reader, only(prose::Rule::Voice), list).findings.empty());
+    QVERIFY(prose::check(text, m_reader, &m_lemmas, only(prose::Rule::Voice), list).findings.empty());
 }
 
 void TestProse::respelling_data()
@@ -311,8 +442,8 @@ void TestProse::partsGiveTheFindingsOfTheWhole()
         QString text;
         for (int i = 0; i < 40; ++i)
             text += pieces[random.bounded(int(pieces.size()))] + (random.bounded(3) == 0 ? u"\r\n"_s : QString());
-        const QStringList whole = described(prose::check(text, m_reader, all, {}));
-        prose::Check check(m_reader, all, {});
+        const QStringList whole = described(prose::check(text, m_reader, &m_lemmas, all, {}));
+        prose::Check check(m_reader, &m_lemmas, all, {});
         for (qsizetype at = 0; at < text.size();) {
             qsizetype cut = std::min(text.size(), at + 1 + random.bounded(30));
             if (cut < text.size() && text[cut - 1] == u'\r' && text[cut] == u'\n')
@@ -324,19 +455,18 @@ void TestProse::partsGiveTheFindingsOfTheWhole()
     }
 }
 
-// MeCab reads /etc/mecabrc unless MECABRC names another file: one that is
-// not there stands for a machine without the dictionary.
+// A machine without the dictionary: its folder is not there.
 void TestProse::withoutADictionaryOnlyPunctuationIsFound()
 {
-    qputenv("MECABRC", "/nonexistent/mecabrc");
+    prose::setDictionaryFolder(prose::Dictionary::Ipa, u"/nonexistent/ipadic-utf8"_s);
     prose::Reader without;
-    qunsetenv("MECABRC");
+    prose::setDictionaryFolder(prose::Dictionary::Ipa, {});
     QVERIFY(!without.ok());
-    QVERIFY(!without.error().isEmpty());
+    QVERIFY(without.error().contains(u"/nonexistent/ipadic-utf8"_s));
     prose::Rules all;
     all.on = {true, true, true};
     const QString text = script({u"ゆら 「私」<P>"_s, u"ゆら 「私」<P>"_s, u"ゆら 「あたし！行く」<P>"_s, u"出来る。できる"_s});
-    QCOMPARE(described(prose::check(text, without, all, {})),
+    QCOMPARE(described(prose::check(text, without, &m_lemmas, all, {})),
              QStringList{u"3:8 約物: 「！」のあとには全角の空白を入れます。"_s});
 }
 
@@ -357,14 +487,14 @@ void TestProse::noFindingInTheProgramsOwnText()
             markup::folderTail(markup::InstallType::Adult) + str(yura.speaker) + str(markup::plainDialogue.text);
     prose::Rules all;
     all.on = {true, true, true};
-    QCOMPARE(described(prose::check(text, m_reader, all, {})), QStringList());
+    QCOMPARE(described(prose::check(text, m_reader, &m_lemmas, all, {})), QStringList());
 
     QFile bench(qEnvironmentVariable("SCRIVLET_BENCH_SCRIPT"));
     if (!bench.open(QIODevice::ReadOnly))
         QSKIP("no benchmark script (SCRIVLET_BENCH_SCRIPT)");
     QStringDecoder decoder("windows-31j");
     const QString benchText = decoder(bench.readAll());
-    QCOMPARE(described(prose::check(benchText, m_reader, {}, {})), QStringList());
+    QCOMPARE(described(prose::check(benchText, m_reader, &m_lemmas, {}, {})), QStringList());
 }
 
 void TestProse::subjects_data()
