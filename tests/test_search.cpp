@@ -2,6 +2,7 @@
 // itself (CR LF between lines, a lone LF inside one) with the plainest
 // means: a character-by-character comparison for plain text, Qt's own
 // global match and replace line by line for regular expressions.
+#include "search/line_number.h"
 #include "search/search.h"
 #include "test_files.h"
 
@@ -134,6 +135,8 @@ private slots:
     void counterStopsAtTheDeadlineAndGoesOn();
     void budgetStopsAtALineAndTheSearchGoesOn_data();
     void budgetStopsAtALineAndTheSearchGoesOn();
+    void lineNumberTakesDigitsOfEitherWidth_data();
+    void lineNumberTakesDigitsOfEitherWidth();
 };
 
 void TestSearch::agreesWithTheModel_data()
@@ -392,6 +395,47 @@ void TestSearch::budgetStopsAtALineAndTheSearchGoesOn()
     QCOMPARE(edits.size(), whole.size());
     for (std::size_t i = 0; i < edits.size(); ++i)
         QCOMPARE(edits[i].start, whole[i].start);
+}
+
+// Ctrl+G's field with the input method on gets full-width digits: they
+// name the same line as half-width ones; anything else names none.
+void TestSearch::lineNumberTakesDigitsOfEitherWidth_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("line");  // 0: no line
+    QTest::newRow("half-width digits") << u"120"_s << 200 << 120;
+    QTest::newRow("full-width digits") << u"１２０"_s << 200 << 120;
+    QTest::newRow("every full-width digit") << u"１２３４５６７８９０"_s << std::numeric_limits<int>::max() << 1'234'567'890;
+    QTest::newRow("both widths mixed") << u"１2０"_s << 200 << 120;
+    QTest::newRow("leading zeros") << u"０07"_s << 200 << 7;
+    QTest::newRow("the first line") << u"１"_s << 1 << 1;
+    QTest::newRow("the last line") << u"２００"_s << 200 << 200;
+    QTest::newRow("half-width blanks around") << u" \t12 "_s << 200 << 12;
+    QTest::newRow("full-width spaces around") << u"\u3000１２\u3000"_s << 200 << 12;
+    QTest::newRow("one past the last") << u"２０１"_s << 200 << 0;
+    QTest::newRow("zero") << u"０"_s << 200 << 0;
+    QTest::newRow("zeros only") << u"00０"_s << 200 << 0;
+    QTest::newRow("more digits than any number holds") << u"１"_s + u"0"_s.repeated(40) << 200 << 0;
+    QTest::newRow("nothing") << QString() << 200 << 0;
+    QTest::newRow("blanks only") << u" \u3000 "_s << 200 << 0;
+    QTest::newRow("a blank between digits") << u"1 2"_s << 200 << 0;
+    QTest::newRow("a full-width space between digits") << u"１\u3000２"_s << 200 << 0;
+    QTest::newRow("letters after digits") << u"12行"_s << 200 << 0;
+    QTest::newRow("a sign") << u"-1"_s << 200 << 0;
+    QTest::newRow("a full-width sign") << u"＋１"_s << 200 << 0;
+    QTest::newRow("kanji numerals") << u"十二"_s << 200 << 0;
+    QTest::newRow("Arabic-Indic digits") << u"\u0661\u0662"_s << 200 << 0;
+    QTest::newRow("the character after full-width nine") << u"\uff1a"_s << 200 << 0;
+    QTest::newRow("the character before full-width zero") << u"\uff0f"_s << 200 << 0;
+}
+
+void TestSearch::lineNumberTakesDigitsOfEitherWidth()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, lines);
+    QFETCH(int, line);
+    QCOMPARE(search::lineNumber(typed, lines).value_or(0), line);
 }
 
 QTEST_GUILESS_MAIN(TestSearch)

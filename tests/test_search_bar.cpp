@@ -28,6 +28,14 @@ struct BarEditor : Editor {
     // The count of a long script arrives from the event loop.
     bool countReady() const { return QTest::qWaitFor([&] { return bar()->counted(); }); }
     QString selected() const { return text()->textCursor().selectedText(); }
+    // Ctrl+G over four lines, a lone LF inside the second, the caret at 2.
+    QLineEdit *openJump() const
+    {
+        text()->setText(u"abc\r\nd\ne\r\nf\r\ngh"_s);
+        text()->setCaret(2);
+        key(Qt::Key_G, Qt::ControlModifier);
+        return field("jump_line");
+    }
 };
 
 } // namespace
@@ -50,6 +58,7 @@ private slots:
     void optionKeysToggleAndKeepTheFocus();
     void jumpToALine_data();
     void jumpToALine();
+    void jumpTakesTheDigitsTheInputMethodCommits();
     void accessKeysAreUniqueAndNotTheMenuBarsOwn();
     void visibleMatchesAreMarked();
     void countAndMarksFollowEdits();
@@ -321,6 +330,9 @@ void TestSearchBar::jumpToALine_data()
     QTest::newRow("past the end stays, named") << u"99999"_s << -1 << u"「99999」行はありません。"_s + range;
     QTest::newRow("not a number stays, named") << u"abc"_s << -1 << u"「abc」行はありません。"_s + range;
     QTest::newRow("nothing typed stays") << QString() << -1 << range;
+    QTest::newRow("full-width digits, as the input method writes them") << u"３"_s << 10 << QString();
+    QTest::newRow("full-width spaces around full-width digits") << u"\u3000４\u3000"_s << 13 << QString();
+    QTest::newRow("full-width past the end stays, named as typed") << u"９９"_s << -1 << u"「９９」行はありません。"_s + range;
 }
 
 void TestSearchBar::jumpToALine()
@@ -329,11 +341,7 @@ void TestSearchBar::jumpToALine()
     QFETCH(int, caret);
     BarEditor editor;
     QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
-    // A lone LF stays inside its line.
-    editor.text()->setText(u"abc\r\nd\ne\r\nf\r\ngh"_s);
-    editor.text()->setCaret(2);
-    editor.key(Qt::Key_G, Qt::ControlModifier);
-    QCOMPARE(QApplication::focusWidget(), editor.field("jump_line"));
+    QCOMPARE(QApplication::focusWidget(), editor.openJump());
     QCOMPARE(editor.field("jump_line")->placeholderText(), u"行番号 (1–4)"_s);
     typeInto(editor.field("jump_line"), typed);
     editor.key(Qt::Key_Return);
@@ -355,6 +363,28 @@ void TestSearchBar::jumpToALine()
         QVERIFY(!editor.bar()->isVisible());
         QCOMPARE(QApplication::focusWidget(), editor.text());
     }
+}
+
+// With the input method on, digits come as its commit string, full-width;
+// while it still converts them, Return is its own and jumps nowhere.
+void TestSearchBar::jumpTakesTheDigitsTheInputMethodCommits()
+{
+    BarEditor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    QLineEdit *field = editor.openJump();
+    QInputMethodEvent converting(u"３"_s, {});
+    QApplication::sendEvent(field, &converting);
+    editor.key(Qt::Key_Return);
+    QCOMPARE(editor.text()->caret(), 2);
+    QVERIFY(editor.bar()->message().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), field);
+    QInputMethodEvent committed;
+    committed.setCommitString(u"３"_s);
+    QApplication::sendEvent(field, &committed);
+    QCOMPARE(field->text(), u"３"_s);
+    editor.key(Qt::Key_Return);
+    QCOMPARE(editor.text()->caret(), 10);
+    QVERIFY(!editor.bar()->isVisible());
 }
 
 void TestSearchBar::accessKeysAreUniqueAndNotTheMenuBarsOwn()

@@ -1,10 +1,12 @@
 #include "search/ui/search_bar.h"
 
 #include "editor/script_edit.h"
+#include "search/line_number.h"
 
 #include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QHBoxLayout>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -159,7 +161,8 @@ SearchBar::SearchBar(FindTarget &text1, QWidget *parent)
 
     for (QObject *watched : {static_cast<QObject *>(m_find), static_cast<QObject *>(m_replace),
                              static_cast<QObject *>(m_replaceOne), static_cast<QObject *>(m_replaceAll),
-                             static_cast<QObject *>(m_case), static_cast<QObject *>(m_regex)})
+                             static_cast<QObject *>(m_case), static_cast<QObject *>(m_regex),
+                             static_cast<QObject *>(m_jump)})
         watched->installEventFilter(this);
     connect(m_find, &QLineEdit::textEdited, this, [this] {
         patternChanged();
@@ -339,6 +342,7 @@ void SearchBar::showJump()
     const int lines = m_text1->script().lineCount();
     m_jump->setPlaceholderText(QStringLiteral(u"行番号 (1–%1)").arg(lines));
     m_jumpMessage->clear();
+    m_jumpComposing = false;
     m_jump->selectAll();
     m_jump->setFocus();
 }
@@ -563,10 +567,9 @@ void SearchBar::replaceSome(int milliseconds)
 void SearchBar::jump()
 {
     const int lines = m_text1->script().lineCount();
-    bool number = false;
     const QString typed = m_jump->text().trimmed();
-    const int line = typed.toInt(&number);
-    if (!number || line < 1 || line > lines) {
+    const std::optional<int> line = search::lineNumber(typed, lines);
+    if (!line) {
         // Said beside the field, which keeps what was typed, selected, so
         // that the next number replaces it.
         const QString range = QStringLiteral(u"1 から %1 までの行番号を入力してください").arg(lines);
@@ -576,7 +579,7 @@ void SearchBar::jump()
         m_jump->selectAll();
         return;
     }
-    m_text1->showLine(line - 1);
+    m_text1->showLine(*line - 1);
     m_jump->clear();
     dismiss();
 }
@@ -672,8 +675,14 @@ bool SearchBar::eventFilter(QObject *watched, QEvent *event)
         static_cast<QAbstractButton *>(watched)->click();
         return true;
     }
+    // A line number still being converted is the input method's: Return
+    // jumps only once it is committed.
+    if (watched == m_jump && event->type() == QEvent::InputMethod)
+        m_jumpComposing = !static_cast<QInputMethodEvent *>(event)->preeditString().isEmpty();
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == m_jump && isReturn(key) && m_jumpComposing)
+            return true;
         if (watched == m_find && isReturn(key)) {
             step(!(key->modifiers() & Qt::ShiftModifier));
             return true;

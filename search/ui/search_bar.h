@@ -125,6 +125,7 @@ private:
     QWidget *m_jumpRow;
     QLineEdit *m_jump;
     QLabel *m_jumpMessage;
+    bool m_jumpComposing = false;  // the input method holds a number not yet committed
 
     search::Pattern m_pattern;
     Seek m_seek;
