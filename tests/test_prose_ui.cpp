@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTreeWidget>
 
@@ -63,6 +64,7 @@ private slots:
     void initTestCase() { quietOffscreenWarnings(); }
     void f8WaitsForTheProseAndLandsOnIt();
     void unifyingIsOneUndoStep();
+    void unifyingChangesOnlyTheTickedPlaces();
     void rulesAreSwitchedAndRemembered();
     void aRunGivesUpATextThatChanged();
     void theWritersListIsReadAtEachCheck();
@@ -88,7 +90,8 @@ void TestProseUi::f8WaitsForTheProseAndLandsOnIt()
 
 void TestProseUi::unifyingIsOneUndoStep()
 {
-    const QString text = script({u"出来る。"_s, u"ゆら 「出来た？」<P>"_s, u"できる。『できる男』"_s});
+    const QString text =
+        script({u"出来る。"_s, u"ゆら 「出来た？」<P>"_s, u"できる。『できる男』"_s, u"できない。"_s, u"できた。"_s});
     Window w(text);
     w.editor.text()->setCaret(0);
     w.check();
@@ -96,27 +99,129 @@ void TestProseUi::unifyingIsOneUndoStep()
     // The first row is current: the word's only finding.
     QVERIFY(unify && unify->isEnabled());
     w.press(Qt::Key_F8);
-    QCOMPARE(w.editor.text()->caret(), text.indexOf(u"できる。"_s));
+    QCOMPARE(w.editor.text()->caret(), text.indexOf(u"出来る。"_s));
     QVERIFY(unify->isEnabled());
     // Alt+T from the script, the shortcut of the button.
     w.press(Qt::Key_T, Qt::AltModifier);
     prose::UnifyDialog *dialog = nullptr;
     // The button is pressed as a click would, a moment later.
     QTRY_VERIFY((dialog = w.editor.window->findChild<prose::UnifyDialog *>(u"unifyDialog"_s)) && dialog->isVisible());
-    QCOMPARE(dialog->findChild<QListWidget *>(u"unifySpellings"_s)->currentItem()->text(), u"「出来る」 2件"_s);
-    // Down to the less used spelling, and Return.
-    QTest::keyClick(dialog->findChild<QListWidget *>(u"unifySpellings"_s), Qt::Key_Down);
-    QSignalSpy changed(w.editor.text(), &ScriptEdit::contentChanged);
-    QTest::keyClick(dialog->findChild<QListWidget *>(u"unifySpellings"_s), Qt::Key_Return);
-    QVERIFY(changed.wait(10000));
-    QTest::qWait(100);
-    const QString unified = script({u"できる。"_s, u"ゆら 「できた？」<P>"_s, u"できる。『できる男』"_s});
-    QCOMPARE(w.editor.text()->text(), unified);
-    QCOMPARE(w.editor.text()->caret(), text.indexOf(u"できる。"_s));
-    w.editor.text()->undo();
+    auto *spellings = dialog->findChild<QListWidget *>(u"unifySpellings"_s);
+    auto *changes = dialog->findChild<QTreeWidget *>(u"unifyChanges"_s);
+    // The most used spelling is chosen, and its places shown before anything is written.
+    QCOMPARE(spellings->currentItem()->text(), u"「できる」 3件"_s);
+    QTRY_COMPARE(changes->topLevelItemCount(), 2);
+    QCOMPARE(changes->topLevelItem(1)->text(0), u"2"_s);
+    QCOMPARE(changes->topLevelItem(1)->text(1), u"ゆら 「出来た？」<P>"_s);
+    QCOMPARE(changes->topLevelItem(1)->text(2), u"ゆら 「できた？」<P>"_s);
     QCOMPARE(w.editor.text()->text(), text);
-    w.editor.text()->redo();
+    // Another spelling: its own places.
+    QTest::keyClick(spellings, Qt::Key_Down);
+    QTRY_COMPARE(changes->topLevelItemCount(), 3);
+    QCOMPARE(changes->topLevelItem(0)->text(1), u"できる。『できる男』"_s);
+    QCOMPARE(changes->topLevelItem(0)->text(2), u"出来る。『できる男』"_s);
+    QCOMPARE(changes->topLevelItem(1)->text(2), u"出来ない。"_s);
+    // Back to できる; the first place unticked by Space, and Return writes the rest.
+    QTest::keyClick(spellings, Qt::Key_Up);
+    QTRY_COMPARE(changes->topLevelItemCount(), 2);
+    changes->setFocus();
+    QTest::keyClick(changes, Qt::Key_Space);
+    QCOMPARE(changes->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    QSignalSpy changed(w.editor.text(), &ScriptEdit::contentChanged);
+    QTest::keyClick(changes, Qt::Key_Return);
+    QCOMPARE(changed.size(), 1);
+    QTRY_VERIFY(!w.editor.window->findChild<prose::UnifyDialog *>(u"unifyDialog"_s));
+    const QString unified =
+        script({u"出来る。"_s, u"ゆら 「できた？」<P>"_s, u"できる。『できる男』"_s, u"できない。"_s, u"できた。"_s});
     QCOMPARE(w.editor.text()->text(), unified);
+    // The focus is back in the script at the place written: Ctrl+Z takes it all back.
+    QTRY_COMPARE(QApplication::focusWidget(), w.editor.text());
+    QCOMPARE(w.editor.text()->caret(), text.indexOf(u"出来た"_s));
+    w.press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.editor.text()->text(), text);
+    w.press(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(w.editor.text()->text(), unified);
+}
+
+// Random scenes of words written two ways among words that share their
+// reading but not their lemma: unifying one word to a spelling changes
+// exactly the places of its other spelling that stay ticked, and one undo
+// gives the text back as it was.
+void TestProseUi::unifyingChangesOnlyTheTickedPlaces()
+{
+    struct Family {
+        QString before, after;  // around the word
+        QString spellings[2];
+    };
+    const Family families[] = {
+        {u"今日は"_s, u"。"_s, {u"出来る"_s, u"できる"_s}},
+        {u"空が"_s, u"だ。"_s, {u"綺麗"_s, u"きれい"_s}},
+        {u"とても"_s, u"。"_s, {u"嬉しい"_s, u"うれしい"_s}},
+        {QString(), u"好きだ。"_s, {u"一番"_s, u"いちばん"_s}},
+    };
+    // Words of another lemma, some read as one of the families' words, and
+    // text that is no prose: never written.
+    const QStringList others = {u"鐘が鳴る。"_s,       u"大人になる。"_s, u"ため息をつく。"_s,      u"駅に着く。"_s,
+                                u"「ちょっといい？」"_s, u"そう言う。"_s,   u"『出来る男』を読む。"_s, u"<!-- できる -->"_s};
+    prose::Reader words;
+    prose::Reader lemmas(prose::Dictionary::UniDic);
+    QVERIFY(words.ok() && lemmas.ok());
+    Window w{QString()};
+    ScriptEdit *edit = w.editor.text();
+    QRandomGenerator random(32);
+    int unifiedRounds = 0;
+    for (int round = 0; round < 40; ++round) {
+        const Family &family = families[random.bounded(int(std::size(families)))];
+        const int target = random.bounded(2);
+        QString text;
+        std::vector<prose::Replacement> model;  // the other spelling's places
+        int uses = 0;                           // of either spelling
+        const int lines = 2 + random.bounded(12);
+        for (int line = 0; line < lines; ++line) {
+            if (line > 0)
+                text += u"\r\n"_s;
+            for (int part = 1 + random.bounded(3); part > 0; --part) {
+                if (random.bounded(3) == 0) {
+                    text += others[random.bounded(int(others.size()))];
+                    continue;
+                }
+                const int spelling = random.bounded(2);
+                ++uses;
+                text += family.before;
+                if (spelling != target)
+                    model.push_back({text.size(), family.spellings[spelling].size(), family.spellings[target]});
+                text += family.spellings[spelling] + family.after;
+            }
+        }
+        const prose::Result result = prose::check(text, words, &lemmas, {}, {});
+        const auto group = std::find_if(result.groups.begin(), result.groups.end(), [&family](const auto &g) {
+            return std::any_of(g.spellings.begin(), g.spellings.end(),
+                               [&family](const auto &s) { return s.text == family.spellings[0]; });
+        });
+        // A group exactly when both spellings are used.
+        QCOMPARE(group != result.groups.end(), !model.empty() && uses > int(model.size()));
+        if (group == result.groups.end())
+            continue;
+        QCOMPARE(group->spellings.size(), std::size_t(2));
+        const prose::Unified unified = prose::unify(text, words, &lemmas, *group, family.spellings[target]);
+        QCOMPARE(unified.replacements, model);
+        std::vector<prose::Replacement> ticked;
+        for (const prose::Replacement &r : model)
+            if (random.bounded(3) != 0)
+                ticked.push_back(r);
+        QString expected = text;
+        for (auto r = ticked.rbegin(); r != ticked.rend(); ++r)
+            expected.replace(r->offset, r->length, r->text);
+        edit->setText(text);
+        prose::replaceInScript(*edit, ticked);
+        QCOMPARE(edit->text(), expected);
+        if (!ticked.empty()) {
+            edit->undo();
+            QCOMPARE(edit->text(), text);
+        }
+        ++unifiedRounds;
+    }
+    QVERIFY(unifiedRounds > 20);
 }
 
 void TestProseUi::rulesAreSwitchedAndRemembered()

@@ -1,6 +1,7 @@
 #include "prose/ui/prose_findings.h"
 
 #include "prose/rule_settings.h"
+#include "prose/unify_preview.h"
 #include "prose/ui/unify_dialog.h"
 
 #include <QAction>
@@ -81,6 +82,10 @@ ProseFindings::ProseFindings(ScriptEdit &edit, QObject *parent)
     connect(&m_run, &ProseRun::unavailable, this, [this](const QString &reason) {
         emit notice(QStringLiteral(u"MeCabの辞書を開けないため、表記ゆれと声は調べられません（%1）。").arg(reason.trimmed()));
     });
+    connect(&m_run, &ProseRun::lemmasUnavailable, this, [this](const QString &reason) {
+        emit notice(QStringLiteral(u"語彙素のわかる辞書 UniDic を開けないため、表記ゆれは表記の一覧の分だけ調べます（%1）。")
+                        .arg(reason.trimmed()));
+    });
 }
 
 // The tools belong to the panel that took them, or to nobody yet.
@@ -116,7 +121,7 @@ void ProseFindings::setCurrent(int index)
 {
     m_current = index;
     m_unify->setEnabled(index >= 0 && std::size_t(index) < m_result.findings.size() &&
-                        m_result.findings[std::size_t(index)].group >= 0 && m_unifying.isEmpty());
+                        m_result.findings[std::size_t(index)].group >= 0 && !m_unifyDialog);
 }
 
 void ProseFindings::ruleSwitched()
@@ -143,7 +148,7 @@ void ProseFindings::checked(const Result &result)
 
 void ProseFindings::unifyCurrent()
 {
-    if (m_current < 0 || std::size_t(m_current) >= m_result.findings.size() || !m_unifying.isEmpty())
+    if (m_current < 0 || std::size_t(m_current) >= m_result.findings.size() || m_unifyDialog)
         return;
     const int index = m_result.findings[std::size_t(m_current)].group;
     if (index < 0)
@@ -151,27 +156,36 @@ void ProseFindings::unifyCurrent()
     const SpellingGroup group = m_result.groups[std::size_t(index)];
     auto *dialog = new UnifyDialog(group, m_edit.window());
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, this, [this, dialog, group] {
-        m_unifying = dialog->chosen();
-        m_unify->setEnabled(false);
-        m_run.unify(group, m_unifying);
-    });
-    dialog->open();
+    m_unifyDialog = dialog;
+    m_unify->setEnabled(false);
+    connect(dialog, &UnifyDialog::targetChosen, this, [this, group](const QString &target) { m_run.unify(group, target); });
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { write(dialog->ticked(), dialog->chosen()); });
+    connect(dialog, &QObject::destroyed, this, [this] { setCurrent(m_current); });
+    // Shown once its first places are in: what the writer sees first is
+    // what would be written.
+    m_run.unify(group, dialog->chosen());
 }
 
 void ProseFindings::unified(const Unified &unified)
 {
-    const QString target = std::exchange(m_unifying, QString());
-    setCurrent(m_current);
-    if (unified.replacements.empty()) {
-        emit notice(QStringLiteral(u"「%1」にそろえる語はありませんでした。").arg(target));
+    if (!m_unifyDialog)
         return;
-    }
-    replaceInScript(m_edit, unified.replacements);
-    QString said = QStringLiteral(u"%1か所を「%2」にそろえました。").arg(unified.replacements.size()).arg(target);
-    if (unified.kept > 0)
-        said += QStringLiteral(u"%1か所は書き換えられないため、そのままです。").arg(unified.kept);
-    emit notice(said);
+    m_unifyDialog->showChanges(unified.target, describeChanges(m_edit.script(), unified.replacements), unified.kept);
+    if (!m_unifyDialog->isVisible())
+        m_unifyDialog->open();
+}
+
+void ProseFindings::write(const std::vector<Replacement> &replacements, const QString &target)
+{
+    if (replacements.empty())
+        return;
+    replaceInScript(m_edit, replacements);
+    // The writer's next Ctrl+Z takes the step back: the focus is in the
+    // script, at the first place written.
+    m_edit.setCaret(replacements.front().offset);
+    m_edit.setFocus(Qt::OtherFocusReason);
+    m_edit.window()->activateWindow();
+    emit notice(QStringLiteral(u"%1か所を「%2」にそろえました。").arg(replacements.size()).arg(target));
 }
 
 } // namespace prose

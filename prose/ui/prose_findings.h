@@ -1,8 +1,8 @@
 // The prose check's face: its findings in the check's panel (F7, F8 visit
 // them with the others), a switch for each rule (remembered; for the 表示
 // menu and the panel's own menu), and the unify step: on a 表記ゆれ finding
-// the panel's 統一 button asks which spelling to keep and writes the word
-// that way everywhere, as one undo step.
+// the panel's 統一 button shows every place that would be written, for the
+// spelling chosen, and writes the ticked ones as one undo step.
 #pragma once
 
 #include "dnml/ui/findings_panel.h"
@@ -19,6 +19,8 @@ class QPushButton;
 class QWidget;
 
 namespace prose {
+
+class UnifyDialog;
 
 class ProseFindings : public dnml::FindingSource
 {
@@ -42,8 +44,9 @@ public:
 
     // The findings last delivered, in script offsets, and their groups.
     const Result &result() const { return m_result; }
-    // The unify step for the current finding's word: asks which spelling
-    // to keep (the dialog's objectName is "unifyDialog").
+    // The unify step for the current finding's word: shows its places for
+    // the most used spelling, or another one chosen (the dialog's
+    // objectName is "unifyDialog").
     void unifyCurrent();
 
 signals:
@@ -55,6 +58,7 @@ private:
     void ruleSwitched();
     void checked(const Result &result);
     void unified(const Unified &unified);
+    void write(const std::vector<Replacement> &replacements, const QString &target);
 
     ScriptEdit &m_edit;
     ProseRun m_run;
@@ -65,7 +69,7 @@ private:
     Result m_result;
     int m_current = -1;
     bool m_wanted = false;  // the panel is open: findings are wanted
-    QString m_unifying;     // the spelling being written, while the step runs
+    QPointer<UnifyDialog> m_unifyDialog;  // while the unify step is shown
 };
 
 // Writes `replacements` (script offsets, ascending) into the script as one

@@ -1,13 +1,18 @@
-// Asks which spelling of a word to keep: a list of its spellings with their
-// counts, the most used (or the writer's list's 正) chosen; Return keeps the
-// chosen one, Escape nothing.
+// The unify step shown before it writes: the spellings of the word, the
+// most used (or the writer's list's 正) chosen, and under them every place
+// that would be written otherwise, its line before and after, each with a
+// tick. Choosing another spelling asks for its places (targetChosen); the
+// 統一 button, or Return, takes the ticked ones, Escape nothing.
 #pragma once
 
-#include "prose/prose_check.h"
+#include "prose/unify_preview.h"
 
 #include <QDialog>
 
+class QLabel;
 class QListWidget;
+class QPushButton;
+class QTreeWidget;
 
 namespace prose {
 
@@ -20,10 +25,28 @@ public:
 
     // The spelling chosen.
     QString chosen() const;
+    // The places of writing chosen() everywhere, shown ticked; `kept` uses
+    // cannot be respelled. Places of another spelling are not taken.
+    void showChanges(const QString &target, const std::vector<Change> &changes, qsizetype kept);
+    // The ticked places of the spelling chosen, ascending; none while they
+    // are being looked for.
+    std::vector<Replacement> ticked() const;
+
+signals:
+    // Another spelling was chosen: its places are wanted.
+    void targetChosen(const QString &target);
 
 private:
+    void updateSummary();
+
     QListWidget *m_list;
+    QTreeWidget *m_changes;
+    QLabel *m_summary;
+    QPushButton *m_ok;
     std::vector<QString> m_spellings;
+    std::vector<Change> m_shown;
+    QString m_shownTarget;  // whose places m_shown are
+    qsizetype m_kept = 0;
 };
 
 } // namespace prose
