@@ -1,10 +1,12 @@
 #include "editor/editor_frame.h"
 
 #include "document/settings.h"
+#include "editor/panel_heights.h"
 #include "editor/script_edit.h"
 #include "editor/status_line.h"
 
 #include <QEvent>
+#include <QScrollBar>
 #include <QSplitter>
 
 #include <algorithm>
@@ -64,8 +66,9 @@ bool EditorFrame::event(QEvent *event)
 
 bool EditorFrame::eventFilter(QObject *watched, QEvent *event)
 {
-    // A bar showing or hiding a row asks its parent, the splitter, to lay
-    // out again, and the splitter gives the difference to a neighbour: the
+    // A bar showing or hiding a row, or Text1 given bigger letters (whose
+    // eight lines are taller), asks its parent, the splitter, to lay out
+    // again, and the splitter gives the difference to a neighbour: the
     // heights are settled again once it is done.
     if (watched == m_split) {
         if (event->type() == QEvent::LayoutRequest)
@@ -87,27 +90,20 @@ void EditorFrame::place()
     if (height() < m_notices.height())
         return;
     m_split->setGeometry(m_notices.place(rect()));
+    // Text1's third is of a frame of another height now: the panels give
+    // way, or get back what they gave.
+    settle();
 }
 
 void EditorFrame::open(QWidget *panel)
 {
-    m_split->refresh();
     const int at = m_split->indexOf(panel);
-    const QList<int> sizes = m_split->sizes();
-    m_heights.resize(sizes.size());
-    m_heights[at] = sizes[at];
+    m_wanted.resize(m_split->count());
     if (!isBar(panel)) {
         const int remembered = settings::panelHeight(panel->objectName());
-        const int least = std::max(panel->minimumSizeHint().height(), panel->minimumHeight());
-        const int wanted = std::clamp(remembered > 0 ? remembered : least + 3 * panel->fontMetrics().height(), least,
-                                      std::max(least, panel->maximumHeight()));
-        // Text1 keeps a few lines whatever the panels ask, and a panel
-        // opened at its first height leaves it a third of the frame
-        // besides: the script stays the larger part until the author drags
-        // otherwise.
-        const int fewLines = 4 * m_view->fontMetrics().height();
-        const int kept = remembered > 0 ? fewLines : std::max(fewLines, m_split->height() / 3);
-        m_heights[at] = std::max(sizes[at], std::min(wanted, sizes[at] + sizes[0] - kept));
+        const int least = leastHeight(panel);
+        m_wanted[at] = std::clamp(remembered > 0 ? remembered : least + 3 * panel->fontMetrics().height(), least,
+                                  std::max(least, panel->maximumHeight()));
     }
     settle();
 }
@@ -117,34 +113,63 @@ bool EditorFrame::isBar(const QWidget *panel)
     return panel->sizePolicy().verticalPolicy() == QSizePolicy::Fixed;
 }
 
+int EditorFrame::leastHeight(const QWidget *panel)
+{
+    return std::max(panel->minimumSizeHint().height(), panel->minimumHeight());
+}
+
+int EditorFrame::text1Least() const
+{
+    const int scrollBar = m_view->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff
+                              ? 0
+                              : m_view->horizontalScrollBar()->sizeHint().height();
+    const int chrome = 2 * m_view->frameWidth() + scrollBar + 2 * int(m_view->document()->documentMargin());
+    return panels::text1Least(height(), m_view->fontMetrics().lineSpacing(), chrome);
+}
+
 void EditorFrame::settle()
 {
     m_split->refresh();
     const QList<int> before = m_split->sizes();
-    QList<int> sizes = before;
-    m_heights.resize(sizes.size());
-    int panels = 0;
+    m_wanted.resize(before.size());
+    std::vector<panels::Panel> open;
+    std::vector<int> at;
     for (int i = 1; i < m_split->count(); ++i) {
         const QWidget *panel = m_split->widget(i);
-        if (!panel->isVisible())
-            sizes[i] = 0;
-        else if (isBar(panel))
-            sizes[i] = panel->sizeHint().height();
-        else if (m_heights[i] > 0)
-            sizes[i] = m_heights[i];
-        panels += sizes[i];
+        if (panel->isHidden())
+            continue;
+        if (isBar(panel)) {
+            const int rows = panel->sizeHint().height();
+            open.push_back({rows, rows});
+        } else {
+            open.push_back({m_wanted[i] > 0 ? m_wanted[i] : before[i], leastHeight(panel)});
+        }
+        at.push_back(i);
     }
-    sizes[0] = std::accumulate(before.cbegin(), before.cend(), 0) - panels;
+    const int least = text1Least();
+    const panels::Shares shares = panels::share(std::accumulate(before.cbegin(), before.cend(), 0), least, open);
+    QList<int> sizes(before.size(), 0);
+    sizes[0] = shares.text1;
+    for (std::size_t k = 0; k < at.size(); ++k)
+        sizes[at[k]] = shares.panels[k];
+    // A drag of the splitter's handle stops where Text1 would have less.
+    m_view->setMinimumHeight(std::min(least, shares.text1));
     if (sizes != before)
         m_split->setSizes(sizes);
-    m_heights = m_split->sizes();
+    m_given = m_split->sizes();
 }
 
 void EditorFrame::keepHeights()
 {
+    // The panels the drag changed keep their new height, now and at the
+    // next start; the others keep wanting theirs.
     const QList<int> sizes = m_split->sizes();
-    m_heights = sizes;
-    for (int i = 1; i < m_split->count(); ++i)
-        if (m_split->widget(i)->isVisible() && !isBar(m_split->widget(i)))
-            settings::savePanelHeight(m_split->widget(i)->objectName(), sizes[i]);
+    for (int i = 1; i < m_split->count(); ++i) {
+        QWidget *panel = m_split->widget(i);
+        if (panel->isHidden() || isBar(panel) || i >= m_given.size() || sizes[i] == m_given[i])
+            continue;
+        m_wanted[i] = sizes[i];
+        settings::savePanelHeight(panel->objectName(), sizes[i]);
+    }
+    m_given = sizes;
 }

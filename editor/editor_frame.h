@@ -3,7 +3,10 @@
 // lays them out: a panel shown takes its height from Text1 and gives it
 // back when hidden, and the author may drag the line between them, the
 // height dragged to being kept for the next time that panel opens (at the
-// next start too); whoever hosts the frame places the frame alone. The
+// next start too). Whatever is open, Text1 keeps a third of the frame or
+// eight lines, whichever is more: the panels give way for it, and get back
+// what they gave when there is room again. Whoever hosts the frame places
+// the frame alone. The
 // status line is the frame's, for the host to show where it will (in a
 // window's status bar).
 #pragma once
@@ -46,12 +49,17 @@ private:
     // A panel whose height policy is fixed (a bar of rows) is as tall as
     // its rows, whatever the author drags.
     static bool isBar(const QWidget *panel);
+    static int leastHeight(const QWidget *panel);
+    // What Text1 keeps whatever is open (see panel_heights.h).
+    int text1Least() const;
     // The bars as tall as their rows, the other panels as tall as they were
-    // opened or dragged to, and Text1 the rest.
+    // opened or dragged to unless Text1 would keep less than its least, and
+    // Text1 the rest.
     void settle();
 
     QSplitter *m_split;  // Text1 over the panels under it
-    QList<int> m_heights;  // the splitter's sizes as last settled
+    QList<int> m_wanted;  // by the splitter's index: the height each panel was opened at or dragged to
+    QList<int> m_given;   // the splitter's sizes as last settled
     ScriptEdit *m_view;
     StatusLine *m_status;
     PanelStrip m_notices;

@@ -7,6 +7,7 @@
 #include "editor/script_edit.h"
 #include "recovery/journal.h"
 #include "catalogues/catalogue.h"
+#include "document/settings.h"
 #include "document/script_file.h"
 #include "editor.h"
 #include "search/ui/search_bar.h"
@@ -33,6 +34,7 @@
 #include <QtTest>
 
 #include <QClipboard>
+#include <QScopeGuard>
 
 #include <functional>
 
@@ -48,6 +50,18 @@ QRect inClient(const QWidget *widget)
 }
 
 const QString crlf = QStringLiteral("\r\n");
+
+// Drags a splitter's handle `pixels` up with the mouse.
+void dragUp(QSplitterHandle *handle, int pixels)
+{
+    const QPoint grip = handle->rect().center();
+    const QPoint up = grip - QPoint(0, pixels);
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QMouseEvent move(QEvent::MouseMove, QPointF(up), handle->mapToGlobal(QPointF(up)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(handle, &move);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, up);
+}
 
 // The starting document, line by line as an author reads it.
 QString startingDocument()
@@ -138,6 +152,8 @@ private slots:
     void blanksAreMarkedOverTheTextAlone();
     void panelsUnderTheTextTakeTheirHeightWhileShown();
     void panelsKeepTheHeightTheyWereDraggedTo();
+    void text1KeepsAThirdOrEightLinesWhateverIsOpen_data();
+    void text1KeepsAThirdOrEightLinesWhateverIsOpen();
     void tabVisitsButtonsAndTextInOrder();
     void closingWithEverythingOpenLeavesNothingBehind();
     void changesSetTheFlagAndNothingElseDoes_data();
@@ -632,14 +648,7 @@ void TestMainWindow::panelsKeepTheHeightTheyWereDraggedTo()
         QVERIFY(findings->isVisible());
         const int before = rows->height();
         auto *split = editor.window->findChild<QSplitter *>(u"panelSplitter"_s);
-        QSplitterHandle *handle = split->handle(split->indexOf(findings));
-        const QPoint grip = handle->rect().center();
-        const QPoint up = grip - QPoint(0, 120);
-        QTest::mousePress(handle, Qt::LeftButton, {}, grip);
-        QMouseEvent move(QEvent::MouseMove, QPointF(up), handle->mapToGlobal(QPointF(up)), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(handle, &move);
-        QTest::mouseRelease(handle, Qt::LeftButton, {}, up);
+        dragUp(split->handle(split->indexOf(findings)), 120);
         // The list of findings itself grows: more rows in sight.
         QCOMPARE(rows->height(), before + 120);
         dragged = findings->height();
@@ -653,6 +662,77 @@ void TestMainWindow::panelsKeepTheHeightTheyWereDraggedTo()
     editor.action("mnu_check")->trigger();
     QCOMPARE(editor.window->findChild<QWidget *>(u"findings"_s)->height(), dragged);
     QVERIFY(editor.text()->height() >= 4 * editor.text()->fontMetrics().height());
+}
+
+void TestMainWindow::text1KeepsAThirdOrEightLinesWhateverIsOpen_data()
+{
+    QTest::addColumn<int>("zoom");  // steps of 拡大
+    QTest::addColumn<int>("height");  // of the window
+    QTest::newRow("the letters as they start") << 0 << 0;
+    QTest::newRow("bigger letters in a taller window") << 6 << 900;
+}
+
+// The search bar, the findings and the outline open at once, the two
+// panels remembered most of the window tall: they give way, and Text1
+// keeps a third of its frame and eight whole lines, of letters made bigger
+// after they opened too; a window made taller gives them back what they
+// gave.
+void TestMainWindow::text1KeepsAThirdOrEightLinesWhateverIsOpen()
+{
+    QFETCH(int, zoom);
+    QFETCH(int, height);
+    const QStringList remembered{u"findings"_s, u"outline"_s};
+    for (const QString &panel : remembered)
+        settings::savePanelHeight(panel, 400);
+    const auto forget = qScopeGuard([&remembered] {
+        for (const QString &panel : remembered)
+            settings::savePanelHeight(panel, 0);
+    });
+    Editor editor;
+    if (height > 0)
+        editor.window->resize(editor.window->width(), height);
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    QStringList lines;
+    for (int line = 1; line <= 200; ++line)
+        lines << u"%1行目"_s.arg(line);
+    editor.text()->setText(lines.join(crlf));
+    editor.window->searchBar()->showFind();
+    editor.action("mnu_check")->trigger();
+    editor.action("mnu_outline")->trigger();
+    for (int i = 0; i < zoom; ++i)
+        editor.action("mnu_zoom_in")->trigger();
+    auto *findings = editor.window->findChild<QWidget *>(u"findings"_s);
+    auto *outline = editor.window->findChild<QWidget *>(u"outline"_s);
+    QVERIFY(editor.window->searchBar()->isVisible() && findings->isVisible() && outline->isVisible());
+    const auto wholeLines = [&editor] {
+        ScriptEdit *text1 = editor.text();
+        int shown = 0;
+        for (QTextBlock block = text1->document()->begin(); block.isValid(); block = block.next()) {
+            QTextCursor at(block);
+            if (text1->cursorRect(at).bottom() >= text1->viewport()->height())
+                break;
+            ++shown;
+        }
+        return shown;
+    };
+    const QWidget *frame = editor.window->findChild<QWidget *>(u"editorFrame"_s);
+    QTRY_VERIFY2(editor.text()->height() >= frame->height() / 3,
+                 qPrintable(u"Text1 %1 of %2"_s.arg(editor.text()->height()).arg(frame->height())));
+    QVERIFY2(wholeLines() >= 8, qPrintable(u"%1 lines"_s.arg(wholeLines())));
+    QVERIFY(findings->height() < 400 && outline->height() < 400);
+    // Giving way is not forgetting.
+    for (const QString &panel : remembered)
+        QCOMPARE(settings::panelHeight(panel), 400);
+    // Nor does a drag squeeze Text1.
+    auto *split = editor.window->findChild<QSplitter *>(u"panelSplitter"_s);
+    dragUp(split->handle(1), 300);
+    QVERIFY(editor.text()->height() >= frame->height() / 3);
+    QVERIFY(wholeLines() >= 8);
+
+    editor.window->resize(editor.window->width(), 2000);
+    QTRY_COMPARE(findings->height(), 400);
+    QCOMPARE(outline->height(), 400);
+    QVERIFY(editor.text()->height() >= frame->height() / 3);
 }
 
 void TestMainWindow::tabVisitsButtonsAndTextInOrder()

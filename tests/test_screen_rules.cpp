@@ -1,10 +1,12 @@
 // The rules behind what the screen shows, without a display: how long the
 // status bar's notices stay up and which wait, which characters 空白と改行
-// marks, and where a button's caption may go onto a second line.
+// marks, where a button's caption may go onto a second line, and how much
+// of the height the panels under Text1 leave it.
 #include "app/button_captions.h"
 #include "document/line_breaks.h"
 #include "editor/blanks.h"
 #include "editor/notices.h"
+#include "editor/panel_heights.h"
 
 #include <QtTest>
 
@@ -52,6 +54,10 @@ private slots:
     void blanksAndFullWidthLettersAreMarked();
     void captionsBreakOnlyBetweenWords_data();
     void captionsBreakOnlyBetweenWords();
+    void text1KeepsAThirdOrEightLines_data();
+    void text1KeepsAThirdOrEightLines();
+    void panelsGiveWayForText1_data();
+    void panelsGiveWayForText1();
 };
 
 void TestScreenRules::noticesStayLongEnoughToBeRead_data()
@@ -162,6 +168,69 @@ void TestScreenRules::captionsBreakOnlyBetweenWords()
     QCOMPARE(fit.lines, lines);
     QCOMPARE(fit.width, width);
     QCOMPARE(captions::plain(marked), lines.join(QString()));
+}
+
+void TestScreenRules::text1KeepsAThirdOrEightLines_data()
+{
+    QTest::addColumn<int>("frame");
+    QTest::addColumn<int>("lineHeight");
+    QTest::addColumn<int>("least");
+    // Lines around 20 pixels high with 30 around them: eight take 190.
+    QTest::newRow("a tall frame: a third") << 900 << 20 << 300;
+    QTest::newRow("a low frame: eight lines") << 450 << 20 << 190;
+    QTest::newRow("where a third is eight lines") << 570 << 20 << 190;
+    QTest::newRow("bigger letters: eight of their lines") << 900 << 40 << 350;
+}
+
+void TestScreenRules::text1KeepsAThirdOrEightLines()
+{
+    QFETCH(int, frame);
+    QFETCH(int, lineHeight);
+    QFETCH(int, least);
+    QCOMPARE(panels::text1Least(frame, lineHeight, 30), least);
+}
+
+void TestScreenRules::panelsGiveWayForText1_data()
+{
+    QTest::addColumn<int>("space");
+    QTest::addColumn<int>("least");  // Text1's
+    QTest::addColumn<QList<int>>("wanted");
+    QTest::addColumn<QList<int>>("panelsLeast");
+    QTest::addColumn<int>("text1");
+    QTest::addColumn<QList<int>>("given");  // to the panels
+    QTest::newRow("nothing open: Text1 has it all") << 500 << 170 << QList<int>{} << QList<int>{} << 500 << QList<int>{};
+    QTest::newRow("panels that leave Text1 its least get what they want")
+        << 500 << 170 << QList<int>{100, 80} << QList<int>{50, 80} << 320 << QList<int>{100, 80};
+    QTest::newRow("panels that leave Text1 just its least")
+        << 500 << 170 << QList<int>{250, 80} << QList<int>{50, 80} << 170 << QList<int>{250, 80};
+    QTest::newRow("a bar as tall as its rows gives nothing")
+        << 500 << 170 << QList<int>{120, 300} << QList<int>{120, 60} << 170 << QList<int>{120, 210};
+    QTest::newRow("two panels give in proportion to what they have above their least")
+        << 600 << 200 << QList<int>{300, 180} << QList<int>{60, 60} << 200 << QList<int>{246, 154};
+    QTest::newRow("a bar, the findings and the outline, all remembered tall")
+        << 500 << 170 << QList<int>{70, 400, 400} << QList<int>{70, 80, 120} << 170 << QList<int>{70, 112, 148};
+    QTest::newRow("panels down to their least leave Text1 what remains")
+        << 400 << 200 << QList<int>{300, 100} << QList<int>{150, 100} << 150 << QList<int>{150, 100};
+    QTest::newRow("panels whose least is more than there is leave Text1 nothing")
+        << 200 << 100 << QList<int>{300} << QList<int>{250} << 0 << QList<int>{250};
+    QTest::newRow("a panel wanting less than its least gets its least")
+        << 500 << 100 << QList<int>{10} << QList<int>{60} << 440 << QList<int>{60};
+}
+
+void TestScreenRules::panelsGiveWayForText1()
+{
+    QFETCH(int, space);
+    QFETCH(int, least);
+    QFETCH(QList<int>, wanted);
+    QFETCH(QList<int>, panelsLeast);
+    QFETCH(int, text1);
+    QFETCH(QList<int>, given);
+    std::vector<panels::Panel> open;
+    for (qsizetype i = 0; i < wanted.size(); ++i)
+        open.push_back({wanted[i], panelsLeast[i]});
+    const panels::Shares shares = panels::share(space, least, open);
+    QCOMPARE(shares.text1, text1);
+    QCOMPARE(QList<int>(shares.panels.begin(), shares.panels.end()), given);
 }
 
 QTEST_GUILESS_MAIN(TestScreenRules)
