@@ -154,8 +154,6 @@ void StatusLine::showNotice()
     m_message->setText(notice);
     m_message->setToolTip(notice);
     m_message->setAccessibleName(notice.isEmpty() ? QStringLiteral(u"お知らせ") : notice);
-    // The form of the file gives its place to a notice while it is up.
-    m_form->setVisible(notice.isEmpty());
     if (!notice.isEmpty()) {
         QAccessibleEvent shown(m_message, QAccessible::ObjectShow);
         QAccessible::updateAccessibility(&shown);

@@ -3,8 +3,8 @@
 // column of the caret as the file counts them, the length of the
 // selection, and how the file is written (its encoding and line ends). At
 // its left, the notices, in a place of their own that none of these ever
-// takes: each stays up long enough to be read, and a screen reader is
-// told of it.
+// takes, nor a notice theirs: the facts stay in sight while one is up.
+// Each stays up long enough to be read, and a screen reader is told of it.
 #pragma once
 
 #include "editor/notices.h"

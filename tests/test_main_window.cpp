@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "assets/ui/palette.h"
 #include "editor/script_edit.h"
+#include "editor/status_line.h"
 #include "recovery/journal.h"
 #include "catalogues/catalogue.h"
 #include "document/settings.h"
@@ -146,6 +147,8 @@ private slots:
     void eachInsertionIsOneUndoStepAndOneJournalRecord_data();
     void eachInsertionIsOneUndoStepAndOneJournalRecord();
     void noticesAreSeenBesideTheCaretAndTheFile();
+    void theFactsStayInSightWhileANoticeIsUp_data();
+    void theFactsStayInSightWhileANoticeIsUp();
     void zoomKeepsTheCaretInView_data();
     void zoomKeepsTheCaretInView();
     void fileTypesAreNamedInJapanese();
@@ -523,6 +526,36 @@ void TestMainWindow::noticesAreSeenBesideTheCaretAndTheFile()
     }
     QVERIFY(editor.window->findChild<QLabel *>(u"statusCaret"_s)->isVisible());
     QVERIFY(editor.window->findChild<QLabel *>(u"statusFile"_s)->isVisible());
+}
+
+void TestMainWindow::theFactsStayInSightWhileANoticeIsUp_data()
+{
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("a short notice") << u"末尾から先頭に戻りました"_s;
+    QTest::newRow("a notice longer than the bar")
+        << u"版を残せませんでした。保存は済んでいますが、この保存の版は以前の版の一覧に出ません。"_s.repeated(2);
+}
+
+// The file, the caret's place and the form of the file keep their place,
+// whole, while a notice is up beside them.
+void TestMainWindow::theFactsStayInSightWhileANoticeIsUp()
+{
+    QFETCH(QString, notice);
+    const InterfaceFont font;
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowExposed(editor.window.get()));
+    const auto part = [&editor](const char *name) { return editor.window->findChild<QLabel *>(QLatin1String(name)); };
+    const QStringList facts{u"statusFile"_s, u"statusCaret"_s, u"statusForm"_s};
+    editor.window->findChild<StatusLine *>(u"statusLine"_s)->tell(notice);
+    QTRY_COMPARE(part("statusMessage")->text(), notice);
+    QVERIFY(part("statusMessage")->isVisible());
+    QCOMPARE(part("statusForm")->text(), u"Shift-JIS・CR LF"_s);
+    for (const QString &name : facts) {
+        const QLabel *label = part(name.toLatin1().constData());
+        QVERIFY2(label->isVisible(), qPrintable(name));
+        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(name));
+        QVERIFY2(!label->geometry().intersects(part("statusMessage")->geometry()), qPrintable(name));
+    }
 }
 
 void TestMainWindow::zoomKeepsTheCaretInView_data()
