@@ -2,16 +2,20 @@
 
 #include "editor/blank_layer.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextLayout>
 
 #include <array>
@@ -423,6 +427,16 @@ std::vector<ScriptEdit::Range> ScriptEdit::marks(MarkLayer layer) const
 // writes in their place (〜 as ～) become those at once, in the same step.
 void ScriptEdit::keyPressEvent(QKeyEvent *event)
 {
+    // Ctrl+K, Linux's key for it, on every line alike, whatever platform
+    // draws the window (the tests' offscreen one binds no key to it).
+    const bool toLineEnd = event == QKeySequence::DeleteEndOfLine ||
+                           (event->key() == Qt::Key_K &&
+                            (event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier);
+    if (toLineEnd && !isReadOnly()) {
+        deleteToLineEnd();
+        event->accept();
+        return;
+    }
     if (editAtPieces(event))
         return;
     qsizetype replaced = 0;
@@ -476,14 +490,59 @@ bool typesText(const QKeyEvent *event)
            !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
 }
 
-// Where a step by words or by characters from `at` lands in `text`, by the
-// rules of the editor's own layout.
-int stepIn(const QString &text, int at, bool forward, QTextLayout::CursorMode mode)
+// A stretch of a script line as the editor's own text holds it: a lone LF
+// as a break inside the line, and each character the document keeps as a
+// stand-in as one.
+QString shownText(QString text)
 {
-    QString shown = text;
-    shown.replace(u'\n', QChar(scriptdoc::loneLineFeed));
-    const QTextLayout layout(shown);
-    return forward ? layout.nextCursorPosition(at, mode) : layout.previousCursorPosition(at, mode);
+    for (QChar &c : text) {
+        const char16_t u = c.unicode();
+        if (u == scriptdoc::loneLineFeed || u == scriptdoc::blockBreak || u == 0xFDD0 || u == 0xFDD1)
+            c = QChar(0xFFFD);
+        else if (u == u'\n')
+            c = QChar(scriptdoc::loneLineFeed);
+    }
+    return text;
+}
+
+// Where a step by words or by characters from `at` lands in `text`, by the
+// rules of the editor's own layout: the columns between `at` and there.
+std::pair<int, int> stepIn(const QString &text, int at, bool forward, QTextLayout::CursorMode mode)
+{
+    const QTextLayout layout(text);
+    const int step = forward ? layout.nextCursorPosition(at, mode) : layout.previousCursorPosition(at, mode);
+    return std::minmax(at, step);
+}
+
+// The word a double click takes at `at` in `text`, by the rules of the
+// editor's own text: its columns.
+std::pair<int, int> wordIn(const QString &text, int at)
+{
+    // A document of its own with no layout: the word is found from the
+    // characters alone, nothing is shaped.
+    QTextDocument scratch;
+    QTextCursor cursor(&scratch);
+    cursor.insertText(text);
+    cursor.setPosition(at);
+    cursor.select(QTextCursor::WordUnderCursor);
+    return {cursor.selectionStart(), cursor.selectionEnd()};
+}
+
+// What `find(text, at)` makes of `line` around `column`, read as if the
+// line were shown whole: the script columns it gives. The line is read
+// around the column, and further while the answer reaches an edge of what
+// was read short of the line's own (a word thousands of characters long).
+template <typename Find>
+std::pair<qsizetype, qsizetype> aroundColumn(const ScriptDocument &document, int line, qsizetype column, Find find)
+{
+    const qsizetype size = document.lineLength(line);
+    for (qsizetype reach = 1024;; reach *= 4) {
+        const qsizetype from = std::max<qsizetype>(column - reach, 0);
+        const qsizetype to = std::min(size, column + reach);
+        const auto [start, end] = find(shownText(document.lineText(line, from, to - from)), int(column - from));
+        if ((start > 0 || from == 0) && (end < to - from || to == size))
+            return {from + start, from + end};
+    }
 }
 
 } // namespace
@@ -521,21 +580,12 @@ bool ScriptEdit::editAtPieces(QKeyEvent *event)
             const bool pair = before.size() == 2 && before[1].isLowSurrogate() && before[0].isHighSurrogate();
             deleteRange(at - (pair ? 2 : 1), at);
         } else {
-            // Read around the caret, and further while the step ends where
-            // the reading does (a word thousands of characters long).
             const QTextLayout::CursorMode mode =
                 wordBack || wordForth ? QTextLayout::SkipWords : QTextLayout::SkipCharacters;
-            for (qsizetype reach = 1024;; reach *= 4) {
-                const qsizetype from = std::max<qsizetype>(column - reach, 0);
-                const qsizetype to = std::min(size, column + reach);
-                const int here = int(column - from);
-                const int step = stepIn(m_document.lineText(line, from, to - from), here, !back, mode);
-                const bool atEdge = back ? step == 0 && from > 0 : step == to - from && to < size;
-                if (!atEdge) {
-                    deleteRange(at + std::min(0, step - here), at + std::max(0, step - here));
-                    break;
-                }
-            }
+            const auto [from, to] = aroundColumn(m_document, line, column, [&](const QString &text, int here) {
+                return stepIn(text, here, !back, mode);
+            });
+            deleteRange(at - column + from, at - column + to);
         }
     } else if (selected && typesText(event)) {
         qsizetype replaced = 0;
@@ -565,6 +615,18 @@ void ScriptEdit::deleteRange(qsizetype start, qsizetype end)
         return;
     select(start, end - start);
     insert(u"");
+}
+
+void ScriptEdit::deleteToLineEnd()
+{
+    const int line = caretLine();
+    const qsizetype end = m_document.lineStart(line) + m_document.lineLength(line);
+    const qsizetype anchor = m_document.toScript(textCursor().anchor());
+    // Nothing to delete: the selection still goes, the caret at the end.
+    if (anchor == end)
+        setCaret(end);
+    deleteRange(std::min(anchor, end), std::max(anchor, end));
+    ensureCursorVisible();
 }
 
 void ScriptEdit::deleteSelection()
@@ -609,6 +671,136 @@ bool ScriptEdit::stepOverPieceBreak(QKeyEvent *event)
     setTextCursor(cursor);
     QPlainTextEdit::keyPressEvent(event);
     return true;
+}
+
+namespace {
+
+bool sameSelection(const QTextCursor &one, const QTextCursor &other)
+{
+    return one.anchor() == other.anchor() && one.position() == other.position();
+}
+
+} // namespace
+
+// Qt's text view selects a word, or a line and its break, within one block:
+// where a line is shown in pieces, within a piece. What it selects, and
+// what a drag or a Shift+click after it adds, is widened to what the same
+// clicks select on a line shown whole.
+void ScriptEdit::mousePressEvent(QMouseEvent *event)
+{
+    const QTextCursor before = textCursor();
+    m_widened = false;
+    QPlainTextEdit::mousePressEvent(event);
+    const QTextCursor after = textCursor();
+    if (event->button() != Qt::LeftButton)
+        return;
+    // A plain click places the caret and selects by characters again (one
+    // in the selection leaves it as it is, for a drag); the third click of
+    // three selects the block it fell in.
+    const bool plain = event->modifiers() != Qt::ShiftModifier;
+    if (plain && !after.hasSelection())
+        m_clickUnit = ClickUnit::Characters;
+    if (sameSelection(before, after) || (plain && !after.hasSelection()))
+        return;
+    if (plain)
+        m_clickUnit = ClickUnit::Lines;
+    widenToClickUnits(false);
+}
+
+void ScriptEdit::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    m_widened = false;
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_clickUnit = ClickUnit::Words;
+    const int clicked = cursorForPosition(event->position().toPoint()).position();
+    if (m_document.inCutLine(clicked)) {
+        const int line = m_document.lineOf(clicked);
+        const qsizetype start = m_document.lineStart(line);
+        const auto [from, to] = aroundColumn(m_document, line, m_document.toScript(clicked) - start, wordIn);
+        QTextCursor word = textCursor();
+        word.setPosition(m_document.toPosition(start + from));
+        word.setPosition(m_document.toPosition(start + to), QTextCursor::KeepAnchor);
+        // The view stays, as it does for a word within a piece: a third
+        // click at the same place is a triple click.
+        showCursor(word, true);
+    }
+    m_clickedWord = textCursor();
+}
+
+void ScriptEdit::mouseMoveEvent(QMouseEvent *event)
+{
+    const QTextCursor before = textCursor();
+    QPlainTextEdit::mouseMoveEvent(event);
+    // A drag of the selection moves nothing.
+    if ((event->buttons() & Qt::LeftButton) && !sameSelection(before, textCursor()))
+        widenToClickUnits(true);
+}
+
+void ScriptEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mouseReleaseEvent(event);
+    // The selection that a middle click pastes is the one widened.
+    QClipboard *clipboard = QApplication::clipboard();
+    if (std::exchange(m_widened, false) && textCursor().hasSelection() && clipboard->supportsSelection())
+        clipboard->setMimeData(createMimeDataFromSelection(), QClipboard::Selection);
+}
+
+void ScriptEdit::widenToClickUnits(bool keepView)
+{
+    if (m_clickUnit == ClickUnit::Characters || !m_document.hasPieces())
+        return;
+    QTextCursor cursor = textCursor();
+    int start = cursor.selectionStart();
+    int end = cursor.selectionEnd();
+    if (m_clickUnit == ClickUnit::Lines) {
+        // From the start of the first line to the start of the line after
+        // the last (the end of the text on the last line).
+        start = m_document.lineBlock(m_document.lineOf(start)).position();
+        const int last = m_document.lineOf(end);
+        if (end != m_document.lineBlock(last).position())
+            end = m_document.toPosition(
+                std::min(m_document.lineStart(last) + m_document.lineLength(last) + 2, m_document.length()));
+    } else {
+        // The word double-clicked stays whole, and an end at a piece's edge
+        // inside a word goes to that end of the word.
+        const auto wordAcross = [this](int position) {
+            const QTextBlock block = document()->findBlock(position);
+            const bool edge = (position == block.position() && m_document.continuesLine(block)) ||
+                              (position == block.position() + block.length() - 1 &&
+                               m_document.continuesLine(block.next()));
+            if (!edge)
+                return std::pair(position, position);
+            const int line = m_document.lineOf(position);
+            const qsizetype lineStart = m_document.lineStart(line);
+            const qsizetype column = m_document.toScript(position) - lineStart;
+            const auto [from, to] = aroundColumn(m_document, line, column, wordIn);
+            if (from >= column || to <= column)
+                return std::pair(position, position);
+            return std::pair(m_document.toPosition(lineStart + from), m_document.toPosition(lineStart + to));
+        };
+        start = wordAcross(std::min(start, m_clickedWord.selectionStart())).first;
+        end = wordAcross(std::max(end, m_clickedWord.selectionEnd())).second;
+    }
+    if (start == cursor.selectionStart() && end == cursor.selectionEnd())
+        return;
+    const bool forward = cursor.position() >= cursor.anchor();
+    cursor.setPosition(forward ? start : end);
+    cursor.setPosition(forward ? end : start, QTextCursor::KeepAnchor);
+    showCursor(cursor, keepView);
+}
+
+void ScriptEdit::showCursor(const QTextCursor &cursor, bool keepView)
+{
+    const int across = horizontalScrollBar()->value();
+    const int down = verticalScrollBar()->value();
+    setTextCursor(cursor);
+    if (keepView) {
+        horizontalScrollBar()->setValue(across);
+        verticalScrollBar()->setValue(down);
+    }
+    m_widened = true;
 }
 
 void ScriptEdit::inputMethodEvent(QInputMethodEvent *event)

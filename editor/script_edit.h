@@ -9,6 +9,7 @@
 
 #include "document/script_document.h"
 #include "editor/find_target.h"
+#include "editor/list_font.h"  // the lists beside Text1 take its letters
 
 #include <QFont>
 #include <QPlainTextEdit>
@@ -115,6 +116,10 @@ signals:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -139,6 +144,16 @@ private:
     void tellLookAlikes(QStringView entered, QStringView held, qsizetype count);
     // Deletes the script characters from `start` to `end` as one step.
     void deleteRange(qsizetype start, qsizetype end);
+    // Ctrl+K: from the selection's anchor (the caret, with none) to the end
+    // of the caret's line, as Qt's text view does on Linux.
+    void deleteToLineEnd();
+    // What a double or a triple click selected, and a drag or a Shift+click
+    // after it, widened where a line is shown in pieces to the words or
+    // lines the same clicks take on a line shown whole. `keepView` leaves
+    // the view where the pointer is.
+    void widenToClickUnits(bool keepView);
+    // Puts a selection widened in place of Qt's.
+    void showCursor(const QTextCursor &cursor, bool keepView);
     void cutSelection();
     void deleteSelection();
     void paintLineNumbers(QWidget *gutter, const QRect &area);
@@ -151,4 +166,12 @@ private:
     int m_comingLines = 0;  // of a whole new text, while it is put in place
     int m_caretBlock = -1;  // the number of the block whose layout keeps its glyphs
     bool m_blanks = false;
+    // The unit the last clicks select by, as Qt's text view keeps it until
+    // a plain click: characters, the words of a double click, the lines of
+    // a triple one; the word a double click took (it follows edits); whether
+    // the selection was widened since the button went down.
+    enum class ClickUnit { Characters, Words, Lines };
+    ClickUnit m_clickUnit = ClickUnit::Characters;
+    QTextCursor m_clickedWord;
+    bool m_widened = false;
 };

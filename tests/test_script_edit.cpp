@@ -39,6 +39,12 @@ private slots:
     void framePanelsTakeTheirHeightFromText1();
     void keysAtAPieceBreakActOnTheScript_data();
     void keysAtAPieceBreakActOnTheScript();
+    void ctrlKDeletesToTheEndOfTheScriptLine_data();
+    void ctrlKDeletesToTheEndOfTheScriptLine();
+    void clicksSelectWholeWordsAndLines_data();
+    void clicksSelectWholeWordsAndLines();
+    void dragsAfterClicksKeepWholeUnits_data();
+    void dragsAfterClicksKeepWholeUnits();
 };
 
 void TestScriptEdit::textComesBackAsItWasSet_data()
@@ -420,6 +426,210 @@ void TestScriptEdit::keysAtAPieceBreakActOnTheScript()
     edit.selectAll();
     edit.copy();
     QCOMPARE(QApplication::clipboard()->text().count(u'\n'), int(between.count(u'\n')));
+}
+
+namespace {
+
+// A line of prose `length` characters long, which a line longer than
+// cutAbove is shown in pieces of.
+QString prose(qsizetype length)
+{
+    return u"静かな夜だった、雪が降る。"_s.repeated(int(length / 13 + 1)).left(length);
+}
+
+// The place on screen a click at a script offset hits: the caret there.
+QPoint pointAt(ScriptEdit &edit, qsizetype offset)
+{
+    edit.showOffset(offset);
+    return edit.cursorRect().center();
+}
+
+// One, two or three clicks of the left button at `at`, the second sent as
+// the double click a window system makes of it.
+void clickTimes(ScriptEdit &edit, QPoint at, int times)
+{
+    for (int i = 0; i < times; ++i) {
+        if (i == 1)
+            QTest::mouseDClick(edit.viewport(), Qt::LeftButton, {}, at);
+        else
+            QTest::mousePress(edit.viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(edit.viewport(), Qt::LeftButton, {}, at);
+    }
+}
+
+} // namespace
+
+// Ctrl+K deletes from the selection's anchor (the caret, with none) to the
+// end of the script line, however the line is cut, as one undo step; at the
+// line's end it takes nothing, not the break.
+void TestScriptEdit::ctrlKDeletesToTheEndOfTheScriptLine_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("anchor");  // columns of the line; -1 and -2 before and after the first piece's edge
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("left");
+    for (const int length : {4'097, 4'296, 20'000, 200'000}) {
+        const QString line = prose(length);
+        QTest::addRow("a line of %d characters, caret at 1,034", length) << line << 1'034 << 1'034 << line.left(1'034);
+        QTest::addRow("a line of %d characters, caret at the end of its first piece", length)
+            << line << -1 << -1 << QString();
+        QTest::addRow("a line of %d characters, caret at the start of its second piece", length)
+            << line << -2 << -2 << QString();
+    }
+    const QString line = prose(20'000);
+    QTest::newRow("a selection made forwards goes with the rest of the line")
+        << line << 1'034 << 3'000 << line.left(1'034);
+    QTest::newRow("a selection made backwards stays, from its anchor on the rest goes")
+        << line << 3'000 << 1'034 << line.left(3'000);
+    QTest::newRow("at the line's end nothing goes, not even the break") << line << 20'000 << 20'000 << line;
+    QTest::newRow("a short line as well") << u"雪が降る。"_s << 2 << 2 << u"雪が"_s;
+}
+
+void TestScriptEdit::ctrlKDeletesToTheEndOfTheScriptLine()
+{
+    QFETCH(QString, line);
+    QFETCH(int, anchor);
+    QFETCH(int, caret);
+    QFETCH(QString, left);
+    ScriptDocument document;
+    ScriptEdit edit(document);
+    const QString script = u"前\r\n"_s + line + u"\r\n後"_s;
+    edit.setText(script);
+    if (anchor < 0) {
+        // The caret on either side of the break between the pieces.
+        const QTextBlock second = document.lineBlock(1).next();
+        QVERIFY(document.continuesLine(second));
+        QTextCursor cursor = edit.textCursor();
+        cursor.setPosition(anchor == -1 ? second.position() - 1 : second.position());
+        edit.setTextCursor(cursor);
+        left = line.left(document.toScript(second.position()) - 3);
+    } else {
+        edit.select(3 + anchor, caret - anchor);
+    }
+    const int steps = document.textDocument()->availableUndoSteps();
+    QTest::keyClick(&edit, Qt::Key_K, Qt::ControlModifier);
+    QCOMPARE(document.lineLength(1), left.size());
+    QVERIFY(edit.text() == u"前\r\n"_s + left + u"\r\n後"_s);
+    QCOMPARE(edit.caret(), 3 + left.size());
+    QCOMPARE(edit.selectionLength(), 0);
+    if (left == line) {
+        QCOMPARE(document.textDocument()->availableUndoSteps(), steps);
+    } else {
+        edit.undo();
+        QVERIFY(edit.text() == script);
+    }
+}
+
+// A triple click selects the script line and its break, a double click the
+// word, both whole however the line is cut into pieces; Delete then takes
+// what they selected.
+void TestScriptEdit::clicksSelectWholeWordsAndLines_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("at");  // where the clicks fall, a script offset
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<int>("start");  // what they select
+    QTest::addColumn<int>("length");
+    for (const int length : {4'097, 4'296, 20'000, 200'000}) {
+        QTest::addRow("three clicks on a line of %d characters take it and its break", length)
+            << u"前\r\n"_s + prose(length) + u"\r\n後"_s << 3 + length / 2 << 3 << 3 << length + 2;
+        QTest::addRow("two clicks in a word of %d letters take it", length)
+            << u"x "_s + QString(length, u'w') + u" y"_s << length / 2 << 2 << 2 << length;
+    }
+    QTest::newRow("three clicks on the last line, long, take it to the end")
+        << u"前\r\n"_s + prose(5'000) << 4'000 << 3 << 3 << 5'000;
+    // No stop near the first piece's end: the word is cut at 1,024.
+    const QString across = u"x "_s.repeated(350) + QString(600, u'w') + u" "_s + u"x "_s.repeated(2'000);
+    QTest::newRow("two clicks before a piece's edge take the word across it") << across << 710 << 2 << 700 << 600;
+    QTest::newRow("two clicks after a piece's edge take the word across it") << across << 1'200 << 2 << 700 << 600;
+    QTest::newRow("two clicks beside the word across an edge take only theirs") << across << 1'303 << 2 << 1'303 << 1;
+    QTest::newRow("three clicks on a short line, as ever") << u"前\r\n雪が降る。\r\n後"_s << 5 << 3 << 3 << 7;
+    QTest::newRow("two clicks on a short line's word, as ever") << u"前\r\nabc def"_s << 8 << 2 << 7 << 3;
+}
+
+void TestScriptEdit::clicksSelectWholeWordsAndLines()
+{
+    QFETCH(QString, script);
+    QFETCH(int, at);
+    QFETCH(int, clicks);
+    QFETCH(int, start);
+    QFETCH(int, length);
+    ScriptDocument document;
+    ScriptEdit edit(document);
+    StatusLine status(edit);
+    edit.resize(700, 500);
+    edit.show();
+    edit.setText(script);
+    clickTimes(edit, pointAt(edit, at), clicks);
+    QCOMPARE(edit.selectionStart(), start);
+    QCOMPARE(edit.selectionLength(), length);
+    QCOMPARE(edit.caret(), start + length);
+    const int breaks = int(script.mid(start, length).count(u"\r\n"_s));
+    QCOMPARE(status.findChild<QLabel *>(u"statusSelection"_s)->text(),
+             QStringLiteral(u"%1 文字選択").arg(length - breaks));
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    QVERIFY(edit.text() == QString(script).remove(start, length));
+}
+
+// After a double or a triple click, a drag and a Shift+click go on by whole
+// words or whole lines, as on lines shown whole.
+void TestScriptEdit::dragsAfterClicksKeepWholeUnits_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<int>("at");  // where the clicks fall and where the pointer ends, script offsets
+    QTest::addColumn<int>("to");
+    QTest::addColumn<bool>("shift");  // a Shift+click there rather than a drag
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("length");
+    // The prose's second piece starts at 1,022: both places are near its
+    // start, on screen at once without scrolling.
+    const QString lines = u"前\r\n"_s + prose(4'296) + u"\r\n"_s + prose(4'296) + u"\r\n後"_s;
+    const int first = 3 + 1'024;
+    const int second = first + 4'296 + 2;
+    QTest::newRow("a drag after three clicks takes the lines it reaches")
+        << lines << 3 << first << second << false << 3 << 2 * (4'296 + 2);
+    QTest::newRow("a drag back after three clicks takes the lines it reaches")
+        << lines << 3 << second << first << false << 3 << 2 * (4'296 + 2);
+    QTest::newRow("a Shift+click after three clicks takes the lines to it")
+        << lines << 3 << first << second << true << 3 << 2 * (4'296 + 2);
+    const QString across = u"x "_s.repeated(350) + QString(600, u'w') + u" "_s + u"x "_s.repeated(2'000);
+    QTest::newRow("the pointer moved within the word after two clicks keeps it whole")
+        << across << 2 << 710 << 712 << false << 700 << 600;
+}
+
+void TestScriptEdit::dragsAfterClicksKeepWholeUnits()
+{
+    QFETCH(QString, script);
+    QFETCH(int, clicks);
+    QFETCH(int, at);
+    QFETCH(int, to);
+    QFETCH(bool, shift);
+    QFETCH(int, start);
+    QFETCH(int, length);
+    ScriptDocument document;
+    ScriptEdit edit(document);
+    edit.resize(700, 500);
+    edit.show();
+    edit.setText(script);
+    const QPoint end = pointAt(edit, to);
+    const QPoint from = pointAt(edit, at);
+    QCOMPARE(pointAt(edit, to), end);
+    clickTimes(edit, from, clicks - 1);
+    if (clicks == 2)
+        QTest::mouseDClick(edit.viewport(), Qt::LeftButton, {}, from);
+    else
+        QTest::mousePress(edit.viewport(), Qt::LeftButton, {}, from);
+    if (shift) {
+        QTest::mouseRelease(edit.viewport(), Qt::LeftButton, {}, from);
+        QTest::mousePress(edit.viewport(), Qt::LeftButton, Qt::ShiftModifier, end);
+        QTest::mouseRelease(edit.viewport(), Qt::LeftButton, Qt::ShiftModifier, end);
+    } else {
+        QTest::mouseMove(edit.viewport(), end);
+        QTest::mouseRelease(edit.viewport(), Qt::LeftButton, {}, end);
+    }
+    QCOMPARE(edit.selectionStart(), start);
+    QCOMPARE(edit.selectionLength(), length);
 }
 
 #include "test_script_edit.moc"
