@@ -1,12 +1,16 @@
 // Long lines, which Text1 shows in pieces, against a plain model of the
 // script's text: keys through the real widget (typing, Enter, Backspace,
-// Delete and their word forms, selections by Shift and the arrows, select
-// all, cut, paste, undo, redo, a caret put at either side of a piece's
-// edge) and replace-all, after each of which the script, its lines and the
-// caret must be what the same keys give on a line shown whole. Now and then
-// the recovery journal and a save must give the model back too. Every edit
-// is also checked against the document's record of pieces.
+// Delete and their word forms, Ctrl+K and Ctrl+U, selections by Shift and
+// the arrows, select all, cut, copy and paste by both their keys, undo,
+// redo, a caret put at either side of a piece's edge), double and triple
+// clicks, the middle button's paste, and replace-all, after each of which
+// the script, its lines and the caret must be what the same keys and clicks
+// give on a line shown whole. Now and then the recovery journal and a save
+// must give the model back too. Every edit is also checked against the
+// document's record of pieces.
 //   SCRIVLET_SEED=n repeats one session; SCRIVLET_OPERATIONS=n sets its length.
+//   The middle button pastes only on a platform with a selection to paste:
+//   run with -platform xcb under a display for that.
 #include "dnml/check.h"
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
@@ -25,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
+#include <QTextDocument>
 #include <QTextLayout>
 #include <QtTest>
 
@@ -72,7 +77,45 @@ struct Model {
         const int at = int(caret - start);
         return start + (forward ? layout.nextCursorPosition(at, mode) : layout.previousCursorPosition(at, mode));
     }
+    // What a double click at `at` selects on a line shown whole: the word
+    // Qt's text takes there.
+    void selectWord(qsizetype at)
+    {
+        const qsizetype start = lineStart(at);
+        QTextDocument line;
+        QTextCursor cursor(&line);
+        cursor.insertText(text.sliced(start, lineEnd(at) - start).replace(u'\n', QChar(0x2028)));
+        cursor.setPosition(int(at - start));
+        cursor.select(QTextCursor::WordUnderCursor);
+        anchor = start + cursor.anchor();
+        caret = start + cursor.position();
+    }
+    // A triple click: the line and the break after it.
+    void selectLine(qsizetype at)
+    {
+        anchor = lineStart(at);
+        caret = std::min(lineEnd(at) + 2, text.size());
+    }
+    // Ctrl+K: from the anchor to the end of the caret's line.
+    void deleteToLineEnd()
+    {
+        const qsizetype end = lineEnd(caret);
+        replace(std::min(anchor, end), std::max(anchor, end), {});
+    }
 };
+
+// Clicks of the left button at `at` of Text1's view: a double click's
+// second press comes as the double click a window system makes of it.
+void clickTimes(QWidget *view, QPoint at, int times)
+{
+    for (int i = 0; i < times; ++i) {
+        if (i == 1)
+            QTest::mouseDClick(view, Qt::LeftButton, {}, at);
+        else
+            QTest::mousePress(view, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, at);
+    }
+}
 
 // A script of short lines and long ones: runs of ASCII with no stop in
 // them, Japanese prose with 。 and 、, markup, surrogate pairs.
@@ -144,6 +187,18 @@ public:
         model.caret = document.toScript(cursor.position());
     }
     int level() const { return edit.document()->availableUndoSteps(); }
+    // A place on screen to click, and the script offset a click there
+    // hits: a random place of the text, brought into view.
+    std::pair<QPoint, qsizetype> placeToClick(QRandomGenerator &random)
+    {
+        QTextCursor cursor = edit.textCursor();
+        cursor.setPosition(random.bounded(document.positions() + 1));
+        edit.setTextCursor(cursor);
+        edit.ensureCursorVisible();
+        takeSelection();
+        const QPoint at = edit.cursorRect().center();
+        return {at, document.toScript(edit.cursorForPosition(at).position())};
+    }
     // The text at the document's undo level now: the one noted at that
     // level. A level within a step (the document counts a move of the
     // caret it makes with an edit as a level of its own) holds the text
@@ -249,7 +304,7 @@ QString operate(Session &s, QRandomGenerator &random)
         });
         return u"paste a line of %1 characters"_s.arg(line.size());
     }
-    switch (random.bounded(24)) {
+    switch (random.bounded(30)) {
     case 0:
     case 1: {
         static const QStringList texts{u"x"_s, u"あ"_s, u"。"_s, u"<"_s, u"\""_s, u" "_s, u"😀"_s};
@@ -323,26 +378,32 @@ QString operate(Session &s, QRandomGenerator &random)
     case 12:
         s.press(Qt::Key_A, Qt::ControlModifier);
         return u"select all"_s;
-    case 13:
-        s.press(Qt::Key_X, Qt::ControlModifier, {}, [&] {
+    case 13: {
+        const bool shift = random.bounded(2);
+        s.press(shift ? Qt::Key_Delete : Qt::Key_X, shift ? Qt::ShiftModifier : Qt::ControlModifier, {}, [&] {
             if (m.anchor == m.caret)
                 return;
             m.clipboard = m.text.sliced(m.from(), m.to() - m.from()).replace(u"\r\n"_s, u"\n"_s);
             m.replaceSelection({});
         });
-        return u"cut"_s;
-    case 14:
-        s.press(Qt::Key_C, Qt::ControlModifier, {}, [&] {
+        return shift ? u"cut by Shift+Delete"_s : u"cut"_s;
+    }
+    case 14: {
+        const bool insert = random.bounded(2);
+        s.press(insert ? Qt::Key_Insert : Qt::Key_C, Qt::ControlModifier, {}, [&] {
             if (m.anchor != m.caret)
                 m.clipboard = m.text.sliced(m.from(), m.to() - m.from()).replace(u"\r\n"_s, u"\n"_s);
         });
-        return u"copy"_s;
-    case 15:
-        s.press(Qt::Key_V, Qt::ControlModifier, {}, [&] {
+        return insert ? u"copy by Ctrl+Insert"_s : u"copy"_s;
+    }
+    case 15: {
+        const bool shift = random.bounded(2);
+        s.press(shift ? Qt::Key_Insert : Qt::Key_V, shift ? Qt::ShiftModifier : Qt::ControlModifier, {}, [&] {
             if (!m.clipboard.isEmpty())
                 m.replaceSelection(scriptfile::savable(ScriptDocument::fromOutside(m.clipboard)));
         });
-        return u"paste"_s;
+        return shift ? u"paste by Shift+Insert"_s : u"paste"_s;
+    }
     case 16:
     case 17:
         s.press(Qt::Key_Z, Qt::ControlModifier);
@@ -371,6 +432,41 @@ QString operate(Session &s, QRandomGenerator &random)
             m.anchor = m.caret = edits.back().start + grown + edits.back().text.size();
         }
         return u"replace all "_s + pattern;
+    }
+    case 20:
+        s.press(Qt::Key_K, Qt::ControlModifier, QString(QChar(0x0b)), [&] { m.deleteToLineEnd(); });
+        return u"Ctrl+K"_s;
+    case 21:
+        // Bound to no edit in Qt's text view: nothing changes.
+        s.press(Qt::Key_U, Qt::ControlModifier, QString(QChar(0x15)), [] {});
+        return u"Ctrl+U"_s;
+    case 22:
+    case 23: {
+        const auto [at, offset] = s.placeToClick(random);
+        const int times = random.bounded(2, 4);
+        clickTimes(s.edit.viewport(), at, times);
+        if (times == 2)
+            m.selectWord(offset);
+        else
+            m.selectLine(offset);
+        return u"%1 clicks at %2"_s.arg(times).arg(offset);
+    }
+    case 24: {
+        // The window system's selection, where it has one, goes in where
+        // the middle button is clicked.
+        const auto [at, offset] = s.placeToClick(random);
+        QClipboard *clipboard = QApplication::clipboard();
+        const QString selection = clipboard->supportsSelection() ? clipboard->text(QClipboard::Selection) : QString();
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent click(type, at, s.edit.viewport()->mapToGlobal(at), Qt::MiddleButton,
+                              type == QEvent::MouseButtonPress ? Qt::MiddleButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(s.edit.viewport(), &click);
+        }
+        if (!selection.isEmpty()) {
+            m.anchor = m.caret = offset;
+            m.replaceSelection(scriptfile::savable(ScriptDocument::fromOutside(selection)));
+        }
+        return u"middle click at %1"_s.arg(offset);
     }
     default:
         return typed(u"字"_s);
