@@ -7,6 +7,7 @@
 #include "assets/ui/palette.h"
 #include "dnml/ui/findings_panel.h"
 #include "dnml/ui/highlighter.h"
+#include "document/io_wording.h"
 #include "editor/notice_bar.h"
 #include "editor/editor_frame.h"
 #include "editor/script_edit.h"
@@ -134,6 +135,10 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     resize(std::max(pixels(clientWidth), m_command13->geometry().right() + 1),
            pixels(clientHeight) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     Form_Load();
+    // A settings file that is no file to read: the window started from the
+    // defaults, and says so once it shows.
+    if (const IoResult refused = settings::refusal())
+        m_status->tell(QStringLiteral(u"%1既定の設定で始め、このファイルには書き込みません。").arg(wording(*refused)), 15000);
     const bool restored = m_recovery.offer([this](const QString &title, const QString &question) {
         return m_dialogs->yesNo(this, title, question);
     });

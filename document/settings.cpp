@@ -7,49 +7,110 @@
 #include <QUtf8StringView>
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
+#include <mutex>
 
 namespace settings {
 namespace {
 
-std::unique_ptr<QSettings> store()
+// What the refused file would have held, and the last refusal: shared by
+// every Stored, on any thread.
+struct Refused {
+    std::mutex lock;
+    QVariantMap values;
+    IoResult reason;
+};
+
+Refused &refused()
 {
-    return std::make_unique<QSettings>(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                                           QStringLiteral("/scrivlet/scrivlet.conf"),
-                                       QSettings::IniFormat);
+    static Refused shared;
+    return shared;
 }
 
 } // namespace
 
+QString filePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/scrivlet/scrivlet.conf");
+}
+
+Stored::Stored()
+{
+    const QString path = filePath();
+    // Read only to be looked at: QSettings reads it again, a file by then
+    // known to be one.
+    const disk::Read read = disk::readFile(path, largestFile);
+    IoResult reason = read.error;
+    if (reason && reason->trouble == IoError::Trouble::System && reason->code == ENOENT)
+        reason.reset();  // none yet: the first value set makes it
+    if (reason)
+        reason->path = path;
+    else
+        m_file = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    const std::lock_guard held(refused().lock);
+    refused().reason = reason;
+    // Readable again: from now on the file holds what is set.
+    if (!reason)
+        refused().values.clear();
+}
+
+Stored::~Stored() = default;
+
+QVariant Stored::value(const QString &key, const QVariant &fallback) const
+{
+    if (m_file)
+        return m_file->value(key, fallback);
+    const std::lock_guard held(refused().lock);
+    return refused().values.value(key, fallback);
+}
+
+void Stored::setValue(const QString &key, const QVariant &value)
+{
+    if (m_file) {
+        m_file->setValue(key, value);
+        return;
+    }
+    const std::lock_guard held(refused().lock);
+    refused().values.insert(key, value);
+}
+
+IoResult refusal()
+{
+    const std::lock_guard held(refused().lock);
+    return refused().reason;
+}
+
 View loadView()
 {
-    const auto stored = store();
+    const Stored stored;
     View view;
-    view.wrap = stored->value(QStringLiteral("view/wrap"), view.wrap).toBool();
-    view.lineNumbers = stored->value(QStringLiteral("view/lineNumbers"), view.lineNumbers).toBool();
-    view.blanks = stored->value(QStringLiteral("view/blanks"), view.blanks).toBool();
-    view.fontSize = std::clamp(stored->value(QStringLiteral("view/fontSize"), view.fontSize).toInt(), smallestFont,
+    view.wrap = stored.value(QStringLiteral("view/wrap"), view.wrap).toBool();
+    view.lineNumbers = stored.value(QStringLiteral("view/lineNumbers"), view.lineNumbers).toBool();
+    view.blanks = stored.value(QStringLiteral("view/blanks"), view.blanks).toBool();
+    view.fontSize = std::clamp(stored.value(QStringLiteral("view/fontSize"), view.fontSize).toInt(), smallestFont,
                                largestFont);
     return view;
 }
 
 void saveView(const View &view)
 {
-    const auto stored = store();
-    stored->setValue(QStringLiteral("view/wrap"), view.wrap);
-    stored->setValue(QStringLiteral("view/lineNumbers"), view.lineNumbers);
-    stored->setValue(QStringLiteral("view/fontSize"), view.fontSize);
-    stored->setValue(QStringLiteral("view/blanks"), view.blanks);
+    Stored stored;
+    stored.setValue(QStringLiteral("view/wrap"), view.wrap);
+    stored.setValue(QStringLiteral("view/lineNumbers"), view.lineNumbers);
+    stored.setValue(QStringLiteral("view/fontSize"), view.fontSize);
+    stored.setValue(QStringLiteral("view/blanks"), view.blanks);
 }
 
 int panelHeight(const QString &panel)
 {
-    return std::max(store()->value(QStringLiteral("panels/") + panel, 0).toInt(), 0);
+    return std::max(Stored().value(QStringLiteral("panels/") + panel, 0).toInt(), 0);
 }
 
 void savePanelHeight(const QString &panel, int height)
 {
-    store()->setValue(QStringLiteral("panels/") + panel, height);
+    Stored().setValue(QStringLiteral("panels/") + panel, height);
 }
 
 // A name is kept as text when its bytes are UTF-8, so that the file stays
@@ -57,7 +118,7 @@ void savePanelHeight(const QString &panel, int height)
 // into other bytes.
 RecentFiles RecentFiles::load()
 {
-    const QVariant stored = store()->value(QStringLiteral("files/recent"));
+    const QVariant stored = Stored().value(QStringLiteral("files/recent"));
     QVariantList entries;
     if (stored.typeId() == QMetaType::QVariantList)
         entries = stored.toList();
@@ -81,7 +142,7 @@ void RecentFiles::save() const
         const QByteArray bytes = disk::nameToBytes(path);
         entries << (QUtf8StringView(bytes).isValidUtf8() ? QVariant(path) : QVariant(bytes));
     }
-    store()->setValue(QStringLiteral("files/recent"), entries);
+    Stored().setValue(QStringLiteral("files/recent"), entries);
 }
 
 void RecentFiles::add(const QString &path)

@@ -4,10 +4,48 @@
 // window's size are not remembered. Qt Core only.
 #pragma once
 
+#include "document/io_error.h"
+
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+class QSettings;
 
 namespace settings {
+
+// Where the settings are kept.
+QString filePath();
+// The largest settings file read: it holds a few options and ten names.
+inline constexpr qint64 largestFile = qint64(1) << 20;
+
+// The settings file, as every part of the program reads and writes it. It
+// is read only when it is a regular file (or a link to one) of at most
+// `largestFile` bytes, looked at without waiting, as a script is opened: a
+// named pipe there would hold the program up before its window shows, and
+// a link to /dev/zero would fill the memory. Anything else is refused: its
+// values are the defaults, and what is set lasts in memory until the
+// program ends, so that the file is never written over.
+class Stored
+{
+public:
+    Stored();
+    ~Stored();
+    Stored(const Stored &) = delete;
+    Stored &operator=(const Stored &) = delete;
+
+    QVariant value(const QString &key, const QVariant &fallback = {}) const;
+    void setValue(const QString &key, const QVariant &value);
+
+private:
+    std::unique_ptr<QSettings> m_file;  // none: the file was refused
+};
+
+// Why the settings file was refused when it was last looked at, with its
+// path; none when it was read or is not there. Safe on any thread.
+IoResult refusal();
 
 // How Text1 shows the script.
 struct View {

@@ -1,7 +1,6 @@
 #include "prose/rule_settings.h"
 
-#include <QSettings>
-#include <QStandardPaths>
+#include "document/settings.h"
 
 namespace prose {
 namespace {
@@ -10,18 +9,11 @@ namespace {
 constexpr const char *keys[] = {"prose/spelling", "prose/voice", "prose/punctuation"};
 static_assert(std::size(keys) == rules.size());
 
-QSettings store()
-{
-    return QSettings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                         QStringLiteral("/scrivlet/scrivlet.conf"),
-                     QSettings::IniFormat);
-}
-
 } // namespace
 
 Rules loadRules()
 {
-    const QSettings stored = store();
+    const settings::Stored stored;
     Rules loaded;
     for (std::size_t i = 0; i < rules.size(); ++i)
         loaded.on[i] = stored.value(QLatin1String(keys[i]), loaded.on[i]).toBool();
@@ -30,7 +22,7 @@ Rules loadRules()
 
 void saveRules(const Rules &saved)
 {
-    QSettings stored = store();
+    settings::Stored stored;
     for (std::size_t i = 0; i < rules.size(); ++i)
         stored.setValue(QLatin1String(keys[i]), saved.on[i]);
 }

@@ -1,15 +1,19 @@
 #include "prose/user_list.h"
 
-#include <QFile>
+#include "document/file_access.h"
+
+#include <QSet>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace prose {
 
 UserList parseUserList(QStringView text)
 {
     UserList list;
+    QSet<QString> taken;
     if (text.startsWith(u'\uFEFF'))
         text = text.sliced(1);
     for (QStringView line : text.split(u'\n')) {
@@ -18,10 +22,11 @@ UserList parseUserList(QStringView text)
         if (line.startsWith(u'#') || equals < 0)
             continue;
         Preferred rule{line.first(equals).trimmed().toString(), line.sliced(equals + 1).trimmed().toString()};
-        const auto same = [&rule](const Preferred &p) { return p.wrong == rule.wrong; };
-        if (!rule.wrong.isEmpty() && !rule.right.isEmpty() && rule.wrong != rule.right &&
-            std::none_of(list.begin(), list.end(), same))
+        // A set of what is taken keeps a long list linear.
+        if (!rule.wrong.isEmpty() && !rule.right.isEmpty() && rule.wrong != rule.right && !taken.contains(rule.wrong)) {
+            taken.insert(rule.wrong);
             list.push_back(std::move(rule));
+        }
     }
     return list;
 }
@@ -32,13 +37,22 @@ QString userListPath()
            QStringLiteral("/scrivlet/spellings.txt");
 }
 
+UserListFile readUserList()
+{
+    const QString path = userListPath();
+    const disk::Read read = disk::readFile(path, largestUserList);
+    if (!read.error)
+        return {parseUserList(QString::fromUtf8(read.bytes)), {}};
+    if (read.error->trouble == IoError::Trouble::System && read.error->code == ENOENT)
+        return {};
+    UserListFile refused{{}, read.error};
+    refused.refused->path = path;
+    return refused;
+}
+
 UserList loadUserList()
 {
-    QFile file(userListPath());
-    // A list is a few lines: anything over a megabyte is not one.
-    if (!file.open(QIODevice::ReadOnly) || file.size() > (1 << 20))
-        return {};
-    return parseUserList(QString::fromUtf8(file.readAll()));
+    return readUserList().list;
 }
 
 } // namespace prose

@@ -5,6 +5,8 @@
 // "=" or with nothing on either side are not rules.
 #pragma once
 
+#include "document/io_error.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -25,7 +27,23 @@ using UserList = std::vector<Preferred>;
 UserList parseUserList(QStringView text);
 // Where the list is kept.
 QString userListPath();
-// The list in its file; none when there is no file or it cannot be read.
+// The largest list read: a list is a few lines, and anything larger is
+// not one.
+inline constexpr qint64 largestUserList = qint64(1) << 20;
+
+struct UserListFile {
+    UserList list;
+    // Why the file was not read, with its path; none when it was, or when
+    // there is no file.
+    IoResult refused;
+};
+// The list in its file. The file is read only when it is a regular file
+// (or a link to one) of at most `largestUserList` bytes, looked at
+// without waiting, as a script is opened: a named pipe there would hold
+// the check up for ever, and a link to /dev/zero would fill the memory.
+// A file refused gives no rules and says why.
+UserListFile readUserList();
+// The rules of readUserList() alone.
 UserList loadUserList();
 
 } // namespace prose

@@ -2,6 +2,7 @@
 
 #include "dnml/lexer.h"
 #include "document/file_access.h"
+#include "document/settings.h"
 #include "outline/counts.h"
 #include "recovery/journal.h"
 #include "versions/comparison.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
-#include <QSettings>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -132,13 +132,6 @@ IoResult naming(IoResult error, IoError::Operation operation, const QString &pat
     return error;
 }
 
-std::unique_ptr<QSettings> settingsFile()
-{
-    return std::make_unique<QSettings>(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                                           QStringLiteral("/scrivlet/scrivlet.conf"),
-                                       QSettings::IniFormat);
-}
-
 } // namespace
 
 QString folderPath()
@@ -148,16 +141,16 @@ QString folderPath()
 
 Limits loadLimits()
 {
-    const auto stored = settingsFile();
+    const settings::Stored stored;
     Limits limits;
-    limits.latest = std::max(1, stored->value(QStringLiteral("versions/latest"), limits.latest).toInt());
-    limits.days = std::max(0, stored->value(QStringLiteral("versions/days"), limits.days).toInt());
+    limits.latest = std::max(1, stored.value(QStringLiteral("versions/latest"), limits.latest).toInt());
+    limits.days = std::max(0, stored.value(QStringLiteral("versions/days"), limits.days).toInt());
     return limits;
 }
 
 bool loadKeeping()
 {
-    return settingsFile()->value(QStringLiteral("versions/keep"), true).toBool();
+    return settings::Stored().value(QStringLiteral("versions/keep"), true).toBool();
 }
 
 std::vector<bool> survivors(std::span<const Version> newestFirst, qint64 now, Limits limits)
