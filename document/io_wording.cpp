@@ -1,5 +1,6 @@
 #include "document/io_wording.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <string_view>
@@ -94,4 +95,30 @@ QString wording(const IoError &error)
     }
     const QString because = why.isEmpty() ? QString() : u'（' + why + u'）';
     return QStringView(withPath[std::size_t(error.operation)]).toString().arg(path, because);
+}
+
+QString shortenedPath(QStringView path, qsizetype most)
+{
+    most = std::max<qsizetype>(most, 3);
+    if (path.size() <= most)
+        return path.toString();
+    // The end carries the file's name, the part that tells one path from
+    // its neighbours: it gets two thirds.
+    qsizetype head = (most - 1) / 3;
+    qsizetype tail = most - 1 - head;
+    if (head > 0 && path[head].isLowSurrogate())
+        --head;
+    if (path[path.size() - tail].isLowSurrogate())
+        --tail;
+    QString shortened = path.first(head).toString();
+    shortened += u'…';
+    shortened += path.last(tail);
+    return shortened;
+}
+
+QString shortWording(const IoError &error)
+{
+    IoError shortened = error;
+    shortened.path = shortenedPath(error.path);
+    return wording(shortened);
 }

@@ -19,6 +19,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 
@@ -42,9 +45,88 @@ QByteArray check(QByteArrayView bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256).first(checkLength);
 }
 
+// The store's own files are named in the error: its callers never see them.
+IoResult naming(IoResult error, IoError::Operation operation, const QString &path)
+{
+    if (error) {
+        error->operation = operation;
+        error->path = path;
+    }
+    return error;
+}
+
 QByteArrayView utf16(QStringView text)
 {
     return {reinterpret_cast<const char *>(text.utf16()), text.size() * 2};
+}
+
+QByteArray packText(QStringView text)
+{
+    const QByteArrayView bytes = utf16(text);
+    return QByteArray(textMagic) + char(format) +
+           qCompress(reinterpret_cast<const uchar *>(bytes.data()), bytes.size(), 3);
+}
+
+// The UTF-16 bytes of a stored text's file; none when the file is not
+// one this program wrote whole.
+std::optional<QByteArray> unpackText(QByteArrayView stored)
+{
+    const qsizetype head = qsizetype(sizeof textMagic - 1) + 1;
+    if (!stored.startsWith(textMagic) || stored.size() < head + 4 || quint8(stored[head - 1]) != format)
+        return std::nullopt;
+    const QByteArrayView packed = stored.sliced(head);
+    const quint32 size = quint32(quint8(packed[0])) << 24 | quint32(quint8(packed[1])) << 16 |
+                         quint32(quint8(packed[2])) << 8 | quint32(quint8(packed[3]));
+    // zlib makes at most 1032 bytes of one: a larger size is a damaged
+    // head, never a reason to ask for a gigabyte.
+    if (size > largestText || size % 2 != 0 || size / 1032 > quint32(packed.size()))
+        return std::nullopt;
+    QByteArray bytes = qUncompress(reinterpret_cast<const uchar *>(packed.data()), packed.size());
+    if (bytes.size() != qsizetype(size))
+        return std::nullopt;
+    return bytes;
+}
+
+// The names in `folder`, "." and ".." left out, sorted; or why they
+// cannot be read (a folder its user may not read, gone meanwhile).
+IoResult namesIn(const QString &folder, QStringList &names)
+{
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return IoError::system(IoError::Operation::Read, errno, folder);
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir);
+        if (!entry)
+            break;
+        const QByteArrayView name(entry->d_name);
+        if (name != "." && name != "..")
+            names << QFile::decodeName(entry->d_name);
+    }
+    const int failed = errno;
+    ::closedir(dir);
+    if (failed != 0)
+        return IoError::system(IoError::Operation::Read, failed, folder);
+    names.sort();
+    return {};
+}
+
+// Writes `text` into `file`, unless the file gives exactly that text back
+// already. Whatever else stands there is replaced: a file cut short or
+// changed, a link, or an empty folder (one holding anything is not the
+// program's to remove, and the write then says why it cannot go on).
+IoResult storeText(const QString &file, QStringView text)
+{
+    const disk::Read read = disk::readFile(file, largestText, disk::Links::Refuse);
+    if (!read.error) {
+        if (const std::optional<QByteArray> held = unpackText(read.bytes); held && *held == utf16(text))
+            return {};
+    }
+    const QByteArray name = QFile::encodeName(file);
+    struct stat status {};
+    if (::lstat(name.constData(), &status) == 0 && !S_ISREG(status.st_mode))
+        std::remove(name.constData());
+    return naming(disk::writeAtomically(file, packText(text)), IoError::Operation::Write, file);
 }
 
 bool isHash(QStringView name)
@@ -122,16 +204,6 @@ IoResult makeFolder(const QString &folder)
     return recovery::checkFolder(folder);
 }
 
-// The store's own files are named in the error: its callers never see them.
-IoResult naming(IoResult error, IoError::Operation operation, const QString &path)
-{
-    if (error) {
-        error->operation = operation;
-        error->path = path;
-    }
-    return error;
-}
-
 } // namespace
 
 QString folderPath()
@@ -188,7 +260,9 @@ struct Store::Lock {
     {
         if (file.tryLock(10'000))
             return {};
-        return IoError::of(IoError::Operation::Lock, IoError::Trouble::InUse, folder);
+        if (file.error() == QLockFile::LockFailedError)
+            return IoError::of(IoError::Operation::Lock, IoError::Trouble::InUse, folder);
+        return IoError::system(IoError::Operation::Lock, file.error() == QLockFile::PermissionError ? EACCES : 0, folder);
     }
 };
 
@@ -249,19 +323,19 @@ Store::Kept Store::keep(const QString &path, const QString &text, Kind kind, con
     if ((kept.error = lock.take(folder)))
         return kept;
     const QByteArray hash = textHash(text);
-    const Listing listing = list(path);
-    const Version *newest = listing.versions.empty() ? nullptr : &listing.versions.front();
+    // Every version counts here, those whose text is gone too: the newest
+    // is the one the author saved last, whatever became of its text.
+    std::vector<Version> records;
+    if ((kept.error = scan(path, &records).error))
+        return kept;
+    // Even when the newest version holds this text already: a save must
+    // leave it whole on disk.
+    if ((kept.error = storeText(folder + u'/' + QString::fromLatin1(hash) + textSuffix, text)))
+        return kept;
+    const Version *newest = records.empty() ? nullptr : &records.front();
     if (kind != Kind::Named && newest && newest->text == hash) {
         kept.version = *newest;
         return kept;
-    }
-    const QString textFile = folder + u'/' + QString::fromLatin1(hash) + textSuffix;
-    if (!QFile::exists(textFile)) {
-        const QByteArrayView bytes = utf16(text);
-        const QByteArray stored =
-            QByteArray(textMagic) + char(format) + qCompress(reinterpret_cast<const uchar *>(bytes.data()), bytes.size(), 3);
-        if ((kept.error = naming(disk::writeAtomically(textFile, stored), IoError::Operation::Write, textFile)))
-            return kept;
     }
     Version &v = kept.version;
     static std::atomic<quint32> serial = 0;
@@ -273,11 +347,11 @@ Store::Kept Store::keep(const QString &path, const QString &text, Kind kind, con
     v.kind = kind;
     v.note = note;
     v.text = hash;
-    const auto same = std::find_if(listing.versions.begin(), listing.versions.end(),
+    const auto same = std::find_if(records.begin(), records.end(),
                                    [&hash](const Version &other) { return other.text == hash; });
     std::vector<quint64> lines = lineHashes(text);
     v.lines = qint64(lines.size());
-    v.characters = same != listing.versions.end() ? same->characters : countCharacters(text);
+    v.characters = same != records.end() ? same->characters : countCharacters(text);
     if (newest) {
         IoResult unreadable;
         const std::vector<quint64> below = linesOf(path, newest->text, unreadable);
@@ -304,6 +378,9 @@ IoResult Store::prune(const QString &path)
     if (IoResult error = lock.take(folder))
         return error;
     Listing listing = list(path);
+    // What cannot be seen is never dropped.
+    if (listing.error)
+        return listing.error;
     const std::vector<bool> kept = survivors(listing.versions, m_clock(), m_limits);
     IoResult result;
     std::vector<Version> left;
@@ -366,25 +443,43 @@ IoResult Store::link(const QString &from, const QString &to)
 
 Listing Store::list(const QString &path) const
 {
+    return scan(path, nullptr);
+}
+
+Listing Store::scan(const QString &path, std::vector<Version> *records) const
+{
     Listing listing;
     const QString folder = folderOf(path);
     struct stat status {};
-    if (::lstat(QFile::encodeName(folder).constData(), &status) != 0)
+    if (::lstat(QFile::encodeName(folder).constData(), &status) != 0) {
+        // None kept yet; any other reason hides the versions there are.
+        if (errno != ENOENT)
+            listing.error = IoError::system(IoError::Operation::Inspect, errno, folder);
         return listing;
+    }
     for (const QString &checked : {m_folder, folder})
-        if (IoResult error = recovery::checkFolder(checked)) {
-            listing.problems.push_back({checked, {}, error});
+        if ((listing.error = recovery::checkFolder(checked)))
             return listing;
-        }
+    QStringList names;
+    if ((listing.error = namesIn(folder, names)))
+        return listing;
     const QDir dir(folder);
     std::set<QString> texts;
     std::vector<std::pair<Version, QString>> found;  // with the record's path
-    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
+    for (const QString &name : std::as_const(names)) {
         const QString file = dir.filePath(name);
         if (name == u"file" || name == u"origin" || name == u"lock" ||
             (name.startsWith(u'.') && name.contains(QStringLiteral(".scrivlet-"))))
             continue;
-        const bool regular = ::lstat(QFile::encodeName(file).constData(), &status) == 0 && S_ISREG(status.st_mode);
+        if (::lstat(QFile::encodeName(file).constData(), &status) != 0) {
+            if (errno == ENOENT)  // gone since the folder was read
+                continue;
+            // Its names can be read, but not what they are (a folder
+            // without the right to enter it).
+            listing.error = IoError::system(IoError::Operation::Inspect, errno, folder);
+            return listing;
+        }
+        const bool regular = S_ISREG(status.st_mode);
         if (name.endsWith(textSuffix) && isHash(name.chopped(textSuffix.size())) && regular) {
             texts.insert(name.chopped(textSuffix.size()));
             continue;
@@ -407,16 +502,19 @@ Listing Store::list(const QString &path) const
         version->id = name.chopped(recordSuffix.size());
         found.emplace_back(std::move(*version), file);
     }
+    const auto newer = [](const Version &x, const Version &y) { return x.time != y.time ? x.time > y.time : x.id > y.id; };
     for (auto &[version, file] : found) {
+        if (records)
+            records->push_back(version);
         if (texts.contains(QString::fromLatin1(version.text)))
             listing.versions.push_back(std::move(version));
         else
             listing.problems.push_back(
                 {file, QStringLiteral(u"本文のファイル「%1%2」がありません").arg(QString::fromLatin1(version.text), textSuffix), {}});
     }
-    std::sort(listing.versions.begin(), listing.versions.end(), [](const Version &x, const Version &y) {
-        return x.time != y.time ? x.time > y.time : x.id > y.id;
-    });
+    std::sort(listing.versions.begin(), listing.versions.end(), newer);
+    if (records)
+        std::sort(records->begin(), records->end(), newer);
     const disk::Read origin = disk::readFile(dir.filePath(QStringLiteral("origin")), 1 << 16, disk::Links::Refuse);
     if (!origin.error)
         listing.origin = disk::nameFromBytes(origin.bytes);
@@ -429,21 +527,10 @@ Text Store::text(const QString &path, const QByteArray &hash) const
     const disk::Read read = disk::readFile(file, largestText, disk::Links::Refuse);
     if (read.error)
         return {{}, naming(read.error, IoError::Operation::Read, file)};
-    const qsizetype head = qsizetype(sizeof textMagic - 1) + 1;
-    const auto damaged = [&file] { return Text{{}, IoError::of(IoError::Operation::Read, IoError::Trouble::Damaged, file)}; };
-    if (!read.bytes.startsWith(textMagic) || read.bytes.size() < head + 4 || quint8(read.bytes[head - 1]) > format)
-        return damaged();
-    const QByteArrayView packed = QByteArrayView(read.bytes).sliced(head);
-    const quint32 size = quint32(quint8(packed[0])) << 24 | quint32(quint8(packed[1])) << 16 |
-                         quint32(quint8(packed[2])) << 8 | quint32(quint8(packed[3]));
-    if (size > largestText || size % 2 != 0)
-        return damaged();
-    const QByteArray bytes = qUncompress(reinterpret_cast<const uchar *>(packed.data()), packed.size());
-    if (bytes.size() != qsizetype(size))
-        return damaged();
-    QString text(reinterpret_cast<const QChar *>(bytes.constData()), bytes.size() / 2);
-    if (textHash(text) != hash)
-        return damaged();
+    const std::optional<QByteArray> bytes = unpackText(read.bytes);
+    QString text = bytes ? QString(reinterpret_cast<const QChar *>(bytes->constData()), bytes->size() / 2) : QString();
+    if (!bytes || textHash(text) != hash)
+        return {{}, IoError::of(IoError::Operation::Read, IoError::Trouble::Damaged, file)};
     return {std::move(text), {}};
 }
 

@@ -77,6 +77,10 @@ struct Listing {
     std::vector<Version> versions;  // newest first
     QString origin;                 // the file it was saved from, if it was
     std::vector<Problem> problems;
+    // The folder itself could not be read (or is not safe to read): then
+    // nothing else is known, and this says why. No folder at all is no
+    // error: no version was ever kept.
+    IoResult error;
 };
 
 struct Text {
@@ -114,7 +118,10 @@ public:
     };
     // Keeps `text` as a version of the file at `path` (absolute). A version
     // that is not named adds nothing when the newest version holds the same
-    // text already. Identical texts are stored once.
+    // text already. Identical texts are stored once, and a stored text is
+    // held by one more version only once it reads back as that text: one
+    // damaged since (cut short, changed, removed, something else in its
+    // place) is written afresh, which mends every version that holds it.
     Kept keep(const QString &path, const QString &text, Kind kind, const QString &note = {});
     // Drops the versions beyond the limits and the texts no version holds,
     // and measures each survivor's change against its new neighbour below.
@@ -124,13 +131,17 @@ public:
     IoResult link(const QString &from, const QString &to);
 
     Listing list(const QString &path) const;
-    // The text of a version (by its text's hash).
+    // The text of a version (by its text's hash); an error, never another
+    // text, when its file is not whole.
     Text text(const QString &path, const QByteArray &hash) const;
 
 private:
     struct Lock;
     IoResult prepare(const QString &path, const QString &folder) const;
     IoResult writeRecord(const QString &folder, const Version &version) const;
+    // list(), and every version whose record can be read into `records`
+    // (if given), those whose text is gone too, newest first.
+    Listing scan(const QString &path, std::vector<Version> *records) const;
     std::vector<quint64> linesOf(const QString &path, const QByteArray &hash, IoResult &error) const;
 
     QString m_folder;

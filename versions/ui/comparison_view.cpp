@@ -208,9 +208,7 @@ void ComparisonView::setComparison(std::shared_ptr<const Comparison> comparison)
 {
     m_model->set(std::move(comparison));
     const Comparison *c = m_model->comparison();
-    if (c && !c->differences.empty())
-        chooseStretch(c->differences.front());
-    else if (c)
+    if (c && c->differences.empty())
         setCurrentIndex(m_model->index(0));
 }
 
@@ -219,16 +217,22 @@ const Comparison *ComparisonView::comparison() const
     return m_model->comparison();
 }
 
-void ComparisonView::chooseStretch(qsizetype first)
+std::vector<qsizetype> ComparisonView::stretch(qsizetype first) const
 {
     const std::vector<Row> &rows = m_model->comparison()->rows;
-    qsizetype end = first;
-    while (end < qsizetype(rows.size()) && differs(rows[std::size_t(end)]))
-        ++end;
+    std::vector<qsizetype> stretch;
+    for (qsizetype row = first; row < qsizetype(rows.size()) && differs(rows[std::size_t(row)]); ++row)
+        stretch.push_back(row);
+    return stretch;
+}
+
+void ComparisonView::chooseStretch(qsizetype first)
+{
+    const qsizetype last = stretch(first).back();
     const QModelIndex top = m_model->index(int(first));
     selectionModel()->setCurrentIndex(top, QItemSelectionModel::NoUpdate);
-    selectionModel()->select(QItemSelection(top, m_model->index(int(end - 1))), QItemSelectionModel::ClearAndSelect);
-    scrollTo(m_model->index(int(end - 1)));
+    selectionModel()->select(QItemSelection(top, m_model->index(int(last))), QItemSelectionModel::ClearAndSelect);
+    scrollTo(m_model->index(int(last)));
     scrollTo(top);
 }
 
@@ -238,6 +242,13 @@ bool ComparisonView::nextDifference()
     if (!c || c->differences.empty())
         return true;
     const auto &starts = c->differences;
+    // Nothing chosen yet (the view only shown, or its current row not
+    // chosen): the stretch at the current row counts too.
+    if (!selectionModel()->hasSelection()) {
+        const auto at = std::lower_bound(starts.begin(), starts.end(), qsizetype(currentIndex().row()));
+        chooseStretch(at == starts.end() ? starts.front() : *at);
+        return true;
+    }
     const auto after = std::upper_bound(starts.begin(), starts.end(), qsizetype(currentIndex().row()));
     chooseStretch(after == starts.end() ? starts.front() : *after);
     return after != starts.end();
@@ -250,6 +261,11 @@ bool ComparisonView::previousDifference()
         return true;
     const auto &starts = c->differences;
     const qsizetype current = currentIndex().isValid() ? currentIndex().row() : qsizetype(c->rows.size());
+    if (!selectionModel()->hasSelection()) {
+        const auto after = std::upper_bound(starts.begin(), starts.end(), current);
+        chooseStretch(after == starts.begin() ? starts.back() : *(after - 1));
+        return true;
+    }
     auto at = std::lower_bound(starts.begin(), starts.end(), current);
     // The stretch the current row stands in is not the one before it.
     if (at != starts.begin() && current > *(at - 1) && differs(c->rows[std::size_t(current)])) {
@@ -271,6 +287,14 @@ std::vector<qsizetype> ComparisonView::chosenRows() const
         rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+std::vector<qsizetype> ComparisonView::rowsToTakeOver() const
+{
+    const Comparison *c = m_model->comparison();
+    if (!selectionModel()->hasSelection() && c && !c->differences.empty())
+        return stretch(c->differences.front());
+    return chosenRows();
 }
 
 } // namespace versions

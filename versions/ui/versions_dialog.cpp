@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTreeWidget>
@@ -65,6 +66,7 @@ QLabel *labelFor(const QString &caption, QWidget *buddy, QWidget *parent)
 struct VersionsDialog::Found {
     std::vector<Entry> entries;
     std::vector<Problem> problems;
+    std::vector<std::pair<QString, IoError>> unreadable;  // a file whose versions' folder could not be read
 };
 
 struct VersionsDialog::Compared {
@@ -115,7 +117,8 @@ VersionsDialog::VersionsDialog(Keeper &keeper, ScriptEdit &text1, const QString 
     // The title is the list's own once the versions are in it.
     setWindowTitle(QStringLiteral(u"%1 - %2（読み込んでいます…）").arg(title, disk::shownName(QFileInfo(path).fileName())));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(900, 660);
+    // Room for the list and the comparison, on any screen.
+    resize(QSize(900, 660).boundedTo(screen()->availableGeometry().size() * 0.9));
 
     m_list->setObjectName(QStringLiteral("versionList"));
     m_list->setAccessibleName(QStringLiteral(u"版の一覧"));
@@ -126,10 +129,14 @@ VersionsDialog::VersionsDialog(Keeper &keeper, ScriptEdit &text1, const QString 
     m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_list->header()->setStretchLastSection(false);
     m_list->installEventFilter(this);
+    followScriptFont(m_list, text1);
     m_problems->setObjectName(QStringLiteral("versionProblems"));
     m_problems->setWordWrap(true);
     m_problems->hide();
     m_against->setObjectName(QStringLiteral("comparedWith"));
+    // A long note or file name in a row never widens the dialog.
+    m_against->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_against->setMinimumContentsLength(24);
     m_against->setAccessibleName(QStringLiteral(u"比べる相手"));
     m_view->setObjectName(QStringLiteral("comparison"));
     m_view->setAccessibleName(QStringLiteral(u"比較"));
@@ -137,6 +144,7 @@ VersionsDialog::VersionsDialog(Keeper &keeper, ScriptEdit &text1, const QString 
     font.setPointSize(text1.fontSize());
     m_view->setTextFont(font);
     m_summary->setObjectName(QStringLiteral("comparisonSummary"));
+    m_summary->setWordWrap(true);
     m_bringBack->setObjectName(QStringLiteral("bringBack"));
     m_takeOver->setObjectName(QStringLiteral("takeOver"));
     auto *close = new QPushButton(QStringLiteral(u"閉じる"), this);
@@ -208,6 +216,8 @@ VersionsDialog::VersionsDialog(Keeper &keeper, ScriptEdit &text1, const QString 
             std::set<QString> seen;
             for (QString file = path; !file.isEmpty() && seen.insert(file).second && seen.size() <= 16;) {
                 Listing listing = store.list(file);
+                if (listing.error)
+                    found.unreadable.emplace_back(file, *listing.error);
                 for (Version &v : listing.versions)
                     found.entries.push_back({file, std::move(v)});
                 found.problems.insert(found.problems.end(), listing.problems.begin(), listing.problems.end());
@@ -249,14 +259,25 @@ void VersionsDialog::fill(const Found &found)
     m_list->addTopLevelItems(items);
     for (int column : {0, 2, 3, 4})
         m_list->resizeColumnToContents(column);
+    // A folder that cannot be read is said as such, never as no versions.
+    QStringList unreadable;
+    for (const auto &[file, error] : found.unreadable)
+        unreadable << QStringLiteral(u"「%1」の版を読めませんでした。%2")
+                          .arg(disk::shownName(QFileInfo(file).fileName()), shortWording(error));
     QStringList problems;
     for (const Problem &problem : found.problems)
-        problems << QStringLiteral(u"「%1」（%2）").arg(disk::shownName(problem.path), problem.error ? wording(*problem.error) : problem.reason);
-    m_problems->setText(QStringLiteral(u"読めないファイルを飛ばしました: ") + problems.join(u"、"));
-    m_problems->setVisible(!problems.isEmpty());
+        problems << QStringLiteral(u"「%1」（%2）")
+                        .arg(shortenedPath(disk::shownName(problem.path)),
+                             problem.error ? shortWording(*problem.error) : problem.reason);
+    QStringList lines = m_entries.empty() ? QStringList() : unreadable;
+    if (!problems.isEmpty())
+        lines << QStringLiteral(u"読めないファイルを飛ばしました: ") + problems.join(u"、");
+    m_problems->setText(lines.join(u'\n'));
+    m_problems->setVisible(!lines.isEmpty());
     m_bringBack->setEnabled(!m_entries.empty());
     if (m_entries.empty())
-        summarise(QStringLiteral(u"このファイルの版はまだありません。保存すると残ります。"));
+        summarise(unreadable.isEmpty() ? QStringLiteral(u"このファイルの版はまだありません。保存すると残ります。")
+                                       : unreadable.join(u'\n'));
     emit listed();
     if (!items.isEmpty())
         m_list->setCurrentItem(items.front());
@@ -293,7 +314,7 @@ void VersionsDialog::compare()
             const Text older = texts->get(store, a.file, a.version.text);
             const Text newer = b ? texts->get(store, b->file, b->version.text) : Text{now, {}};
             if (older.error || newer.error)
-                compared.error = wording(*(older.error ? older.error : newer.error));
+                compared.error = shortWording(*(older.error ? older.error : newer.error));
             else
                 compared.comparison = std::make_shared<const Comparison>(versions::compare(older.text, newer.text));
             return compared;
@@ -366,7 +387,7 @@ void VersionsDialog::bringBack()
                          return;
                      dialog->m_bringing = false;
                      if (text.error) {
-                         dialog->summarise(QStringLiteral(u"戻せませんでした: %1").arg(wording(*text.error)));
+                         dialog->summarise(QStringLiteral(u"戻せませんでした: %1").arg(shortWording(*text.error)));
                          return;
                      }
                      dialog->replaceText(text.text);
@@ -382,7 +403,7 @@ void VersionsDialog::takeOver()
         return;
     }
     const Comparison *c = m_view->comparison();
-    const std::vector<qsizetype> rows = m_view->chosenRows();
+    const std::vector<qsizetype> rows = m_view->rowsToTakeOver();
     if (!c || m_against->currentData().toInt() >= 0)
         return;
     // The script changed behind the comparison (a picker wrote into it):

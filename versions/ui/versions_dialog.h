@@ -52,9 +52,9 @@ public:
 
     // The chosen version into Text1, after the question.
     void bringBack();
-    // The rows chosen in the comparison into Text1; asked for while the
-    // comparison is being made, once it is shown (its first stretch of
-    // differences chosen).
+    // The rows chosen in the comparison into Text1 (with none chosen, its
+    // first stretch of differences); asked for while the comparison is
+    // being made, once it is shown.
     void takeOver();
     void nextDifference();
     void previousDifference();
