@@ -3,6 +3,7 @@
 // options, the dialogue buttons and the section scaffolds.
 #include "app/dialogs.h"
 #include "app/main_window.h"
+#include "assets/ui/asset_list.h"
 #include "assets/ui/palette.h"
 #include "editor/script_edit.h"
 #include "editor/status_line.h"
@@ -24,6 +25,7 @@
 #include <QSplitter>
 #include <QStyleOptionButton>
 #include <QTranslator>
+#include <QTreeView>
 #include <QInputMethodEvent>
 #include <QStandardPaths>
 
@@ -151,6 +153,8 @@ private slots:
     void theFactsStayInSightWhileANoticeIsUp();
     void zoomKeepsTheCaretInView_data();
     void zoomKeepsTheCaretInView();
+    void listsAreInTheScriptsLetters_data();
+    void listsAreInTheScriptsLetters();
     void fileTypesAreNamedInJapanese();
     void blanksAreMarkedOverTheTextAlone();
     void panelsUnderTheTextTakeTheirHeightWhileShown();
@@ -632,6 +636,60 @@ void TestMainWindow::blanksAreMarkedOverTheTextAlone()
     QCOMPARE(editor.window->textChanged(), changed);
     editor.action("mnu_blanks")->trigger();
     QCOMPARE(shot(), plain);
+}
+
+void TestMainWindow::listsAreInTheScriptsLetters_data()
+{
+    QTest::addColumn<int>("zoom");  // steps of 拡大, or of 縮小 below zero
+    QTest::newRow("the letters as they start") << 0;
+    QTest::newRow("zoomed in while the lists are open") << 3;
+    QTest::newRow("zoomed out while the lists are open") << -4;
+}
+
+// Every list of what the script holds is drawn in Text1's family at its
+// size, and follows its zoom while open.
+void TestMainWindow::listsAreInTheScriptsLetters()
+{
+    QFETCH(int, zoom);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"駅.dnml"_s);
+    QVERIFY(writeFile(path, "<BGM SRC=\"Snow Dorp\">\r\n"));
+    Editor editor;
+    QVERIFY(QTest::qWaitForWindowActive(editor.window.get()));
+    editor.dialogs->openPath = path;
+    editor.window->mnu_open_Click();
+    editor.action("mnu_check")->trigger();
+    editor.action("mnu_outline")->trigger();
+    editor.text()->setCaret(12);  // in the music's name
+    editor.action("mnu_usages")->trigger();
+    editor.window->palette()->open();
+    editor.window->palette()->leave();
+    editor.text()->setFocus();
+    editor.text()->setCaret(editor.text()->length());
+    editor.type(u"<BGM SRC=\"S"_s);
+    QTRY_VERIFY(editor.window->findChild<QWidget *>(u"completionList"_s));
+    editor.action("mnu_versions")->trigger();
+    auto *findings = editor.window->findChild<QTreeView *>(u"findingList"_s);
+    const int lineColumn = findings->columnWidth(0);
+    for (int i = 0; i < std::abs(zoom); ++i)
+        editor.action(zoom > 0 ? "mnu_zoom_in" : "mnu_zoom_out")->trigger();
+    // A column sized for the letters grows and shrinks with them, and the
+    // palette's kinds are measured again in the new ones.
+    QCOMPARE(findings->columnWidth(0) > lineColumn, zoom > 0);
+    QCOMPARE(findings->columnWidth(0) < lineColumn, zoom < 0);
+    auto *palette = editor.window->findChild<QTreeView *>(u"paletteList"_s);
+    QVERIFY(palette->columnWidth(assets::AssetList::KindColumn) >
+            palette->fontMetrics().horizontalAdvance(u"星野ゆらのイベントCG"_s));
+    const QFont script = editor.text()->font();
+    QCOMPARE(script.pointSize(), 12 + zoom);
+    for (const char *name : {"paletteList", "completionList", "findingList", "outlineList", "counts", "usageList",
+                             "versionList"}) {
+        const auto *list = editor.window->findChild<QAbstractItemView *>(QLatin1String(name));
+        QVERIFY2(list, name);
+        QCOMPARE(QFontInfo(list->font()).family(), QFontInfo(script).family());
+        QVERIFY2(list->font().pointSize() == script.pointSize(),
+                 qPrintable(u"%1: %2 points"_s.arg(QLatin1String(name)).arg(list->font().pointSize())));
+    }
 }
 
 void TestMainWindow::panelsUnderTheTextTakeTheirHeightWhileShown()

@@ -73,12 +73,19 @@ QTreeView *AssetList::makeView(QWidget *parent)
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setFocusPolicy(Qt::NoFocus);
     // Widths fixed from the longest kind and file, rather than measured
-    // over the rows with every keystroke.
+    // over the rows with every keystroke; again in other letters.
     QHeaderView *header = view->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(KindColumn, QHeaderView::Fixed);
     header->setSectionResizeMode(FileColumn, QHeaderView::Fixed);
+    fitColumns(view);
+    view->installEventFilter(this);
+    return view;
+}
+
+void AssetList::fitColumns(QTreeView *view)
+{
     // Measuring a text takes time: each kind is measured once, and of the
     // paths (plain letters) only the longest.
     QSet<QString> kinds;
@@ -94,9 +101,16 @@ QTreeView *AssetList::makeView(QWidget *parent)
     int kind = 0;
     for (const QString &label : kinds)
         kind = std::max(kind, metrics.horizontalAdvance(label));
-    header->resizeSection(KindColumn, kind + 16);
-    header->resizeSection(FileColumn, metrics.horizontalAdvance(longestFile.toString() + u'W') + 16);
-    return view;
+    view->header()->resizeSection(KindColumn, kind + 16);
+    view->header()->resizeSection(FileColumn, metrics.horizontalAdvance(longestFile.toString() + u'W') + 16);
+}
+
+bool AssetList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FontChange)
+        if (auto *view = qobject_cast<QTreeView *>(watched); view && view->model() == this)
+            fitColumns(view);
+    return QAbstractTableModel::eventFilter(watched, event);
 }
 
 bool AssetList::moveIn(QTreeView *view, QKeyEvent *key)

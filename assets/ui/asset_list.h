@@ -43,7 +43,13 @@ public:
     // the view; true when `key` was one of them.
     static bool moveIn(QTreeView *view, QKeyEvent *key);
 
+protected:
+    // A view's letters changed: its kind and file columns are measured again.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    static void fitColumns(QTreeView *view);
+
     std::vector<const Asset *> m_rows;
 };
 

@@ -2,6 +2,7 @@
 
 #include "assets/ui/asset_list.h"
 #include "editor/colouring.h"
+#include "editor/list_font.h"
 #include "editor/script_edit.h"
 #include "pickers/picker_host.h"
 
@@ -91,6 +92,7 @@ void Completion::makePopup()
     m_popup->setFrameStyle(QFrame::Box | QFrame::Plain);
     m_list->setObjectName(QStringLiteral("completionList"));
     m_list->setAccessibleName(QStringLiteral(u"素材の候補"));
+    followScriptFont(m_list, m_edit);
     m_list->header()->hide();
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // As low as one row: the list is sized to the rows it shows.

@@ -1,6 +1,7 @@
 #include "assets/ui/palette.h"
 
 #include "assets/ui/asset_list.h"
+#include "editor/list_font.h"
 #include "pickers/picker.h"
 
 #include <QInputMethodEvent>
@@ -42,6 +43,7 @@ Palette::Palette(PickerHost &host, QWidget &anchor, RecentUse &recent, QWidget *
     m_field->setAccessibleName(QStringLiteral(u"素材の名前"));
     m_list->setObjectName(QStringLiteral("paletteList"));
     m_list->setAccessibleName(QStringLiteral(u"素材の一覧"));
+    followScriptFont(m_list, anchor);
     m_count->setObjectName(QStringLiteral("paletteCount"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 4);

@@ -1,5 +1,7 @@
 #include "dnml/ui/findings_panel.h"
 
+#include "editor/list_font.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -96,6 +98,7 @@ FindingsPanel::FindingsPanel(ScriptEdit &edit, QWidget *parent)
     m_list->setColumnWidth(1, 50);
     m_list->setAccessibleName(QStringLiteral(u"検査結果"));
     nameScrollBars(m_list);
+    followScriptFont(m_list, edit);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(2);

@@ -2,6 +2,7 @@
 
 #include "document/io_wording.h"
 #include "document/script_file.h"
+#include "editor/list_font.h"
 
 #include <QAbstractTableModel>
 #include <QCoreApplication>
@@ -159,6 +160,7 @@ OutlinePanel::OutlinePanel(ScriptEdit &edit, QWidget *parent)
     m_list->header()->setStretchLastSection(true);
     m_list->setColumnWidth(0, 56);
     m_list->setColumnWidth(1, 48);
+    followScriptFont(m_list, edit);
 
     m_stage->setObjectName(QStringLiteral("stage"));
     m_stage->setAccessibleName(QStringLiteral(u"舞台"));
@@ -179,6 +181,7 @@ OutlinePanel::OutlinePanel(ScriptEdit &edit, QWidget *parent)
     m_counts->header()->setStretchLastSection(false);
     for (int column = 1; column < 4; ++column)
         m_counts->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    followScriptFont(m_counts, edit);
     m_csv->setObjectName(QStringLiteral("countsCsv"));
     m_csv->setToolTip(QStringLiteral(u"全体の話者ごとの行数と文字数を CSV ファイル (UTF-8) に書き出します"));
 

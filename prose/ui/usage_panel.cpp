@@ -31,6 +31,7 @@ UsagePanel::UsagePanel(ScriptEdit &edit, QWidget *parent)
     m_list->setColumnWidth(0, 70);
     m_list->setAccessibleName(QStringLiteral(u"使用箇所"));
     nameScrollBars(m_list);
+    followScriptFont(m_list, edit);
     auto *close = new QToolButton(this);
     close->setObjectName(QStringLiteral("usagesClose"));
     close->setText(QStringLiteral(u"×"));
