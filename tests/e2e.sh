@@ -159,7 +159,7 @@ echo "e2e: 8. a script with LF line ends from the command line is read as lines;
 printf 'A\nB\n' >"$work/lf.dnml"
 "$scrivlet" "$work/lf.dnml" >>"$work/scrivlet.log" 2>&1 &
 app=$!
-pids+=($app)
+started $app
 focused "開く"                             # the question about the line ends
 key Return                                 # Yes, the default
 gone "開く"

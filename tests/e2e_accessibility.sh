@@ -12,11 +12,12 @@ source "$here/e2e_lib.sh"
 e2e_begin e2e_accessibility
 
 # A session bus and the accessibility bus on it, for this test alone.
-dbus-daemon --session --fork --nopidfile --print-address=3 3>"$work/bus"
+dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" >"$work/dbus.log" 2>&1 &
+started $!
 until_true "the session bus" test -s "$work/bus"
 export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/a11y.log" 2>&1 &
-pids+=($!)
+started $!
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 bus_ready() { dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1; }
 until_true "the accessibility bus" bus_ready

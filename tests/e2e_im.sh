@@ -10,17 +10,19 @@
 # Usage: e2e_im.sh <scrivlet> <catalogue_row>
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/e2e_lib.sh"
 
 # Mozc's conversion server exits at once under root, and fcitx5 then waits
 # on it for ever. Run as root (as CI does), the test runs itself again as an
 # unprivileged user of its own, X server and all, from a copy of what it
-# needs in a folder that user can read.
+# needs in a folder that user can read. That run carries on this run's
+# mark, so whatever it leaves behind is ended here before the folder goes.
 if [ "$(id -u)" = 0 ] && [ -z "${E2E_IM_USER:-}" ]; then
   user=scrivlet-e2e
   id -u "$user" >/dev/null 2>&1 ||
     useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user"
   copy=$(mktemp -d)
-  trap 'rm -rf "$copy"' EXIT
+  scratch+=("$copy")
   cp "$1" "$copy/scrivlet"
   cp "$2" "$copy/catalogue_row"
   cp "$here/e2e_lib.sh" "$here/e2e_im.sh" "$copy/"
@@ -29,7 +31,7 @@ if [ "$(id -u)" = 0 ] && [ -z "${E2E_IM_USER:-}" ]; then
   chmod 755 "$copy"
   status=0
   (cd "$copy" && setpriv --reuid="$user" --regid="$user" --init-groups \
-    env -i PATH="$PATH" LANG=C.UTF-8 E2E_IM_USER="$user" E2E_TIMEOUT="${E2E_TIMEOUT:-30}" \
+    env -i PATH="$PATH" LANG=C.UTF-8 E2E_IM_USER="$user" E2E_TIMEOUT="${E2E_TIMEOUT:-30}" E2E_RUN_MARK="$E2E_RUN_MARK" \
     E2E_ARTIFACTS="$copy/artifacts" bash "$copy/e2e_im.sh" "$copy/scrivlet" "$copy/catalogue_row") || status=$?
   if [ -n "$(ls -A "$copy/artifacts")" ]; then
     artifacts=${E2E_ARTIFACTS:-$PWD/e2e-artifacts/e2e_im}
@@ -43,13 +45,12 @@ fi
 
 scrivlet=$1
 row=$2
-source "$here/e2e_lib.sh"
 e2e_begin e2e_im
 
 # A D-Bus session of our own, which fcitx5 and the program's input context
 # talk over.
 dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" >"$work/dbus.log" 2>&1 &
-pids+=($!)
+started $!
 until_true "the D-Bus session" test -s "$work/bus"
 export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
 
@@ -74,7 +75,7 @@ Layout=
 PROFILE
 export QT_IM_MODULE=fcitx XMODIFIERS=@im=fcitx
 fcitx5 --disable=clipboard,notificationitem,kimpanel,emoji,quickphrase,spell,unicode >"$work/fcitx5.log" 2>&1 &
-pids+=($!)
+started $!
 fcitx_state() { fcitx5-remote 2>/dev/null; }
 fcitx_answers() { [[ "$(fcitx_state)" =~ ^[0-2]$ ]]; }
 fcitx_on() { [ "$(fcitx_state)" = 2 ]; }

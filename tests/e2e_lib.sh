@@ -11,14 +11,30 @@
 e2e_timeout=${E2E_TIMEOUT:-30}
 main_title='Scrivlet(ORVEN)'
 nl=$'\r\n'
-pids=()
 app=
+
+# What a test starts is ended when it ends, however it ends, and waited
+# for before its folders go: a process still writing there (the input
+# method saving its state, the conversion server it spawned, a service the
+# bus starts on demand) would otherwise fail a test that had passed.
+# Besides the processes a test registers with `started`, every process
+# started after this file is sourced carries this run's mark in
+# E2E_RUN_MARK, which finds those that left their parent or run as another
+# user. A mark already there is kept: a test that runs itself again as
+# another user passes its mark on, and ends what that run left.
+e2e_mark=e2e-$$-${EPOCHREALTIME//[!0-9]/}-$RANDOM
+export E2E_RUN_MARK="${E2E_RUN_MARK:+$E2E_RUN_MARK }$e2e_mark"
+tracked=()  # "PID START" of each registered process
+scratch=()  # folders removed once every process has gone
+# Bash runs this trap also when a signal ends the test (a time-out).
+trap e2e_cleanup EXIT
 
 # e2e_begin NAME: a scratch folder, a private home, state and runtime
 # folders, Xvfb and openbox.
 e2e_begin() {
   e2e_name=$1
   work=$(mktemp -d)
+  scratch+=("$work")
   artifacts=${E2E_ARTIFACTS:-$PWD/e2e-artifacts/$e2e_name}
   rm -rf "$artifacts"
   export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_DATA_HOME=$work/data \
@@ -26,11 +42,10 @@ e2e_begin() {
   mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
   chmod 700 "$XDG_RUNTIME_DIR"
   unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-  trap e2e_cleanup EXIT
 
   # Xvfb picks a free display number and writes it to fd 3.
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-  pids+=($!)
+  started $!
   until_true "Xvfb started" test -s "$work/display"
   export DISPLAY=:$(head -n 1 "$work/display")
   until_true "the X server to answer" xdpyinfo_ok
@@ -41,7 +56,7 @@ e2e_begin() {
   for tries in 1 2 3; do
     openbox >>"$work/openbox.log" 2>&1 &
     wm=$!
-    pids+=($wm)
+    started $wm
     until_true "openbox started" wm_ready_or_gone
     wm_ready && return 0
   done
@@ -52,11 +67,84 @@ xdpyinfo_ok() { xdpyinfo >/dev/null 2>&1; }
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 wm_ready_or_gone() { wm_ready || ! kill -0 "$wm" 2>/dev/null; }
 
+# started PID: a process this test started, ended when the test ends. It
+# is known by its PID and start time, so that a PID given to another
+# process meanwhile is never signalled.
+started() { if proc_stat "$1"; then tracked+=("$1 $proc_start"); fi; }
+
+# proc_stat PID: sets proc_state and proc_start (clock ticks since boot) from
+# /proc/PID/stat; false when there is no such process.
+proc_stat() {
+  local stat
+  { read -r stat <"/proc/$1/stat"; } 2>/dev/null || return 1
+  set -f
+  set -- ${stat##*) }
+  set +f
+  proc_state=$1 proc_start=${20}
+}
+# running PID START: that process is there and not a zombie.
+running() { proc_stat "$1" && [ "$proc_start" = "$2" ] && [[ $proc_state != [ZX] ]]; }
+# The processes that carry this run's mark, as "PID START".
+marked() {
+  local file pid
+  for file in $(grep -lszE "^E2E_RUN_MARK=(.* )?$e2e_mark( |\$)" /proc/[0-9]*/environ); do
+    pid=${file#/proc/}
+    pid=${pid%/environ}
+    proc_stat "$pid" && [[ $proc_state != [ZX] ]] && echo "$pid $proc_start"
+  done
+}
+
+# end_processes: TERM to every registered or marked process still there,
+# the last started first, and to any that appears meanwhile; KILL to those
+# left after E2E_GRACE seconds (default 10; a conversion server takes a
+# few to end); waits for all to be gone. False, naming them, when some
+# are still there E2E_GRACE more seconds after the KILL.
+end_processes() {
+  local grace=${E2E_GRACE:-10} signal=TERM entry i
+  local kill_at=$((SECONDS + grace)) give_up=$((SECONDS + 2 * grace))
+  local -A signalled=() seen
+  local -a left
+  while :; do
+    left=()
+    seen=()
+    for ((i = ${#tracked[@]} - 1; i >= 0; i--)); do
+      running ${tracked[i]} && left+=("${tracked[i]}") && seen[${tracked[i]}]=1
+    done
+    while read -r entry; do
+      [ -n "$entry" ] && [ -z "${seen[$entry]:-}" ] && left+=("$entry")
+    done < <(marked)
+    [ ${#left[@]} -gt 0 ] || return 0
+    if [ $SECONDS -ge $give_up ]; then
+      for entry in "${left[@]}"; do
+        echo "e2e: warning: process ${entry% *} ($(cat "/proc/${entry% *}/comm" 2>/dev/null)) outlived its KILL" >&2
+      done
+      return 1
+    fi
+    if [ $signal = TERM ] && [ $SECONDS -ge $kill_at ]; then
+      signal=KILL
+      signalled=()
+    fi
+    for entry in "${left[@]}"; do
+      [ -z "${signalled[$entry]:-}" ] || continue
+      signalled[$entry]=1
+      running $entry && kill -s $signal "${entry% *}" 2>/dev/null
+    done
+    sleep 0.05
+  done
+}
+
+# The one exit path: ends the processes, then removes the folders. A
+# problem there is a warning; the test's own status stands.
 e2e_cleanup() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
+  local status=$? folder message
+  set +e
+  trap - EXIT
+  end_processes
+  for folder in "${scratch[@]}"; do
+    message=$(rm -rf -- "$folder" 2>&1) ||
+      echo "e2e: warning: $folder was not removed: ${message:-rm failed}" >&2
+  done
+  exit "$status"
 }
 
 fail() {
@@ -149,7 +237,7 @@ type_text() {
 # user would bring in characters the keyboard cannot type.
 paste() {
   printf '%s' "$1" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
-  pids+=($!)
+  started $!
   until_true "the clipboard to hold \"$1\"" clipboard_holds "$1"
   key ctrl+v
 }
@@ -160,7 +248,7 @@ clipboard_holds() { [ "$(xclip -o -selection clipboard 2>/dev/null)" = "$1" ]; }
 start_app() {
   "$scrivlet" "$@" >>"$work/scrivlet.log" 2>&1 &
   app=$!
-  pids+=($app)
+  started $app
   focused "$main_title"
 }
 exited() { until_true "the program to end" program_ended; }

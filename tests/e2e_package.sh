@@ -49,7 +49,7 @@ PATH=$root/usr/bin:$PATH gio open "$work/double-clicked.dnml" \
   >>"$work/gio.log" 2>&1 || fail "gio open failed: $(cat "$work/gio.log")"
 focused "$main_title"
 app=$(xdotool getwindowpid "$(visible_window "$main_title")")
-pids+=("$app")
+started "$app"
 [ "$(readlink "/proc/$app/exe")" = "$scrivlet" ] || fail "the desktop started $(readlink "/proc/$app/exe"), not the unpacked program"
 key alt+f s
 file_dialog "$work/double-saved.dnml"

@@ -28,7 +28,7 @@ question_or_journal() { has_window 復元 || journal_written; }
 restart_and_restore() {
   "$scrivlet" >>"$work/scrivlet.log" 2>&1 &
   app=$!
-  pids+=($app)
+  started $app
   focused 復元
   key Return
   gone 復元
