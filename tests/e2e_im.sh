@@ -48,8 +48,23 @@ row=$2
 e2e_begin e2e_im
 
 # A D-Bus session of our own, which fcitx5 and the program's input context
-# talk over.
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" >"$work/dbus.log" 2>&1 &
+# talk over. It starts nothing on demand: a bus that reads the desktop's
+# service files, asked for fcitx5 (fcitx5-remote) before ours has taken its
+# name, starts a second fcitx5 with every addon on; that one takes the name,
+# ours exits, and the second is nobody's child.
+cat >"$work/bus.conf" <<'BUS'
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+BUS
+dbus-daemon --config-file="$work/bus.conf" --nofork --nopidfile --print-address=3 3>"$work/bus" >"$work/dbus.log" 2>&1 &
 started $!
 until_true "the D-Bus session" test -s "$work/bus"
 export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus")
@@ -90,9 +105,16 @@ fcitx_off() { [ "$(fcitx_state)" = 1 ]; }
 im_seen() { until_true "the input method to see the new window (fcitx5-remote answering 1)" fcitx_off; }
 im_on() {
   im_seen
-  fcitx5-remote -o
-  until_true "the input method on (fcitx5-remote answering 2)" fcitx_on
+  im_turn on
 }
+# im_turn on|off: asks fcitx5 until it answers so. Asked once, the request
+# can reach fcitx5 before it has seen the focused window, and be lost.
+im_turn() {
+  local flag=-c state=1
+  [ "$1" = off ] || flag=-o state=2
+  until_true "the input method $1 (fcitx5-remote answering $state)" im_asked "$flag" "$state"
+}
+im_asked() { fcitx5-remote "$1" 2>/dev/null; [ "$(fcitx_state)" = "$2" ]; }
 
 # The candidate list is fcitx5's own window, not the program's.
 candidate_window() {
@@ -160,7 +182,7 @@ read -r cand_x cand_y _ _ <<<"$(geometry "$(candidate_window)")"
   fail "the candidate list is at y=$cand_y, not just under the composed text at y=$box_y"
 key Up Return                           # back to the first, 日本語, and commit
 until_true "the candidate list to close" no_candidates
-key alt+f s
+menu f s
 im_file_dialog "$work/text.dnml"
 sjis "${start_doc}日本語$nl" >"$work/text.expected"
 expect_file "$work/text.dnml" "$work/text.expected"
@@ -191,7 +213,7 @@ has_window "$picker" || fail "the Return that picked a row pressed OK"
 key Return                              # OK
 gone "$picker"
 focused "$main_title"
-key alt+f s
+menu f s
 im_file_dialog "$work/picker.dnml"
 name=$("$row" 5 adult 制服 name)
 ref=$("$row" 5 adult 制服 ref)
@@ -199,7 +221,7 @@ text="${start_doc}日本語<!--- \" $name \" --->${nl}<ACT NAME=\"人\" SRC=\"$r
 sjis "$text$nl" >"$work/picker.expected"
 expect_file "$work/picker.dnml" "$work/picker.expected"
 echo "e2e_im: 4. 〜 typed through Mozc goes in as ～ and Ctrl+S saves it in place as 81 60"
-fcitx_on || { fcitx5-remote -o; until_true "the input method on (fcitx5-remote answering 2)" fcitx_on; }
+im_turn on
 snapshot before
 type_text "chotto~"
 until_true "the composed text at the caret" wide_change before
@@ -224,7 +246,7 @@ still_false 1 "the Return that committed the word chose a row" no_window "$palet
 key Return                              # the first row holding 制服
 gone "$palette"
 focused "$main_title"
-key alt+f s
+menu f s
 im_file_dialog "$work/palette.dnml"
 text+="<!--- \" $name \" --->${nl}<ACT NAME=\"人\" SRC=\"$ref\" FOLDER=\"ORVEN\">${nl}ゆら "
 sjis "$text$nl" >"$work/palette.expected"
@@ -232,22 +254,19 @@ expect_file "$work/palette.dnml" "$work/palette.expected"
 
 echo "e2e_im: 6. completion in a value goes while a word is composed; the Return that commits it takes no row"
 focused "$main_title"
-fcitx5-remote -c
-until_true "the input method off (fcitx5-remote answering 1)" fcitx_off
+im_turn off
 type_text '<ACT NAME="x" SRC="'
 popup_shown                             # every sprite
-fcitx5-remote -o
-until_true "the input method on (fcitx5-remote answering 2)" fcitx_on
+im_turn on
 type_text "yura"
 popup_gone                              # ゆら being composed
 key Return                              # commits ゆら as it stands
 popup_shown                             # ゆら's sprites
 key Return                              # the first of them
 popup_gone
-fcitx5-remote -c
-until_true "the input method off (fcitx5-remote answering 1)" fcitx_off
+im_turn off
 type_text ' FOLDER="ORVEN">'
-key alt+f s
+menu f s
 im_file_dialog "$work/completion.dnml"
 text+="<ACT NAME=\"x\" SRC=\"$("$row" 5 adult 0 ref)\" FOLDER=\"ORVEN\">"
 sjis "$text$nl" >"$work/completion.expected"

@@ -154,7 +154,7 @@ fail() {
     cp "$work/scrivlet.log" "$artifacts/"
     sed 's/^/  scrivlet: /' "$work/scrivlet.log" >&2
   fi
-  cp "$work"/*.log "$artifacts/" 2>/dev/null || true
+  cp "$work"/*.log "$work"/*.png "$artifacts/" 2>/dev/null || true
   kill -0 "${wm:-0}" 2>/dev/null || echo "e2e: the window manager is not running" >&2
   xwininfo -root -tree >"$artifacts/windows.txt" 2>&1 || true
   local id
@@ -228,6 +228,14 @@ popup_shown() { until_true "the dropped-down rows" has_popup; }
 popup_gone() { until_true "the dropped-down rows to close" no_popup; }
 
 key() { xdotool key --clearmodifiers --delay 40 "$@"; }
+# menu LETTER KEY: opens a menu of the menu bar with Alt+LETTER and, once
+# it is shown, presses KEY, an item's access key. Pressed at once, KEY can
+# reach the window before the menu takes the keyboard.
+menu() {
+  key "alt+$1"
+  popup_shown
+  key "$2"
+}
 # Types text that is on the keyboard map (ASCII); anything else is pasted.
 type_text() {
   LC_ALL=C grep -q '^[ -~]*$' <<<"$1" || fail "type_text takes ASCII only; paste \"$1\" instead"
