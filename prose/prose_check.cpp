@@ -1,7 +1,10 @@
 #include "prose/prose_check.h"
 
 #include "markup/vocabulary.h"
+#include "prose/list_rules.h"
 #include "prose/spelling.h"
+
+#include <QSet>
 
 #include <algorithm>
 #include <optional>
@@ -30,18 +33,18 @@ bool comparable(const Word &w)
            w.partOfSpeech == "連体詞" || w.partOfSpeech == "接続詞";
 }
 
-// The base form and the word it is a spelling of (part of speech, its
-// first subclass, the reading spellings share); none for a word whose
-// spelling is not compared.
+// The base form and what its spellings share as the IPA dictionary reads
+// them (part of speech, its first subclass, the reading of the base form);
+// none for a word whose spelling is not compared. A shared reading is no
+// proof of one word (鳴る and なる = 成る read ナル alike): a word is one
+// word with another only when their lemmas are the same too (wordOf).
 struct Spelled {
     QString base;
-    QString word;
+    QString reading;
 };
-std::optional<Spelled> spelledWord(const Word &w, std::string_view lemma)
+std::optional<Spelled> spelledWord(const Word &w)
 {
-    // A word whose lemma is not known is compared with none: a reading
-    // shared is no proof of one word (鳴る and なる = 成る read ナル alike).
-    if (!comparable(w) || lemma.empty())
+    if (!comparable(w))
         return std::nullopt;
     const QString base = str(w.base);
     const std::optional<QString> reading = baseReading(str(w.surface), str(w.reading), base);
@@ -50,7 +53,20 @@ std::optional<Spelled> spelledWord(const Word &w, std::string_view lemma)
     const QString shared = sharedReading(base, *reading);
     if (shared.size() < 2)
         return std::nullopt;
-    return Spelled{base, str(w.partOfSpeech) + u',' + str(w.detail) + u',' + shared + u',' + str(lemma)};
+    return Spelled{base, str(w.partOfSpeech) + u',' + str(w.detail) + u',' + shared};
+}
+
+// What tells a word from every other: the reading its spellings share and
+// its lemma.
+QString wordOf(const QString &reading, std::string_view lemma)
+{
+    return reading + u',' + str(lemma);
+}
+
+// The reading part of a wordOf().
+QStringView readingOf(const QString &word)
+{
+    return QStringView(word).first(std::max<qsizetype>(0, word.lastIndexOf(u',')));
 }
 
 // The words of the first person, as the speakers of a visual novel use
@@ -81,30 +97,6 @@ struct Place {
     qsizetype column;  // 1-based
 };
 
-// A spelling the writer's list names, as the dictionary reads it: one
-// word that conjugates, found in any of its forms, or a text found where
-// the words it covers start and end.
-struct Pattern {
-    QString text;
-    std::string base;          // one word: its base form, UTF-8; empty for a text
-    std::string partOfSpeech;
-};
-
-Pattern patternOf(Reader &reader, const QString &text)
-{
-    Pattern pattern{text, {}, {}};
-    int words = 0;
-    reader.read(text, [&](const Word &w) {
-        if (++words == 1 && w.known() && w.base == w.surface && w.length == text.size()) {
-            pattern.base = w.base;
-            pattern.partOfSpeech = w.partOfSpeech;
-        }
-    });
-    if (words != 1)
-        pattern.base.clear();
-    return pattern;
-}
-
 // The prose of a script, line by line and word by word: what the check and
 // the unify step share. `Visitor` is told of each line and of each stretch
 // of prose with the same flags, with its words.
@@ -131,6 +123,8 @@ public:
             m_lineNumber = number + 1;
             m_lineStart = start;
             m_state = m_line.read(text, m_state);
+            if (!visitor.wanted(m_lineNumber))
+                return;
             visitor.line(*this);
             m_line.forEachRun([&](qsizetype from, qsizetype length, std::uint8_t flags) {
                 const QStringView text = QStringView(m_line.text()).sliced(from, length);
@@ -139,7 +133,8 @@ public:
                     const Run run{from + at, text.sliced(at, cut - at), flags};
                     m_words.clear();
                     m_reader.read(run.text, [this](const Word &w) { m_words.push_back(w); });
-                    readLemmas(run.text);
+                    m_run = run.text;
+                    m_lemmasRead = false;
                     visitor.run(*this, run);
                     at = cut;
                 }
@@ -152,9 +147,14 @@ public:
     // The lemma of words()[i]: UniDic's lemmas of the words it read over the
     // same characters, one after another (いつの間にか, one word to the IPA
     // dictionary, is 何時 の 間 に か to UniDic); empty when there is no
-    // lemma reader or a word over them has no lemma.
-    std::string_view lemma(std::size_t i) const { return i < m_lemmas.size() ? m_lemmas[i] : std::string_view(); }
-    bool knowsLemmas() const { return m_lemmaReader != nullptr; }
+    // lemma reader or a word over them has no lemma. The run is read with
+    // UniDic when a lemma is first asked for, and only then.
+    std::string_view lemma(std::size_t i) const
+    {
+        if (!m_lemmasRead)
+            readLemmas();
+        return i < m_lemmas.size() ? m_lemmas[i] : std::string_view();
+    }
     qsizetype lineNumber() const { return m_lineNumber; }
 
     // Where `length` characters of the line's prose from `i` stand.
@@ -169,29 +169,20 @@ public:
     template <typename Hit>
     void find(const Run &run, const Pattern &pattern, Hit hit) const
     {
-        if (!pattern.base.empty()) {
-            for (const Word &w : m_words)
-                if (w.base == pattern.base && w.partOfSpeech == pattern.partOfSpeech)
-                    hit(place(run.start + w.offset, w.length), &w);
-            return;
-        }
-        for (qsizetype at = run.text.indexOf(pattern.text); at >= 0; at = run.text.indexOf(pattern.text, at + 1)) {
-            const qsizetype end = at + pattern.text.size();
-            const auto starts = [at](const Word &w) { return w.offset == at; };
-            const auto ends = [end](const Word &w) { return w.offset + w.length == end; };
-            if (std::any_of(m_words.begin(), m_words.end(), starts) && std::any_of(m_words.begin(), m_words.end(), ends))
-                hit(place(run.start + at, pattern.text.size()), nullptr);
-        }
+        findPattern(run.text, m_words, pattern, [&](qsizetype at, qsizetype length, const Word *w) {
+            hit(place(run.start + at, length), w);
+        });
     }
 
 private:
-    void readLemmas(QStringView text)
+    void readLemmas() const
     {
+        m_lemmasRead = true;
         m_lemmas.clear();
         if (!m_lemmaReader)
             return;
         m_lemmaWords.clear();
-        m_lemmaReader->read(text, [this](const Word &w) {
+        m_lemmaReader->read(m_run, [this](const Word &w) {
             m_lemmaWords.push_back({w.offset, w.offset + w.length, std::string(w.lemma)});
         });
         // Both lists are in the order of the text: each word takes the
@@ -234,8 +225,11 @@ private:
 
     Reader &m_reader;
     Reader *m_lemmaReader;
-    std::vector<LemmaWord> m_lemmaWords;
-    std::vector<std::string> m_lemmas;  // of m_words
+    QStringView m_run;  // the run whose words m_words are
+    // Read when first asked for.
+    mutable bool m_lemmasRead = false;
+    mutable std::vector<LemmaWord> m_lemmaWords;
+    mutable std::vector<std::string> m_lemmas;  // of m_words
     LineFeed m_feed;
     ProseLine m_line;
     dnml::State m_state = dnml::State::Text;
@@ -309,23 +303,53 @@ QString ruleName(Rule rule)
 class Check::Checker
 {
 public:
-    Checker(Reader &reader, Reader *lemmas, Rules rules, UserList list)
-        : m_walker(reader, rules[Rule::Spelling] ? lemmas : nullptr)
+    Checker(Reader &reader, Reader *lemmas, Rules rules, std::shared_ptr<const ListRules> list)
+        : m_reader(reader)
+        , m_lemmas(rules[Rule::Spelling] && lemmas && lemmas->ok() ? lemmas : nullptr)
+        , m_walker(reader, nullptr)
         , m_rules(rules)
         , m_list(std::move(list))
     {
-        for (const Preferred &p : m_list) {
-            m_patterns.push_back(patternOf(reader, p.wrong));
-            m_patterns.push_back(patternOf(reader, p.right));
-        }
-        m_listed.resize(m_patterns.size());
+        m_listed.resize(m_list->size());
     }
 
-    void add(QStringView part, bool last) { m_walker.add(part, last, *this); }
+    void add(QStringView part, bool last)
+    {
+        if (m_second)
+            m_second->add(part, last, *this);
+        else
+            m_walker.add(part, last, *this);
+    }
+
+    // After the first reading: the lines where a reading is shared by
+    // several spellings are read once more, with their lemmas, to tell which
+    // of them are one word. Only those lines: UniDic is a second reading of
+    // the text, and most lines have no such word.
+    bool again()
+    {
+        if (m_second || !m_lemmas)
+            return false;
+        for (auto reading = m_spellings.cbegin(); reading != m_spellings.cend(); ++reading)
+            if (reading->size() >= 2) {
+                m_shared.insert(reading.key());
+                const std::vector<qsizetype> &lines = m_linesOf.value(reading.key());
+                m_wanted.insert(m_wanted.end(), lines.begin(), lines.end());
+            }
+        m_linesOf.clear();
+        if (m_wanted.empty())
+            return false;
+        std::sort(m_wanted.begin(), m_wanted.end());
+        m_wanted.erase(std::unique(m_wanted.begin(), m_wanted.end()), m_wanted.end());
+        m_second = std::make_unique<Walker>(m_reader, m_lemmas);
+        return true;
+    }
 
     Result finish()
     {
         if (m_rules[Rule::Spelling]) {
+            // The spellings of one reading that are one word's, if their
+            // lines were read again with their lemmas; else none.
+            m_spellings = std::move(m_words);
             spellingFindings();
             listFindings();
         }
@@ -357,10 +381,20 @@ public:
         return std::move(m_result);
     }
 
-    // Walker's visitor.
+    // Walker's visitor: every line the first time, the lines wanted the
+    // second.
+    bool wanted(qsizetype line)
+    {
+        if (!m_second)
+            return true;
+        while (m_nextWanted < m_wanted.size() && m_wanted[m_nextWanted] < line)
+            ++m_nextWanted;
+        return m_nextWanted < m_wanted.size() && m_wanted[m_nextWanted] == line;
+    }
+
     void line(const Walker &walker)
     {
-        if (m_rules[Rule::Punctuation])
+        if (m_rules[Rule::Punctuation] && !m_second)
             punctuation(walker);
     }
 
@@ -368,14 +402,34 @@ public:
     {
         if (run.flags & Quoted)
             return;
+        if (m_second) {
+            const std::vector<Word> &words = walker.words();
+            for (std::size_t i = 0; i < words.size(); ++i) {
+                const std::optional<Spelled> spelled = spelledWord(words[i]);
+                if (!spelled || !m_shared.contains(spelled->reading))
+                    continue;
+                const std::string_view lemma = walker.lemma(i);
+                if (!lemma.empty())
+                    see(m_words, wordOf(spelled->reading, lemma), spelled->base,
+                        walker.place(run.start + words[i].offset, words[i].length));
+            }
+            return;
+        }
         if (m_rules[Rule::Spelling]) {
             const std::vector<Word> &words = walker.words();
             for (std::size_t i = 0; i < words.size(); ++i)
-                if (const std::optional<Spelled> spelled = spelledWord(words[i], walker.lemma(i)))
-                    seeSpelling(*spelled, walker.place(run.start + words[i].offset, words[i].length));
-            for (std::size_t i = 0; i < m_patterns.size(); ++i)
-                walker.find(run, m_patterns[i],
-                            [&](const Place &place, const Word *) { m_listed[i].push_back(place); });
+                if (const std::optional<Spelled> spelled = spelledWord(words[i])) {
+                    see(m_spellings, spelled->reading, spelled->base,
+                        walker.place(run.start + words[i].offset, words[i].length));
+                    if (m_lemmas) {
+                        std::vector<qsizetype> &lines = m_linesOf[spelled->reading];
+                        if (lines.empty() || lines.back() != walker.lineNumber())
+                            lines.push_back(walker.lineNumber());
+                    }
+                }
+            m_list->find(run.text, words, [&](std::uint32_t i, qsizetype at, qsizetype length) {
+                m_listed[i].push_back(walker.place(run.start + at, length));
+            });
         }
         const outline::Speaker speaker = walker.line().speaker();
         if (!m_rules[Rule::Voice] || !(run.flags & Spoken) || speaker == outline::narration)
@@ -394,10 +448,11 @@ private:
         m_result.findings.push_back({kind, at.offset, at.length, at.line, at.column, std::move(message), group});
     }
 
-    void seeSpelling(const Spelled &spelled, const Place &place)
+    using Spellings = QHash<QString, QHash<QString, Seen>>;  // by word, by spelling
+
+    static void see(Spellings &in, const QString &word, const QString &spelling, const Place &place)
     {
-        auto &spellings = m_spellings[spelled.word];
-        Seen &seen = spellings[spelled.base];
+        Seen &seen = in[word][spelling];
         if (seen.count++ == 0)
             seen.first = place;
     }
@@ -440,18 +495,19 @@ private:
     // Every use of a spelling the writer's list corrects.
     void listFindings()
     {
-        for (std::size_t i = 0; i < m_list.size(); ++i) {
+        const UserList &list = m_list->list();
+        for (std::size_t i = 0; i < list.size(); ++i) {
             const std::vector<Place> &wrong = m_listed[2 * i];
             if (wrong.empty())
                 continue;
             const int index = int(m_result.groups.size());
-            m_result.groups.push_back({m_list[i].wrong,
-                                       {{m_list[i].right, qsizetype(m_listed[2 * i + 1].size())},
-                                        {m_list[i].wrong, qsizetype(wrong.size())}},
+            m_result.groups.push_back({list[i].wrong,
+                                       {{list[i].right, qsizetype(m_listed[2 * i + 1].size())},
+                                        {list[i].wrong, qsizetype(wrong.size())}},
                                        true});
             for (const Place &place : wrong)
                 report(Rule::Spelling, place,
-                    QStringLiteral(u"表記ゆれ: 「%1」は「%2」と書きます（表記の一覧）。").arg(m_list[i].wrong, m_list[i].right),
+                    QStringLiteral(u"表記ゆれ: 「%1」は「%2」と書きます（表記の一覧）。").arg(list[i].wrong, list[i].right),
                     index);
         }
     }
@@ -524,20 +580,32 @@ private:
         }
     }
 
+    Reader &m_reader;
+    Reader *m_lemmas;  // none: spellings are never grouped
     Walker m_walker;
+    std::unique_ptr<Walker> m_second;  // the lines read again with lemmas
     Rules m_rules;
-    UserList m_list;
-    std::vector<Pattern> m_patterns;  // each rule's 誤 and then its 正
-    std::vector<std::vector<Place>> m_listed;
-    QHash<QString, QHash<QString, Seen>> m_spellings;  // by word, by spelling
+    std::shared_ptr<const ListRules> m_list;
+    std::vector<std::vector<Place>> m_listed;  // by pattern of m_list
+    Spellings m_spellings;  // the first reading's, by reading
+    QHash<QString, std::vector<qsizetype>> m_linesOf;  // by reading, the lines it stands on
+    QSet<QString> m_shared;  // readings of several spellings
+    std::vector<qsizetype> m_wanted;  // lines read again, ascending
+    std::size_t m_nextWanted = 0;
+    Spellings m_words;  // the second reading's, by wordOf()
     std::array<Habit, outline::speakerCount> m_firstPerson;
     // By speaker, by whom they call.
     std::array<std::array<Habit, outline::speakerCount>, outline::speakerCount> m_calls;
     Result m_result;
 };
 
-Check::Check(Reader &reader, Reader *lemmas, Rules rules, UserList list)
+Check::Check(Reader &reader, Reader *lemmas, Rules rules, std::shared_ptr<const ListRules> list)
     : m_checker(std::make_unique<Checker>(reader, lemmas, rules, std::move(list)))
+{
+}
+
+Check::Check(Reader &reader, Reader *lemmas, Rules rules, UserList list)
+    : Check(reader, lemmas, rules, std::make_shared<const ListRules>(reader, std::move(list)))
 {
 }
 
@@ -548,6 +616,11 @@ void Check::add(QStringView part, bool last)
     m_checker->add(part, last);
 }
 
+bool Check::again()
+{
+    return m_checker->again();
+}
+
 Result Check::finish()
 {
     return m_checker->finish();
@@ -556,7 +629,9 @@ Result Check::finish()
 Result check(QStringView script, Reader &reader, Reader *lemmas, Rules rules, const UserList &list)
 {
     Check check(reader, lemmas, rules, list);
-    check.add(script, true);
+    do
+        check.add(script, true);
+    while (check.again());
     return check.finish();
 }
 
@@ -577,6 +652,7 @@ public:
     Unified finish() { return std::move(m_unified); }
 
     // Walker's visitor.
+    bool wanted(qsizetype) const { return true; }
     void line(const Walker &) {}
 
     void run(const Walker &walker, const Walker::Run &run)
@@ -595,10 +671,12 @@ public:
         const std::vector<Word> &words = walker.words();
         for (std::size_t i = 0; i < words.size(); ++i) {
             const Word &w = words[i];
-            const std::optional<Spelled> spelled = spelledWord(w, walker.lemma(i));
-            if (!spelled || spelled->word != m_group.word || spelled->base == m_target ||
+            // The lemma last, and only of a word that reads as the group's.
+            const std::optional<Spelled> spelled = spelledWord(w);
+            if (!spelled || spelled->reading != readingOf(m_group.word) || spelled->base == m_target ||
                 std::none_of(m_group.spellings.begin(), m_group.spellings.end(),
-                             [&](const SpellingGroup::Spelling &s) { return s.text == spelled->base; }))
+                             [&](const SpellingGroup::Spelling &s) { return s.text == spelled->base; }) ||
+                wordOf(spelled->reading, walker.lemma(i)) != m_group.word)
                 continue;
             replace(walker.place(run.start + w.offset, w.length),
                     respell(str(w.surface), str(w.reading), spelled->base, m_target));

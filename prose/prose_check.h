@@ -35,6 +35,8 @@
 
 namespace prose {
 
+class ListRules;
+
 enum class Rule : std::uint8_t { Spelling, Voice, Punctuation };
 inline constexpr std::array<Rule, 3> rules = {Rule::Spelling, Rule::Voice, Rule::Punctuation};
 
@@ -84,18 +86,26 @@ struct Result {
 };
 
 // The check made a part at a time, as the text is read: parts of the
-// script text cut anywhere but inside a CR LF (see LineFeed).
+// script text cut anywhere but inside a CR LF (see LineFeed), the whole
+// text once, or twice when again() asks for it.
 class Check
 {
 public:
     // `lemmas` (UniDic) tells words apart for 表記ゆれ; none, or one that is
     // not ok(), leaves that part out.
     Check(Reader &reader, Reader *lemmas, Rules rules, UserList list);
+    // The same with the writer's list made ready once for many checks.
+    Check(Reader &reader, Reader *lemmas, Rules rules, std::shared_ptr<const ListRules> list);
     ~Check();
     Check(const Check &) = delete;
     Check &operator=(const Check &) = delete;
 
     void add(QStringView part, bool last);
+    // After the last part: true when the text is wanted once more, from
+    // its start, in parts cut anywhere as before (the lines where spellings
+    // share a reading are read again, with their lemmas); false when the
+    // findings are ready.
+    bool again();
     // The findings of every part added.
     Result finish();
 

@@ -1,6 +1,7 @@
 #include "prose/prose_run.h"
 
 #include "document/script_document.h"
+#include "prose/list_rules.h"
 
 namespace prose {
 namespace {
@@ -15,6 +16,10 @@ constexpr int mostInFlight = 2;
 struct ProseRun::Pass {
     std::unique_ptr<Reader> reader;
     std::unique_ptr<Reader> lemmas;  // made when 表記ゆれ first needs it
+    // The writer's list as it was read, and the file's stamp then: read
+    // again only when the file changes.
+    std::shared_ptr<const ListRules> list;
+    std::optional<disk::Stamp> listStamp;
     std::unique_ptr<Check> check;
     std::unique_ptr<Unify> unify;
 };
@@ -45,10 +50,12 @@ bool ProseRun::stale() const
 
 void ProseRun::check(Rules rules)
 {
-    Job job{false, rules, loadUserList(), {}, {}};
+    // Only the list's stamp here: the worker reads the file, and only when
+    // it changed.
+    Job job{false, rules, disk::stampOf(userListPath()), {}, {}};
     if (m_running && !m_running->unify) {
         // The same check of the same text is under way already.
-        if (m_running->rules == rules && m_running->list == job.list && m_revision == m_document.revision())
+        if (m_running->rules == rules && m_running->listStamp == job.listStamp && m_revision == m_document.revision())
             return;
         abandon();
     }
@@ -129,10 +136,21 @@ void ProseRun::begin()
             if (!pass.lemmas->ok())
                 Worker::reply(this, [this, reason = pass.lemmas->error()] { emit lemmasUnavailable(reason); });
         }
-        if (job.unify)
+        if (job.unify) {
             pass.unify = std::make_unique<Unify>(*pass.reader, pass.lemmas.get(), job.group, job.target);
-        else
-            pass.check = std::make_unique<Check>(*pass.reader, pass.lemmas.get(), job.rules, job.list);
+            return;
+        }
+        if (job.rules[Rule::Spelling] && (!pass.list || pass.listStamp != job.listStamp)) {
+            UserListFile file = readUserList();
+            pass.list = std::make_shared<const ListRules>(*pass.reader, std::move(file.list));
+            pass.listStamp = job.listStamp;
+            if (file.refused)
+                Worker::reply(this, [this, refused = *file.refused] { emit listRefused(refused); });
+        }
+        pass.check = std::make_unique<Check>(*pass.reader, pass.lemmas.get(), job.rules,
+                                             job.rules[Rule::Spelling] && pass.list
+                                                 ? pass.list
+                                                 : std::make_shared<const ListRules>(*pass.reader, UserList()));
     });
     feed();
 }
@@ -159,6 +177,8 @@ void ProseRun::feed()
                 return;  // given up
             if (!last) {
                 Worker::reply(this, [this, generation] { partDone(generation, false); });
+            } else if (pass.check && pass.check->again()) {
+                Worker::reply(this, [this, generation] { readAgain(generation); });
             } else if (pass.check) {
                 auto result = std::exchange(pass.check, nullptr)->finish();
                 Worker::reply(this, [this, generation, result = std::move(result)]() mutable {
@@ -192,6 +212,15 @@ void ProseRun::partDone(quint64 generation, bool last)
         finish();
     else
         feed();
+}
+
+void ProseRun::readAgain(quint64 generation)
+{
+    if (generation != m_generation || !m_running)
+        return;
+    --m_inFlight;
+    m_position = 0;
+    feed();
 }
 
 void ProseRun::finish()

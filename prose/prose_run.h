@@ -8,6 +8,8 @@
 // afresh. One run at a time; a unify asked for goes before a check.
 #pragma once
 
+#include "document/file_access.h"
+#include "document/io_error.h"
 #include "document/worker.h"
 #include "prose/prose_check.h"
 
@@ -56,12 +58,16 @@ signals:
     // UniDic cannot be opened: 表記ゆれ finds only the writer's list, and
     // `reason` says why. Said once.
     void lemmasUnavailable(const QString &reason);
+    // The writer's list is there but was not read (not a regular file, too
+    // large, unreadable): checked without it. Said each time the file is
+    // found changed and still refused.
+    void listRefused(const IoError &error);
 
 private:
     struct Job {
         bool unify = false;
         Rules rules;
-        UserList list;
+        disk::Stamp listStamp;  // of the writer's list when the check was asked for
         SpellingGroup group;
         QString target;
     };
@@ -71,6 +77,8 @@ private:
     // Gives the run under way up; a unify is asked for again.
     void abandon();
     void partDone(quint64 generation, bool last);
+    // The check wants the text once more, from its start.
+    void readAgain(quint64 generation);
     void finish();
 
     const ScriptDocument &m_document;

@@ -2,6 +2,7 @@
 // found and on ones where it must stay silent, the unify step, the writer's
 // list, the check made a part at a time, the program's own text, and 使用箇所.
 #include "markup/markup.h"
+#include "prose/list_rules.h"
 #include "prose/prose_check.h"
 #include "prose/spelling.h"
 #include "prose/usage.h"
@@ -70,6 +71,7 @@ private slots:
     void writersList_data();
     void writersList();
     void listedSpellings();
+    void theListsIndexFindsWhatEachRuleFinds();
     void respelling_data();
     void respelling();
     void partsGiveTheFindingsOfTheWhole();
@@ -401,6 +403,39 @@ void TestProse::listedSpellings()
     QVERIFY(prose::check(text, m_reader, &m_lemmas, only(prose::Rule::Voice), list).findings.empty());
 }
 
+// The writer's list is matched through one index over all its rules: on
+// random prose and random lists, it finds exactly the places a search for
+// each rule alone finds.
+void TestProse::theListsIndexFindsWhatEachRuleFinds()
+{
+    const QStringList spellings = {u"出来る"_s, u"できる"_s, u"一人"_s,   u"ひとり"_s, u"下さい"_s, u"ください"_s,
+                                   u"事"_s,     u"こと"_s,   u"雪が"_s,   u"降る"_s,   u"一人称"_s, u"で"_s,
+                                   u"行く"_s,   u"いく"_s,   u"雪が降"_s, u"。"_s};
+    QRandomGenerator random(37);
+    for (int round = 0; round < 30; ++round) {
+        prose::UserList list;
+        for (int i = random.bounded(1, 12); i > 0; --i) {
+            const QString wrong = spellings[random.bounded(int(spellings.size()))];
+            const QString right = spellings[random.bounded(int(spellings.size()))];
+            if (wrong != right)
+                list.push_back({wrong, right});
+        }
+        QString text;
+        for (int i = random.bounded(1, 20); i > 0; --i)
+            text += spellings[random.bounded(int(spellings.size()))];
+        // The index first: the words' texts last until the reader reads again.
+        const prose::ListRules index(m_reader, list);
+        std::vector<prose::Word> words;
+        m_reader.read(text, [&](const prose::Word &w) { words.push_back(w); });
+        std::vector<std::vector<std::pair<qsizetype, qsizetype>>> indexed(index.size()), plain(index.size());
+        index.find(text, words, [&](std::uint32_t i, qsizetype at, qsizetype length) { indexed[i].push_back({at, length}); });
+        for (std::size_t i = 0; i < index.size(); ++i)
+            prose::findPattern(text, words, index.pattern(i),
+                               [&](qsizetype at, qsizetype length, const prose::Word *) { plain[i].push_back({at, length}); });
+        QVERIFY2(indexed == plain, qPrintable(text));
+    }
+}
+
 void TestProse::respelling_data()
 {
     QTest::addColumn<QString>("surface");
@@ -443,14 +478,17 @@ void TestProse::partsGiveTheFindingsOfTheWhole()
         for (int i = 0; i < 40; ++i)
             text += pieces[random.bounded(int(pieces.size()))] + (random.bounded(3) == 0 ? u"\r\n"_s : QString());
         const QStringList whole = described(prose::check(text, m_reader, &m_lemmas, all, {}));
-        prose::Check check(m_reader, &m_lemmas, all, {});
-        for (qsizetype at = 0; at < text.size();) {
-            qsizetype cut = std::min(text.size(), at + 1 + random.bounded(30));
-            if (cut < text.size() && text[cut - 1] == u'\r' && text[cut] == u'\n')
-                ++cut;
-            check.add(QStringView(text).sliced(at, cut - at), cut == text.size());
-            at = cut;
-        }
+        prose::Check check(m_reader, &m_lemmas, all, prose::UserList());
+        // Cut elsewhere each time the check asks for the text again.
+        do {
+            for (qsizetype at = 0; at < text.size();) {
+                qsizetype cut = std::min(text.size(), at + 1 + random.bounded(30));
+                if (cut < text.size() && text[cut - 1] == u'\r' && text[cut] == u'\n')
+                    ++cut;
+                check.add(QStringView(text).sliced(at, cut - at), cut == text.size());
+                at = cut;
+            }
+        } while (check.again());
         QCOMPARE(described(check.finish()), whole);
     }
 }

@@ -1,5 +1,6 @@
 #include "prose/ui/prose_findings.h"
 
+#include "document/io_wording.h"
 #include "prose/rule_settings.h"
 #include "prose/unify_preview.h"
 #include "prose/ui/unify_dialog.h"
@@ -81,6 +82,9 @@ ProseFindings::ProseFindings(ScriptEdit &edit, QObject *parent)
     connect(&m_run, &ProseRun::unified, this, &ProseFindings::unified);
     connect(&m_run, &ProseRun::unavailable, this, [this](const QString &reason) {
         emit notice(QStringLiteral(u"MeCabの辞書を開けないため、表記ゆれと声は調べられません（%1）。").arg(reason.trimmed()));
+    });
+    connect(&m_run, &ProseRun::listRefused, this, [this](const IoError &error) {
+        emit notice(QStringLiteral(u"表記の一覧を読まずに調べました。%1").arg(shortWording(error)));
     });
     connect(&m_run, &ProseRun::lemmasUnavailable, this, [this](const QString &reason) {
         emit notice(QStringLiteral(u"語彙素のわかる辞書 UniDic を開けないため、表記ゆれは表記の一覧の分だけ調べます（%1）。")
