@@ -73,7 +73,9 @@ Subject assetNamed(dnml::AssetTag tag, QStringView value)
 }
 
 // The lines of a script text, asked for in order: which one an offset
-// stands on, and where it starts. A CR stands only in a CR LF.
+// stands on, and where it starts. A CR stands only in a CR LF. Each
+// character is looked at once, however long the lines and however many
+// offsets one of them holds.
 class Lines
 {
 public:
@@ -83,10 +85,15 @@ public:
     // and its start.
     std::pair<qsizetype, qsizetype> at(qsizetype offset)
     {
-        m_line += m_script.sliced(m_counted, offset - m_counted).count(u'\r');
+        const QStringView passed = m_script.sliced(m_counted, offset - m_counted);
+        m_line += passed.count(u'\r');
+        // A CR LF may stand across the last offset asked for.
+        const qsizetype from = std::max<qsizetype>(0, m_counted - 1);
+        const qsizetype lastBreak = m_script.sliced(from, offset - from).lastIndexOf(u"\r\n");
+        if (lastBreak >= 0)
+            m_start = from + lastBreak + 2;
         m_counted = offset;
-        const qsizetype before = offset > 0 ? m_script.lastIndexOf(u"\r\n", offset - 1) : -1;
-        return {m_line, before < 0 ? 0 : before + 2};
+        return {m_line, m_start};
     }
 
     QStringView text(qsizetype start) const
@@ -99,6 +106,7 @@ private:
     QStringView m_script;
     qsizetype m_line = 0;
     qsizetype m_counted = 0;  // the CRs before this are counted
+    qsizetype m_start = 0;    // of the line holding m_counted
 };
 
 std::vector<Use> speakerUses(QStringView script, outline::Speaker speaker)
@@ -184,18 +192,31 @@ std::vector<Use> uses(QStringView script, const Subject &subject)
 
     std::vector<Use> found;
     Lines lines(script);
+    // The line of the last hit, its text and the SRC values on it, read once
+    // for all the hits it holds.
+    qsizetype lineStart = -1;
+    QStringView text;
+    std::optional<std::vector<dnml::SourceValue>> values;
     for (const Hit &hit : hits) {
         const auto [line, start] = lines.at(hit.offset);
         if (!found.empty() && found.back().line == line + 1)
             continue;
-        const QStringView text = lines.text(start);
+        if (start != lineStart) {
+            lineStart = start;
+            text = lines.text(start);
+            values.reset();
+        }
         const qsizetype column = hit.offset - start;
         bool uses = false;
         if (hit.reference) {
-            const QStringView one[] = {text};
-            const auto value = dnml::sourceValueAt(one, dnml::State::Text, column);
+            if (!values)
+                values = dnml::sourceValues(text, dnml::State::Text);
+            // In the order they stand: the one starting at the hit, if any.
+            const auto value = std::lower_bound(
+                values->begin(), values->end(), column,
+                [](const dnml::SourceValue &v, qsizetype at) { return v.start < at; });
             const QStringView named = script.sliced(hit.offset, hit.length);
-            uses = value && value->start == column && value->end == column + hit.length &&
+            uses = value != values->end() && value->start == column && value->end == column + hit.length &&
                    std::find(subject.tags.begin(), subject.tags.end(), value->tag) != subject.tags.end() &&
                    std::any_of(subject.references.begin(), subject.references.end(), [&](const QString &reference) {
                        return value->tag == dnml::AssetTag::Bgm || value->tag == dnml::AssetTag::Sound

@@ -69,6 +69,7 @@ private slots:
     void aRunGivesUpATextThatChanged();
     void theWritersListIsReadAtEachCheck();
     void usesByKeys();
+    void usesOfALongScriptComeFromTheWorker();
 };
 
 void TestProseUi::f8WaitsForTheProseAndLandsOnIt()
@@ -330,6 +331,33 @@ void TestProseUi::usesByKeys()
     w.press(Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(panel->title(), u"使用箇所: カーソルの位置に素材も話者もありません"_s);
     QCOMPARE(QApplication::focusWidget(), w.editor.text());
+}
+
+// A script too long to search at once: the panel says it is looking, with
+// the focus in its list, and the worker's uses come in as a short script's
+// would. Two lines name the music 10,000 times each: every use is a line,
+// once.
+void TestProseUi::usesOfALongScriptComeFromTheWorker()
+{
+    const QString heavy = u"<BGM SRC=\"ふたりの時間\">"_s.repeated(10000);
+    const QString text = script({heavy, u"雪が降る。"_s, heavy, u"<BGM SRC=\"ふたりの時間\">"_s});
+    QVERIFY(text.size() > prose::UsagePanel::searchedAtOnce);
+    Window w(text);
+    w.editor.text()->setCaret(text.lastIndexOf(u"の時間"_s));
+    w.press(Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+    prose::UsagePanel *panel = w.editor.window->usages();
+    auto *list = panel->findChild<QTreeWidget *>(u"usageList"_s);
+    QVERIFY(panel->isOpen());
+    QCOMPARE(panel->title(), u"使用箇所: 「ふたりの時間」を探しています…"_s);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QTRY_COMPARE_WITH_TIMEOUT(panel->title(), u"使用箇所: 「ふたりの時間」 3 行"_s, 10000);
+    QCOMPARE(list->topLevelItemCount(), 3);
+    QCOMPARE(list->topLevelItem(1)->text(0), u"3"_s);
+    // The caret's line is current, and Return goes there.
+    QCOMPARE(list->currentItem()->text(0), u"4"_s);
+    QCOMPARE(QApplication::focusWidget(), list);
+    w.press(Qt::Key_Return);
+    QCOMPARE(w.editor.text()->caret(), text.lastIndexOf(u"ふたりの時間"_s));
 }
 
 QTEST_MAIN(TestProseUi)
