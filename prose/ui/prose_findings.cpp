@@ -125,7 +125,7 @@ void ProseFindings::setCurrent(int index)
 {
     m_current = index;
     m_unify->setEnabled(index >= 0 && std::size_t(index) < m_result.findings.size() &&
-                        m_result.findings[std::size_t(index)].group >= 0 && !m_unifyDialog);
+                        m_result.findings[std::size_t(index)].group >= 0 && m_unifyDialog.isNull());
 }
 
 void ProseFindings::ruleSwitched()
@@ -152,7 +152,7 @@ void ProseFindings::checked(const Result &result)
 
 void ProseFindings::unifyCurrent()
 {
-    if (m_current < 0 || std::size_t(m_current) >= m_result.findings.size() || m_unifyDialog)
+    if (m_current < 0 || std::size_t(m_current) >= m_result.findings.size() || !m_unifyDialog.isNull())
         return;
     const int index = m_result.findings[std::size_t(m_current)].group;
     if (index < 0)
@@ -164,7 +164,12 @@ void ProseFindings::unifyCurrent()
     m_unify->setEnabled(false);
     connect(dialog, &UnifyDialog::targetChosen, this, [this, group](const QString &target) { m_run.unify(group, target); });
     connect(dialog, &QDialog::accepted, this, [this, dialog] { write(dialog->ticked(), dialog->chosen()); });
-    connect(dialog, &QObject::destroyed, this, [this] { setCurrent(m_current); });
+    // On finishing, not on destruction: a half-destroyed dialog is no
+    // UnifyDialog any more.
+    connect(dialog, &QDialog::finished, this, [this] {
+        m_unifyDialog.clear();
+        setCurrent(m_current);
+    });
     // Shown once its first places are in: what the writer sees first is
     // what would be written.
     m_run.unify(group, dialog->chosen());
